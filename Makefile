@@ -1,0 +1,35 @@
+# make run   builds tarnwatch and starts it in $(DATA) (default: ./run), where its data files live
+# make test  builds everything and runs every test
+BUILD ?= build
+DATA ?= run
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all setup build run test sanitize bench clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+$(BUILD)/CMakeCache.txt: | setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	mkdir -p $(DATA)
+	cd $(DATA) && exec $(abspath $(BUILD))/tarnwatch
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize:
+	$(MAKE) test BUILD=build-san CMAKE_FLAGS="-DTARN_SANITIZE=ON -DTARN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)"
+
+bench: build
+	@for b in $(BUILD)/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) build-san
