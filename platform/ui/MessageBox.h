@@ -1,0 +1,63 @@
+#pragma once
+// The message-box service: one question to the user, answered with a button bit.
+//
+// Front ends plug in through SetMessageBoxFrontEnd. Without one, StderrMessageBox answers: it
+// writes the box as one line to standard error and takes the default button, which is what the
+// checker needs when no terminal is attached.
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tarn::ui {
+
+struct MessageBoxRequest {
+    std::string text;   // '|' is a line break
+    std::string title;
+    std::string icon;
+    int buttons = 0;    // sum of button bits
+    int defaultButton = 0;
+    int style = 0;
+};
+
+class MessageBoxFrontEnd {
+public:
+    virtual ~MessageBoxFrontEnd();
+    // Returns the pressed button bit; 0 when the box was closed without a button.
+    virtual int Ask(const MessageBoxRequest& request) = 0;
+};
+
+// Asks the current front end.
+int ShowMessageBox(const MessageBoxRequest& request);
+// nullptr restores the default (standard error) front end. The caller keeps ownership.
+void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd);
+MessageBoxFrontEnd* CurrentMessageBoxFrontEnd();
+
+// The one line StderrMessageBox writes: "title: text" with each '|' shown as " | ".
+std::string MessageBoxLine(const MessageBoxRequest& request);
+
+// Writes one line per box to standard error and answers the default button.
+class StderrMessageBox : public MessageBoxFrontEnd {
+public:
+    int Ask(const MessageBoxRequest& request) override;
+};
+
+// Answers from a script of button bits, for tests; records every request. With the script used
+// up it answers the default button.
+class ScriptedMessageBox : public MessageBoxFrontEnd {
+public:
+    ScriptedMessageBox() = default;
+    explicit ScriptedMessageBox(std::vector<int> answers);
+
+    int Ask(const MessageBoxRequest& request) override;
+    void Push(int answer);
+    std::vector<MessageBoxRequest> Requests() const;
+    size_t Count() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::deque<int> answers_;
+    std::vector<MessageBoxRequest> requests_;
+};
+
+}  // namespace tarn::ui
