@@ -1,0 +1,35 @@
+#include "platform/system/Process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace tarn::platform {
+
+void Sleep(uint32_t milliseconds) {
+    std::timespec rest{static_cast<std::time_t>(milliseconds / 1000),
+                       static_cast<long>(milliseconds % 1000) * 1000000L};
+    // A signal handled elsewhere must not cut the pause short.
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+    }
+}
+
+// exit() rather than _exit(): handlers registered with atexit (the terminal front end restores
+// the screen there) and buffered output still run.
+void Halt(int exitCode, std::string_view message) {
+    if (!message.empty()) {
+        std::fwrite(message.data(), 1, message.size(), stderr);
+        std::fputc('\n', stderr);
+    }
+    std::fflush(nullptr);
+    std::exit(exitCode);
+}
+
+int64_t MonotonicMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace tarn::platform

@@ -1,0 +1,13 @@
+#include "platform/system/TextCut.h"
+
+namespace tarn::platform {
+
+std::string CutText(std::string_view text, long maxBytes) {
+    if (maxBytes < 0 || text.size() <= static_cast<size_t>(maxBytes)) return std::string(text);
+    size_t end = static_cast<size_t>(maxBytes);
+    // Step back over continuation bytes (10xxxxxx) to the start of the cut character.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end));
+}
+
+}  // namespace tarn::platform

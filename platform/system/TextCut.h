@@ -1,0 +1,12 @@
+#pragma once
+// Cutting texts to a byte limit without leaving half a UTF-8 character behind.
+#include <string>
+#include <string_view>
+
+namespace tarn::platform {
+
+// The longest prefix of text of at most maxBytes bytes that ends on a character boundary;
+// maxBytes < 0 means no limit.
+std::string CutText(std::string_view text, long maxBytes);
+
+}  // namespace tarn::platform
