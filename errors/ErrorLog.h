@@ -13,6 +13,7 @@
 
 namespace tarn::storage {
 class RecordFile;
+struct FileDesc;
 }
 
 namespace tarn::errors {
@@ -46,6 +47,7 @@ public:
 
 private:
     std::string fileName_;
+    std::unique_ptr<storage::FileDesc> desc_;  // outlives file_, which refers to it
     int32_t usage_ = 0;
     std::unique_ptr<uint8_t[]> record_;
     std::unique_ptr<storage::RecordFile> file_;

@@ -138,7 +138,7 @@ public:
 
 private:
     ErrorStatus& Context();
-    const ErrorEntry* Find(int32_t id, bool asUnsigned16) const;
+    ErrorEntry* Find(int32_t id, bool asUnsigned16);
     void WriteLog(std::string_view text);
     void KeepHistory(std::string_view text, int32_t id);
 
