@@ -1,0 +1,22 @@
+#pragma once
+// A popup menu shown by the front end.
+//
+// Items are separated by '|'; "-" is a separator; '{' after an item's text opens its submenu and
+// '}' closes it; leading markers: '~' disabled, '+' checked, '-' unchecked (a text that is just
+// "-" stays a separator). Selectable items are numbered from 1 in order, skipping separators
+// and submenu headers.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/FrontEnd.h"
+
+namespace tarn::ui {
+
+std::vector<PopupItem> ParsePopupItems(std::string_view itemsText);
+
+// Shows the menu; returns the chosen item's number, 0 when dismissed or with no front end.
+// x, y: where to show it in dialog units; -1 at the mouse.
+int PopupMenu(const std::string& itemsText, int x = -1, int y = -1);
+
+}  // namespace tarn::ui
