@@ -1,0 +1,35 @@
+#pragma once
+// The back end that asks about and starts services: systemd, SysV init scripts, or none.
+//
+// One back end is chosen on first use and kept for the life of the process; tests put their own
+// in place with SetServiceManager.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tarn::vuft4 {
+
+class ServiceManager {
+public:
+    virtual ~ServiceManager() = default;
+    // The status code of the named service on this computer (codes as in Vuft4.h).
+    virtual int32_t Status(const std::string& name) = 0;
+    // Starts the named service and waits until the tool reports back or the start limit passes.
+    virtual void Start(const std::string& name) = 0;
+};
+
+enum class ServiceManagerKind { Systemd, Sysv, None };
+
+// systemd when systemdMarker is a folder (systemd is the running init), else SysV when "service"
+// is an executable in one of the searchPath folders (':'-separated), else none.
+ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
+                                            const std::string& searchPath);
+// The back end of a kind with its real tools.
+std::shared_ptr<ServiceManager> MakeServiceManager(ServiceManagerKind kind);
+
+// The back end in use, chosen from this machine on the first call.
+std::shared_ptr<ServiceManager> CurrentServiceManager();
+// Puts manager in place (null: choose again from this machine); returns the one it replaces.
+std::shared_ptr<ServiceManager> SetServiceManager(std::shared_ptr<ServiceManager> manager);
+
+}  // namespace tarn::vuft4

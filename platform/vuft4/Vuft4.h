@@ -1,0 +1,35 @@
+#pragma once
+// The service utility library: service status and start, command launcher, folders and the
+// computer's name, as the checker and the editor call them.
+//
+// Status codes: 6 running; 0 stopped or failed; -1 unknown service, unreachable computer or no
+// answer in time; 2 start pending; 3 stop pending. Only this computer is reachable: a server
+// name that is blank, "." , "localhost" or this computer's name (ignoring case) means it, any
+// other name answers -1. The work is done by the ServiceManager chosen at start (ServiceManager.h).
+#include <cstdint>
+
+namespace tarn::vuft4 {
+
+enum ServiceStatus : int32_t {
+    kServiceUnknown = -1,
+    kServiceStopped = 0,
+    kServiceStartPending = 2,
+    kServiceStopPending = 3,
+    kServiceRunning = 6,
+};
+
+// The status of service on server (see above). Null pointers count as blank texts.
+int32_t VUSERVICESTATUS(const char* server, const char* service);
+// Runs the command line and waits for it (within a time limit). "net start NAME" starts NAME
+// through the service manager; anything else is split like a Windows command line and run
+// directly, never through a shell. Returns the command's exit code; -1 when it could not be run,
+// was killed or ran out of time. The two integers are accepted and not used.
+int32_t VURUN(const char* commandLine, int32_t show, int32_t wait);
+// Nonzero when path names an existing folder.
+int32_t VUFOLDEREXISTS(const char* path);
+// Creates the folder with its missing parents; nonzero when it exists afterwards.
+int32_t VUCREATEDIRECTORY(const char* path);
+// This computer's name (at most 127 bytes); the text lives until the same thread calls again.
+const char* VUCOMPUTERNAME();
+
+}  // namespace tarn::vuft4
