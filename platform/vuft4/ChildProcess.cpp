@@ -1,0 +1,131 @@
+#include "platform/vuft4/ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/system/Process.h"
+
+extern char** environ;
+
+namespace tarn::vuft4 {
+
+namespace {
+
+constexpr size_t kMaxOutput = 64 * 1024;
+constexpr int kPollSliceMs = 20;
+
+// Spawn settings: own process group, default signal handling and an empty signal mask.
+struct SpawnSetup {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+
+    SpawnSetup(int outputFd) {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        if (outputFd >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        }
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawnattr_init(&attr);
+        sigset_t none, defaults;
+        sigemptyset(&none);
+        sigemptyset(&defaults);
+        for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawnattr_setsigdefault(&attr, &defaults);
+        posix_spawnattr_setpgroup(&attr, 0);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                            POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+    }
+};
+
+void Drain(int fd, std::string& output) {
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+        const size_t room = kMaxOutput - std::min(kMaxOutput, output.size());
+        output.append(buffer, std::min(room, static_cast<size_t>(n)));
+    }
+}
+
+ChildResult Finish(int status) {
+    ChildResult result;
+    if (WIFEXITED(status)) {
+        result.outcome = ChildResult::Outcome::Exited;
+        result.exitCode = WEXITSTATUS(status);
+    } else {
+        result.outcome = ChildResult::Outcome::Signalled;
+    }
+    return result;
+}
+
+// Waits for pid while reading fd (when >= 0) until it ends or the deadline passes.
+ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
+    std::string output;
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) {
+            if (fd >= 0) Drain(fd, output);
+            ChildResult result = done == pid ? Finish(status) : ChildResult{};
+            result.output = std::move(output);
+            return result;
+        }
+        const int64_t left = deadline - platform::MonotonicMilliseconds();
+        if (left <= 0) {
+            kill(-pid, SIGKILL);
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            ChildResult result;
+            result.outcome = ChildResult::Outcome::TimedOut;
+            return result;
+        }
+        const int slice = static_cast<int>(std::min<int64_t>(left, kPollSliceMs));
+        pollfd p{fd, POLLIN, 0};
+        if (fd >= 0 && poll(&p, 1, slice) > 0) {
+            Drain(fd, output);
+            if (p.revents & (POLLHUP | POLLERR)) fd = -1;  // closed: only wait from now on
+        } else if (fd < 0) {
+            poll(nullptr, 0, slice);
+        }
+    }
+}
+
+}  // namespace
+
+ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput) {
+    if (argv.empty() || argv[0].empty()) return {};
+    int pipeFds[2] = {-1, -1};
+    if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
+    pid_t pid = -1;
+    int spawned = 0;
+    {
+        SpawnSetup setup(pipeFds[1]);
+        spawned = posix_spawnp(&pid, args[0], &setup.actions, &setup.attr, args.data(), environ);
+    }
+    if (pipeFds[1] >= 0) close(pipeFds[1]);
+    ChildResult result;
+    if (spawned == 0) result = Supervise(pid, pipeFds[0], deadline);
+    if (pipeFds[0] >= 0) close(pipeFds[0]);
+    return result;
+}
+
+}  // namespace tarn::vuft4

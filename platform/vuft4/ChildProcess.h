@@ -1,0 +1,22 @@
+#pragma once
+// Running an outside tool directly (never through a shell) with a time limit.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarn::vuft4 {
+
+struct ChildResult {
+    enum class Outcome { Exited, Signalled, TimedOut, NotStarted };
+    Outcome outcome = Outcome::NotStarted;
+    int exitCode = -1;   // when Exited
+    std::string output;  // standard output, when captured (at most 64 KiB)
+};
+
+// Runs argv[0] found on PATH with the arguments as given. Standard input and error are
+// /dev/null; standard output is captured when captureOutput, else /dev/null. The child leads its
+// own process group; when timeLimitMs passes the whole group is killed (TimedOut). Returns once
+// the child has ended; a descendant that keeps the output open does not hold the call up.
+ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput);
+
+}  // namespace tarn::vuft4

@@ -1,0 +1,83 @@
+#include "platform/vuft4/ServiceManager.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/system/Folders.h"
+#include "platform/vuft4/SystemdServiceManager.h"
+#include "platform/vuft4/SysvServiceManager.h"
+#include "platform/vuft4/Vuft4.h"
+
+namespace tarn::vuft4 {
+
+namespace {
+
+constexpr const char* kSystemdMarker = "/run/systemd/system";
+// `service` lives in an sbin folder that an ordinary user's PATH may lack.
+constexpr const char* kSystemFolders = "/usr/sbin:/sbin:/usr/bin:/bin";
+
+// Used when the machine has no service manager we know: every service is unknown.
+class NoServiceManager : public ServiceManager {
+public:
+    int32_t Status(const std::string&) override { return kServiceUnknown; }
+    void Start(const std::string&) override {}
+};
+
+// The full path of an executable tool in one of the searchPath folders; "" when none.
+std::string FindTool(const std::string& tool, const std::string& searchPath) {
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        size_t end = searchPath.find(':', start);
+        if (end == std::string::npos) end = searchPath.size();
+        const std::string folder = searchPath.substr(start, end - start);
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + tool;
+        if (access(candidate.c_str(), X_OK) == 0 && !platform::FolderExists(candidate)) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return "";
+}
+
+std::string SearchPath() {
+    const char* path = std::getenv("PATH");
+    return std::string(path ? path : "") + ":" + kSystemFolders;
+}
+
+std::mutex managerLock;
+std::shared_ptr<ServiceManager> manager;
+
+}  // namespace
+
+ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
+                                            const std::string& searchPath) {
+    if (platform::FolderExists(systemdMarker)) return ServiceManagerKind::Systemd;
+    if (!FindTool("service", searchPath).empty()) return ServiceManagerKind::Sysv;
+    return ServiceManagerKind::None;
+}
+
+std::shared_ptr<ServiceManager> MakeServiceManager(ServiceManagerKind kind) {
+    switch (kind) {
+    case ServiceManagerKind::Systemd: return std::make_shared<SystemdServiceManager>();
+    case ServiceManagerKind::Sysv:
+        return std::make_shared<SysvServiceManager>(FindTool("service", SearchPath()));
+    case ServiceManagerKind::None: break;
+    }
+    return std::make_shared<NoServiceManager>();
+}
+
+std::shared_ptr<ServiceManager> CurrentServiceManager() {
+    std::lock_guard<std::mutex> hold(managerLock);
+    if (!manager) manager = MakeServiceManager(SelectServiceManagerKind(kSystemdMarker, SearchPath()));
+    return manager;
+}
+
+std::shared_ptr<ServiceManager> SetServiceManager(std::shared_ptr<ServiceManager> replacement) {
+    std::lock_guard<std::mutex> hold(managerLock);
+    std::swap(manager, replacement);
+    return replacement;
+}
+
+}  // namespace tarn::vuft4

@@ -1,0 +1,70 @@
+#include "platform/vuft4/Vuft4.h"
+
+#include <strings.h>
+
+#include <string>
+
+#include "platform/system/Folders.h"
+#include "platform/system/TextCut.h"
+#include "platform/vuft4/ChildProcess.h"
+#include "platform/vuft4/CommandLine.h"
+#include "platform/vuft4/ServiceManager.h"
+#include "platform/vuft4/TimeLimits.h"
+
+namespace tarn::vuft4 {
+
+namespace {
+
+constexpr long kComputerNameBytes = 127;
+
+std::string TextOf(const char* s) { return s ? s : ""; }
+
+std::string TrimBlanks(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    const size_t first = s.find_first_not_of(" \t");
+    return first == std::string::npos ? "" : s.substr(first);
+}
+
+bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+bool IsThisComputer(const std::string& server) {
+    if (server.empty() || server == "." || SameText(server, "localhost")) return true;
+    const std::string host = platform::ComputerName();
+    // The host name may be fully qualified while the operator types only its first label.
+    return !host.empty() && (SameText(server, host) || SameText(server, host.substr(0, host.find('.'))));
+}
+
+}  // namespace
+
+int32_t VUSERVICESTATUS(const char* server, const char* service) {
+    if (!IsThisComputer(TrimBlanks(TextOf(server)))) return kServiceUnknown;
+    // Only blanks padding the stored field are dropped; inner blanks belong to the name.
+    std::string name = TextOf(service);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.empty()) return kServiceUnknown;
+    return CurrentServiceManager()->Status(name);
+}
+
+int32_t VURUN(const char* commandLine, int32_t, int32_t) {
+    const std::vector<std::string> words = SplitCommandLine(TextOf(commandLine));
+    if (words.empty()) return -1;
+    if (SameText(words[0], "net") && words.size() >= 2 && SameText(words[1], "start")) {
+        if (words.size() != 3 || words[2].empty()) return -1;
+        CurrentServiceManager()->Start(words[2]);
+        return 0;
+    }
+    const ChildResult r = RunChild(words, CurrentTimeLimits().runMs, false);
+    return r.outcome == ChildResult::Outcome::Exited ? r.exitCode : -1;
+}
+
+int32_t VUFOLDEREXISTS(const char* path) { return platform::FolderExists(TextOf(path)) ? 1 : 0; }
+
+int32_t VUCREATEDIRECTORY(const char* path) { return platform::CreateFolder(TextOf(path)) ? 1 : 0; }
+
+const char* VUCOMPUTERNAME() {
+    thread_local std::string name;
+    name = platform::CutText(platform::ComputerName(), kComputerNameBytes);
+    return name.c_str();
+}
+
+}  // namespace tarn::vuft4
