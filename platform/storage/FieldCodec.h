@@ -1,0 +1,27 @@
+#pragma once
+// Field values between a record buffer and the stores: a Long is a number, a text field its bytes.
+//
+// A CString's value runs to its terminator; a FixedString's value is all of its bytes, trailing
+// blanks included. Values written into a shorter field are cut on a UTF-8 character boundary.
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "platform/storage/FileDesc.h"
+
+namespace tarn::storage {
+
+using FieldValue = std::variant<int64_t, std::string>;
+
+// The value of field f in record.
+FieldValue ReadField(const FieldDesc& f, const uint8_t* record);
+// The field's text with the blank padding of a FixedString removed (for comparisons).
+std::string FieldText(const FieldDesc& f, const uint8_t* record);
+// Stores v into field f of record; a text into a Long is read as a number, a number into a text
+// field is written in decimal.
+void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record);
+// Lowest: 0, empty CString, blank FixedString. Highest: INT32_MAX, text fields of 0xFF bytes.
+void ClearField(const FieldDesc& f, uint8_t* record, bool high);
+void ClearRecord(const FileDesc& desc, uint8_t* record, bool high);
+
+}  // namespace tarn::storage

@@ -1,0 +1,154 @@
+#pragma once
+// The KEYED driver: a record file kept in its own SQLite database (default extension ".db").
+//
+// States: closed --Open/Create--> ... An open file holds one connection in WAL mode with
+// synchronous=FULL and a busy timeout ("Recover=N" seconds, 5 by default), so several processes
+// can read and write the same file. The current record is a row id (0 = none); sequential reading
+// keeps an anchor (start, key values or the last record read) and a batch read ahead from it in the
+// chosen key's order. Every write drops the batch so the next read sees it.
+//
+// Choices the contract leaves open:
+// - Put or Delete with no current record (none read, or deleted since) answers 35.
+// - SetToStart: Next reads the first record, Previous the last one.
+// - Create keeps an existing file of the same layout (two programs may create it at once); an
+//   existing file of another layout, or not a database, answers 47.
+// - Read-only opens of a folder where SQLite cannot make its shared-memory file fall back to
+//   reading the database as immutable when no write-ahead log is pending.
+// - Null flags are always '0': no field is ever null.
+// - After a read that skipped BLOBs, Put leaves the stored BLOBs as they are.
+// - A busy database (another process holds the write lock past the timeout) answers 90 with
+//   SQLite's code and text.
+#include <sqlite3.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/storage/KeyedSchema.h"
+#include "platform/storage/RecordFile.h"
+#include "platform/storage/SqliteStatement.h"
+
+namespace tarn::storage {
+
+class KeyedFile final : public RecordFile {
+public:
+    KeyedFile(const FileDesc& desc, uint8_t* buffer);
+    ~KeyedFile() override;
+
+    // The file's name on disk with the default extension added when it has none.
+    std::string PathOnDisk() const;
+    sqlite3* Connection() const { return db_; }
+
+    int Open(uint8_t mode = 0x42) override;
+    int Close() override;
+    bool IsOpen() const override { return db_ != nullptr; }
+    int Create() override;
+    int BuildKeys() override;
+    std::string SendCommand(std::string_view command) override;
+
+    void ClearBuffer(bool high = false) override;
+    int GetByKey(int key) override;
+    int Reget(std::string_view position, int key) override;
+    void GetRecordZero() override;
+
+    int SetToStart(int key) override;
+    int SetToKey(int key) override;
+    int ResetTo(std::string_view position, int key) override;
+    int Next() override;
+    int Previous() override;
+    std::string Position(int key) const override;
+
+    int Add() override;
+    int Put() override;
+    int Delete() override;
+    bool Duplicate(int key) override;
+    void Watch() override;
+
+    int SaveState() override;
+    void RestoreState(int state) override;
+    void FreeState(int state) override;
+
+    std::string GetNulls() const override;
+    void SetNulls(std::string_view flags) override;
+    void SkipBlobsOnNextRead() override { skipBlobs_ = true; }
+    std::string& Blob(int index) override { return blobs_.at(index); }
+
+    int BeginTransaction(int timeoutSeconds) override;
+    int Commit() override;
+    int Rollback() override;
+    int SetTransactionFlag(int flag) override;
+    int TransactionFlag() const override { return transactionFlag_; }
+
+    void SetReadAhead(int records) override { readAhead_ = records < 1 ? 1 : records; }
+    int ReadAhead() const override { return readAhead_; }
+
+private:
+    struct Row {
+        int64_t rid = 0;
+        int64_t chg = 0;
+        std::vector<uint8_t> image;
+        std::vector<std::string> blobs;
+    };
+    struct State {
+        int64_t rid, chg;
+        int seqKey;
+        SeekAnchor anchor;
+        std::vector<uint8_t> image;
+        std::vector<std::string> blobs;
+    };
+
+    // Error reporting: each sets the thread's last error and answers its code.
+    int Ok();
+    int Fail(int code, const std::string& driverCode = "", const std::string& driverText = "");
+    int SqlFail(int rc);
+    int NotOpen();
+    int BadKey();
+    bool ValidKey(int key) const { return key >= -1 && key < int(desc_.keys.size()); }
+
+    int DoOpen(uint8_t mode);
+    void Disconnect();
+    int OpenConnection(const std::string& uri, int flags);
+    int CheckLayout();
+    int DoCreate();
+    int InitialiseFile();
+    void Configure();
+
+    void ReadRow(sqlite3_stmt* s, Row& row) const;
+    void Deliver(const Row& row);
+    std::vector<FieldValue> KeyValues(int key, const uint8_t* record) const;
+    int BindKeyValues(sqlite3_stmt* s, int key, const uint8_t* record);
+    int BindRecord(sqlite3_stmt* s, int first, bool withBlobs);
+    int FetchOne(sqlite3_stmt* s, Row& row);
+    int Step(bool forward);
+    int FillBatch(bool forward);
+    void DropBatch() { batch_.clear(); batchPos_ = 0; }
+    int FindByRid(std::string_view position, Row& row);
+    int PutWatchedMiss();
+
+    KeyedSchema schema_;
+    sqlite3* db_ = nullptr;
+    StatementCache statements_;
+    int busyMs_ = 5000;
+    int readAhead_ = 256;
+    int transactionFlag_ = 0;
+    bool readOnly_ = false;
+
+    int64_t curRid_ = 0;
+    int64_t curChg_ = 0;
+    bool watching_ = false;
+    bool skipBlobs_ = false;
+    bool blobsSkipped_ = false;
+    std::vector<std::string> blobs_;
+
+    int seqKey_ = -1;
+    SeekAnchor anchor_;
+    std::vector<Row> batch_;
+    size_t batchPos_ = 0;
+    bool batchForward_ = true;
+    int nextBatch_ = 16;
+
+    std::map<int, State> states_;
+    int nextState_ = 1;
+};
+
+}  // namespace tarn::storage

@@ -1,0 +1,103 @@
+// KEYED driver: sequential reading in a key's order, read ahead in batches.
+//
+// The batch holds the next rows in the direction of travel after the anchor; each Next or
+// Previous hands out one and moves the anchor onto it. Turning round, setting a new start or any
+// write drops the batch, and the next read queries again from the anchor. Batches start small
+// (a form reads one record) and double up to the read-ahead size (a pass reads them all).
+#include "platform/storage/KeyedFile.h"
+#include "platform/storage/Observed.h"
+#include "platform/system/LastError.h"
+
+namespace tarn::storage {
+
+namespace {
+constexpr int kFirstBatch = 16;
+}
+
+int KeyedFile::SetToStart(int key) {
+    return Observed(*this, OpSetToStart, key, [&] {
+        if (!db_) return NotOpen();
+        if (!ValidKey(key)) return BadKey();
+        seqKey_ = key;
+        anchor_ = SeekAnchor{};
+        nextBatch_ = kFirstBatch;
+        DropBatch();
+        return Ok();
+    });
+}
+
+int KeyedFile::SetToKey(int key) {
+    return Observed(*this, OpSetToKey, key, [&] {
+        if (!db_) return NotOpen();
+        if (!ValidKey(key)) return BadKey();
+        seqKey_ = key;
+        anchor_ = SeekAnchor{};
+        if (key >= 0) {
+            anchor_.kind = SeekAnchor::KeyValues;
+            anchor_.values = KeyValues(key, buffer_);
+        }
+        nextBatch_ = kFirstBatch;
+        DropBatch();
+        return Ok();
+    });
+}
+
+int KeyedFile::ResetTo(std::string_view position, int key) {
+    return Observed(*this, OpResetTo, key, [&] {
+        if (!db_) return NotOpen();
+        if (!ValidKey(key)) return BadKey();
+        Row row;
+        if (int rc = FindByRid(position, row)) return rc;
+        seqKey_ = key;
+        anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true};
+        nextBatch_ = kFirstBatch;
+        DropBatch();
+        return Ok();
+    });
+}
+
+int KeyedFile::Next() {
+    return Observed(*this, OpNext, 0, [&] { return Step(true); });
+}
+
+int KeyedFile::Previous() {
+    return Observed(*this, OpPrevious, 0, [&] { return Step(false); });
+}
+
+int KeyedFile::Step(bool forward) {
+    if (!db_) return NotOpen();
+    if (batchPos_ >= batch_.size() || batchForward_ != forward) {
+        if (int rc = FillBatch(forward)) return rc;
+        if (batch_.empty()) return Fail(platform::kEndOfFile);
+    }
+    const Row& row = batch_[batchPos_++];
+    Deliver(row);
+    anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(seqKey_, row.image.data()), row.rid, false};
+    return Ok();
+}
+
+int KeyedFile::FillBatch(bool forward) {
+    DropBatch();
+    batchForward_ = forward;
+    sqlite3_stmt* s = statements_.Get(schema_.SeekSql(seqKey_, forward, anchor_));
+    if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+    int p = 1;
+    for (const FieldValue& v : anchor_.values) Bind(s, p++, v);
+    if (anchor_.kind == SeekAnchor::Record) sqlite3_bind_int64(s, p, anchor_.rid);
+    const int limit = std::min(nextBatch_, readAhead_);
+    sqlite3_bind_int(s, KeyedSchema::kLimitParam, limit < 1 ? 1 : limit);
+    nextBatch_ = std::min(nextBatch_ * 2, readAhead_);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        batch_.emplace_back();
+        ReadRow(s, batch_.back());
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) {
+        DropBatch();
+        return SqlFail(rc);
+    }
+    return 0;
+}
+
+}  // namespace tarn::storage

@@ -1,0 +1,198 @@
+// KEYED driver: reading single records and writing them.
+#include <charconv>
+#include <cstring>
+
+#include "platform/storage/KeyedFile.h"
+#include "platform/storage/Observed.h"
+#include "platform/system/LastError.h"
+
+namespace tarn::storage {
+
+void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row) const {
+    row.rid = sqlite3_column_int64(s, 0);
+    row.chg = sqlite3_column_int64(s, 1);
+    row.image.assign(desc_.recordSize, 0);
+    for (size_t i = 0; i < desc_.fields.size(); ++i)
+        WriteField(desc_.fields[i], ColumnValue(s, KeyedSchema::kFirstField + int(i)), row.image.data());
+    row.blobs.resize(desc_.blobs.size());
+    for (size_t i = 0; i < desc_.blobs.size(); ++i) row.blobs[i] = ColumnText(s, schema_.FirstBlobColumn() + int(i));
+}
+
+// Makes row the current record and copies it into the buffer.
+void KeyedFile::Deliver(const Row& row) {
+    std::memcpy(buffer_, row.image.data(), desc_.recordSize);
+    curRid_ = row.rid;
+    curChg_ = row.chg;
+    blobsSkipped_ = skipBlobs_;
+    if (skipBlobs_)
+        for (std::string& b : blobs_) b.clear();
+    else
+        blobs_ = row.blobs;
+    skipBlobs_ = false;
+}
+
+std::vector<FieldValue> KeyedFile::KeyValues(int key, const uint8_t* record) const {
+    std::vector<FieldValue> values;
+    for (int f : schema_.KeyFields(key)) values.push_back(ReadField(desc_.fields[f], record));
+    return values;
+}
+
+int KeyedFile::BindKeyValues(sqlite3_stmt* s, int key, const uint8_t* record) {
+    std::vector<FieldValue> values = KeyValues(key, record);
+    for (size_t i = 0; i < values.size(); ++i)
+        if (int rc = Bind(s, int(i) + 1, values[i])) return rc;
+    return SQLITE_OK;
+}
+
+// Binds the buffer's fields (and BLOBs) to consecutive parameters from first on.
+int KeyedFile::BindRecord(sqlite3_stmt* s, int first, bool withBlobs) {
+    int p = first;
+    for (const FieldDesc& f : desc_.fields)
+        if (int rc = Bind(s, p++, ReadField(f, buffer_))) return rc;
+    if (withBlobs)
+        for (const std::string& b : blobs_)
+            if (int rc = sqlite3_bind_blob(s, p++, b.data(), int(b.size()), SQLITE_TRANSIENT)) return rc;
+    return SQLITE_OK;
+}
+
+// Steps a single-row query: 0 with row filled, 35 when there is no row, else the error.
+int KeyedFile::FetchOne(sqlite3_stmt* s, Row& row) {
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        ReadRow(s, row);
+        sqlite3_reset(s);
+        return 0;
+    }
+    sqlite3_reset(s);
+    return rc == SQLITE_DONE ? Fail(platform::kRecordNotFound) : SqlFail(rc);
+}
+
+int KeyedFile::GetByKey(int key) {
+    return Observed(*this, OpGetByKey, key, [&] {
+        if (!db_) return NotOpen();
+        if (key < 0 || !ValidKey(key)) return BadKey();
+        sqlite3_stmt* s = statements_.Get(schema_.SelectByKeySql(key));
+        if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+        if (int rc = BindKeyValues(s, key, buffer_)) return SqlFail(rc);
+        Row row;
+        if (int rc = FetchOne(s, row)) return rc;
+        Deliver(row);
+        return Ok();
+    });
+}
+
+int KeyedFile::FindByRid(std::string_view position, Row& row) {
+    int64_t rid = 0;
+    auto [end, ec] = std::from_chars(position.data(), position.data() + position.size(), rid);
+    if (ec != std::errc() || end != position.data() + position.size() || rid <= 0)
+        return Fail(platform::kRecordNotFound);
+    sqlite3_stmt* s = statements_.Get(schema_.SelectByRidSql());
+    if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+    sqlite3_bind_int64(s, 1, rid);
+    return FetchOne(s, row);
+}
+
+int KeyedFile::Reget(std::string_view position, int key) {
+    return Observed(*this, OpReget, key, [&] {
+        if (!db_) return NotOpen();
+        Row row;
+        if (int rc = FindByRid(position, row)) return rc;
+        Deliver(row);
+        return Ok();
+    });
+}
+
+void KeyedFile::GetRecordZero() {
+    Observed(*this, OpGetRecordZero, 0, [&] {
+        curRid_ = 0;
+        return Ok();
+    });
+}
+
+std::string KeyedFile::Position(int) const { return curRid_ ? std::to_string(curRid_) : std::string(); }
+
+int KeyedFile::Add() {
+    return Observed(*this, OpAdd, 0, [&] {
+        if (!db_) return NotOpen();
+        DropBatch();
+        sqlite3_stmt* s = statements_.Get(schema_.InsertSql());
+        if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+        if (int rc = BindRecord(s, 1, true)) return SqlFail(rc);
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE) return SqlFail(rc);
+        curRid_ = sqlite3_last_insert_rowid(db_);
+        curChg_ = 1;
+        blobsSkipped_ = false;
+        return Ok();
+    });
+}
+
+int KeyedFile::Put() {
+    return Observed(*this, OpPut, 0, [&] {
+        if (!db_) return NotOpen();
+        if (!curRid_) return Fail(platform::kRecordNotFound);
+        DropBatch();
+        sqlite3_stmt* s = statements_.Get(schema_.UpdateSql(watching_, !blobsSkipped_));
+        if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+        sqlite3_bind_int64(s, 1, curRid_);
+        sqlite3_bind_int64(s, 2, curChg_);
+        if (int rc = BindRecord(s, 3, !blobsSkipped_)) return SqlFail(rc);
+        const int rc = sqlite3_step(s);
+        const bool updated = rc == SQLITE_ROW;
+        if (updated) curChg_ = sqlite3_column_int64(s, 0);
+        const int end = updated ? sqlite3_step(s) : rc;
+        sqlite3_reset(s);
+        if (end != SQLITE_DONE) return SqlFail(end);
+        if (!updated) return watching_ ? PutWatchedMiss() : Fail(platform::kRecordNotFound);
+        return Ok();
+    });
+}
+
+// A watched Put changed nothing: the record is gone (35) or another connection changed it (89).
+int KeyedFile::PutWatchedMiss() {
+    Row row;
+    const int rc = FindByRid(std::to_string(curRid_), row);
+    if (rc == platform::kRecordNotFound) return rc;
+    return rc ? rc : Fail(platform::kChangedByOther);
+}
+
+int KeyedFile::Delete() {
+    return Observed(*this, OpDelete, 0, [&] {
+        if (!db_) return NotOpen();
+        if (!curRid_) return Fail(platform::kRecordNotFound);
+        DropBatch();
+        sqlite3_stmt* s = statements_.Get("DELETE FROM records WHERE rid = ?1");
+        if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+        sqlite3_bind_int64(s, 1, curRid_);
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE) return SqlFail(rc);
+        const bool gone = sqlite3_changes(db_) > 0;
+        curRid_ = 0;
+        return gone ? Ok() : Fail(platform::kRecordNotFound);
+    });
+}
+
+bool KeyedFile::Duplicate(int key) {
+    if (!db_) return NotOpen(), false;
+    if (key < 0 || !ValidKey(key)) return BadKey(), false;
+    Ok();
+    if (desc_.keys[key].duplicates) return false;
+    sqlite3_stmt* s = statements_.Get(schema_.DuplicateSql(key));
+    if (!s || BindKeyValues(s, key, buffer_) != SQLITE_OK) return SqlFail(sqlite3_extended_errcode(db_)), false;
+    sqlite3_bind_int64(s, KeyedSchema::kLimitParam, curRid_);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) SqlFail(rc);
+    return rc == SQLITE_ROW;
+}
+
+void KeyedFile::Watch() {
+    Observed(*this, OpWatch, 0, [&] {
+        watching_ = true;
+        return Ok();
+    });
+}
+
+}  // namespace tarn::storage

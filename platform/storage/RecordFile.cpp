@@ -1,0 +1,54 @@
+#include "platform/storage/RecordFile.h"
+
+#include <strings.h>
+
+#include "platform/storage/AsciiFile.h"
+#include "platform/storage/KeyedFile.h"
+#include "platform/system/LastError.h"
+
+namespace tarn::storage {
+
+std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer) {
+    if (strcasecmp(desc.driver.c_str(), "KEYED") == 0) return std::make_unique<KeyedFile>(desc, buffer);
+    if (strcasecmp(desc.driver.c_str(), "ASCII") == 0) return std::make_unique<AsciiFile>(desc, buffer);
+    platform::SetLastError(platform::kDriverError, desc.name, "", "Unknown driver " + desc.driver);
+    return nullptr;
+}
+
+int BeginTransaction(const std::vector<RecordFile*>& files, int timeoutSeconds) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        const int rc = files[i]->BeginTransaction(timeoutSeconds);
+        if (rc == 0) continue;
+        const platform::RuntimeError first = platform::LastError();
+        for (size_t j = 0; j < i; ++j) files[j]->Rollback();
+        platform::SetLastError(first.code, first.fileName, first.driverCode, first.driverText);
+        return rc;
+    }
+    return 0;
+}
+
+// Ends each file's transaction with end; the first error wins but every file is ended.
+template <class End>
+static int EndAll(const std::vector<RecordFile*>& files, End end) {
+    int result = 0;
+    platform::RuntimeError first;
+    for (RecordFile* f : files) {
+        const int rc = end(*f);
+        if (rc != 0 && result == 0) {
+            result = rc;
+            first = platform::LastError();
+        }
+    }
+    if (result != 0) platform::SetLastError(first.code, first.fileName, first.driverCode, first.driverText);
+    return result;
+}
+
+int CommitTransaction(const std::vector<RecordFile*>& files) {
+    return EndAll(files, [](RecordFile& f) { return f.Commit(); });
+}
+
+int RollbackTransaction(const std::vector<RecordFile*>& files) {
+    return EndAll(files, [](RecordFile& f) { return f.Rollback(); });
+}
+
+}  // namespace tarn::storage
