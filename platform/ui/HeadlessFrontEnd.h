@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/Control.h"
 #include "platform/ui/FrontEnd.h"
 #include "platform/ui/MessageBox.h"
 
@@ -113,6 +114,8 @@ public:
     void SetIdleTimerLimit(int events) { idleTimerLimit_ = events; }
 
     // FrontEnd
+    void Opened(Window& window) override;
+    void Closed(Window& window) override;
     std::optional<Input> NextInput(Window& window, int64_t deadline) override;
     int64_t Now() override { return now_; }
     int ChoosePopup(const std::vector<PopupItem>& items, int x, int y) override;
@@ -133,7 +136,7 @@ private:
     std::string pendingTitle_;
     std::vector<std::string> failures_;
     std::vector<std::string> titles_;
-    std::vector<const Window*> seen_;
+    std::vector<const Window*> fresh_;  // opened, not yet asked for input
     std::vector<WindowView> views_;
     std::vector<MessageBoxRequest> messages_;
     std::vector<std::vector<PopupItem>> popups_;

@@ -5,6 +5,7 @@
 // Each window owns its event queue (any thread may post to it), its timer and its focus. The
 // events come in this order: posted events (oldest first), the accept-all pass, a due timer
 // event, then input from the front end. Hiding a window keeps its events and timer going.
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -145,6 +146,7 @@ private:
     Rect normalRect_;
 
     std::mutex queueMutex_;
+    std::condition_variable queueReady_;
     std::deque<EventRecord> queue_;
 
     EventRecord current_;          // the event delivered last

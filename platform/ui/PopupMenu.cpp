@@ -1,0 +1,72 @@
+#include "platform/ui/PopupMenu.h"
+
+#include "platform/ui/Runtime.h"
+
+namespace tarn::ui {
+
+namespace {
+
+// One item's text with its leading markers taken off.
+PopupItem ItemFrom(std::string_view text, int depth) {
+    PopupItem item;
+    item.depth = depth;
+    if (text == "-") {
+        item.text = "-";
+        item.enabled = false;
+        return item;
+    }
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '~') item.enabled = false;
+        else if (text[i] == '+') item.checked = true;
+        else if (text[i] == '-') item.checked = false;
+        else break;
+    }
+    item.text = std::string(text.substr(i));
+    return item;
+}
+
+}  // namespace
+
+std::vector<PopupItem> ParsePopupItems(std::string_view itemsText) {
+    std::vector<PopupItem> items;
+    int depth = 1;
+    std::string current;
+    auto flush = [&](bool opensSubmenu) {
+        if (!current.empty()) items.push_back(ItemFrom(current, depth));
+        current.clear();
+        if (opensSubmenu && !items.empty()) items.back().number = -1;  // a header, not a choice
+    };
+    for (char c : itemsText) {
+        if (c == '|') {
+            flush(false);
+        } else if (c == '{') {
+            flush(true);
+            ++depth;
+        } else if (c == '}') {
+            flush(false);
+            if (depth > 1) --depth;
+        } else {
+            current += c;
+        }
+    }
+    flush(false);
+    int number = 0;
+    for (PopupItem& item : items) {
+        bool choice = item.number == 0 && item.text != "-";
+        item.number = choice ? ++number : 0;
+    }
+    return items;
+}
+
+int PopupMenu(const std::string& itemsText, int x, int y) {
+    FrontEnd* fe = CurrentFrontEnd();
+    if (!fe) return 0;
+    std::vector<PopupItem> items = ParsePopupItems(itemsText);
+    int chosen = fe->ChoosePopup(items, x, y);
+    for (const PopupItem& item : items)
+        if (item.number == chosen && chosen != 0) return item.enabled ? chosen : 0;
+    return 0;
+}
+
+}  // namespace tarn::ui
