@@ -4,8 +4,10 @@
 #include "errors/ErrorManager.h"
 #include "errors/Text.h"
 #include "platform/system/Clock.h"
+#include "platform/system/LastError.h"
 #include "platform/system/Picture.h"
 #include "platform/system/Process.h"
+#include "platform/system/TextCut.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tarn::errors {
@@ -107,12 +109,17 @@ void ErrorManager::WriteLog(std::string_view text) {
     std::string line = platform::FormatPicture("D17", platform::Today()) + "@" +
                        platform::FormatPicture("T8", platform::Clock()) + " --> " +
                        std::string(text);
-    Hold hold(critSect_);
-    if (!errorLog_) return;
-    // A log that cannot be opened or written never stops the message.
-    if (errorLog_->Open(false) != LevelQuiet) return;
-    errorLog_->Append(line);
-    errorLog_->Close(false);
+    // The caller may still read the runtime's last error after the message: keep it.
+    const platform::RuntimeError saved = platform::LastError();
+    {
+        Hold hold(critSect_);
+        // A log that cannot be opened or written never stops the message.
+        if (errorLog_ && errorLog_->Open(false) == LevelQuiet) {
+            errorLog_->Append(line);
+            errorLog_->Close(false);
+        }
+    }
+    platform::SetLastError(saved.code, saved.fileName, saved.driverCode, saved.driverText);
 }
 
 void ErrorManager::KeepHistory(std::string_view text, int32_t id) {
@@ -125,7 +132,9 @@ void ErrorManager::KeepHistory(std::string_view text, int32_t id) {
             history_->erase(history_->begin(), history_->end() - (limit - 1));
         }
     }
-    AppendHistory(HistoryEntry{category, Clip(text, kHistoryTextWidth), static_cast<int16_t>(id)});
+    AppendHistory(HistoryEntry{category,
+                               platform::CutText(text, static_cast<long>(kHistoryTextWidth)),
+                               static_cast<int16_t>(id)});
 }
 
 int ErrorManager::StandardBox(std::string_view text, std::string_view title,

@@ -1,0 +1,117 @@
+// The error log: one line per shown message, and a log that fails never stops the message.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "errors/ErrorManager.h"
+#include "platform/system/LastError.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tarn::errors {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs each test in a fresh temporary folder: the log lives in the current folder.
+class ErrorLog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tarn-errlog-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        old = fs::current_path();
+        fs::current_path(dir);
+        manager.Init();
+        manager.SetLogErrors(true);
+        ui::SetMessageBoxFrontEnd(&box);
+    }
+    void TearDown() override {
+        ui::SetMessageBoxFrontEnd(nullptr);
+        manager.Shutdown();
+        fs::current_path(old);
+        fs::permissions(dir, fs::perms::owner_all);
+        fs::remove_all(dir);
+    }
+
+    fs::path dir, old;
+    ErrorManager manager;
+    ui::ScriptedMessageBox box;
+};
+
+TEST_F(ErrorLog, OneLinePerMessageInAFileCreatedWhenMissing) {
+    ASSERT_FALSE(fs::exists("QELError.Log"));
+    manager.SetFileName("Settings");
+    EXPECT_EQ(manager.Raise(MsgRecordLocked), LevelNotice);
+    ASSERT_TRUE(fs::exists("QELError.Log"));
+    std::string first = ReadAll("QELError.Log");
+    const std::regex line(
+        "[^@\r\n]+@[^@\r\n]+ --> A record held by another station was encountered reading "
+        "from the Settings file\\.\r\n");
+    EXPECT_TRUE(std::regex_match(first, line)) << first;
+
+    box.Push(ButtonNo);
+    EXPECT_EQ(manager.Raise(MsgSaveQuestion), LevelDeclined);
+    std::string both = ReadAll("QELError.Log");
+    ASSERT_EQ(both.substr(0, first.size()), first) << "appended, not rewritten";
+    EXPECT_NE(both.find(" --> Do you want to save the changes to this record?\r\n"),
+              std::string::npos);
+    EXPECT_EQ(box.Count(), 2u);
+}
+
+TEST_F(ErrorLog, QuestionsAskedDirectlyAreNotLogged) {
+    manager.AskQuestion(MsgDeleteQuestion, ButtonYes + ButtonNo, ButtonNo);
+    EXPECT_FALSE(fs::exists("QELError.Log"));
+}
+
+TEST_F(ErrorLog, ReadOnlyLogNeverStopsTheMessage) {
+    { std::ofstream("QELError.Log") << "old\r\n"; }
+    fs::permissions("QELError.Log", fs::perms::owner_read);
+    if (access("QELError.Log", W_OK) == 0) GTEST_SKIP() << "running as root";
+    EXPECT_EQ(manager.Raise(MsgRecordLocked), LevelNotice);
+    EXPECT_EQ(box.Count(), 1u);
+    EXPECT_EQ(ReadAll("QELError.Log"), "old\r\n");
+}
+
+TEST_F(ErrorLog, UncreatableLogNeverStopsTheMessage) {
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(".", W_OK) == 0) GTEST_SKIP() << "running as root";
+    box.Push(ButtonYes);
+    EXPECT_EQ(manager.Raise(MsgSaveQuestion), LevelQuiet);
+    EXPECT_EQ(box.Count(), 1u);
+    EXPECT_FALSE(fs::exists("QELError.Log"));
+}
+
+TEST_F(ErrorLog, WriterCountsItsOpens) {
+    StandardErrorLog log("direct.log");
+    EXPECT_EQ(log.Append("not open"), LevelNotice);
+    ASSERT_EQ(log.Open(false), LevelQuiet);
+    ASSERT_EQ(log.Open(false), LevelQuiet);
+    EXPECT_EQ(log.Usage(), 2);
+    EXPECT_EQ(log.Append("one"), LevelQuiet);
+    EXPECT_EQ(log.Close(false), LevelQuiet);
+    EXPECT_EQ(log.Usage(), 1);
+    EXPECT_EQ(log.Append(std::string(1100, 'x')), LevelQuiet);
+    EXPECT_EQ(log.Close(false), LevelQuiet);
+    EXPECT_EQ(log.Usage(), 0);
+    EXPECT_EQ(log.Append("closed"), LevelNotice);
+    EXPECT_EQ(ReadAll("direct.log"), "one\r\n" + std::string(1024, 'x') + "\r\n");
+}
+
+}  // namespace
+}  // namespace tarn::errors
