@@ -1,0 +1,140 @@
+// Auto-numbering and the key operations the views and relations build on.
+#include "data/FileManager.h"
+#include "platform/system/LastError.h"
+
+namespace tarn::data {
+
+namespace {
+
+constexpr int kNumberingAttempts = 3;
+
+// The values of all components but the last, each followed by "|".
+std::string KeyPrefix(const KeyEntry& key) {
+    std::string prefix;
+    for (size_t i = 0; i + 1 < key.Fields.size(); ++i) prefix += key.Fields[i].Field.Text() + "|";
+    return prefix;
+}
+
+}  // namespace
+
+Level FileManager::AutoNumber() { return AutoNumberCore(1); }
+Level FileManager::AutoNumberQuiet() { return AutoNumberCore(0); }
+
+Level FileManager::AutoNumberCore(uint8_t report) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    if (HasAutoInc == 0 || AutoIncDone == 1) return LevelQuiet;
+    File->SetReadAhead(0);
+    int attempts = 0;
+    for (;;) {
+        for (const KeyEntry& key : Keys) {
+            if (key.AutoInc != 1) continue;
+            bool failed = false;
+            Level result = NumberKey(key, report, failed);
+            if (failed) return result;
+        }
+        int code = File->Add();
+        if (code == 0) {
+            AutoIncDone = 1;
+            return LevelQuiet;
+        }
+        // Another station took the number meanwhile: compute it afresh.
+        if (++attempts < kNumberingAttempts) continue;
+        NoteError(MsgNumberingRetryQuestion);
+        if (code == platform::kDuplicateKey) {
+            if (const KeyEntry* dup = FirstDuplicateKey()) SetKeyNameFor(*dup);
+            NoteError(MsgNumberingRetryQuestion);
+        }
+        if (report == 0) return LevelNotice;
+        if (ReportLast() != LevelQuiet) return LevelNotice;
+        attempts = 0;
+    }
+}
+
+// Stores the next free number in the key's last component; failed is set when the read failed
+// (the result is then the level to return).
+Level FileManager::NumberKey(const KeyEntry& key, uint8_t report, bool& failed) {
+    if (key.Fields.empty()) return LevelQuiet;
+    SetKeyNameFor(key);
+    uint16_t snapshot = TakeSnapshot();
+    File->SkipBlobsOnNextRead();
+    const KeyComponentEntry& last = key.Fields.back();
+    std::string prefix;
+    int code;
+    if (key.Fields.size() == 1) {
+        File->SetToStart(key.Key);
+        code = last.Ascend ? File->Previous() : File->Next();
+    } else {
+        prefix = KeyPrefix(key);
+        last.Field.SetLimit(true);
+        File->SetToKey(key.Key);
+        code = last.Ascend ? File->Previous() : File->Next();
+    }
+    double number = 1;
+    if (code == 0) {
+        if (KeyPrefix(key) == prefix) number = static_cast<double>(last.Field.Number()) + 1;
+    } else if (code != platform::kEndOfFile) {
+        NoteError(MsgReadError);
+        failed = true;
+        RecallSnapshot(snapshot, 1);
+        return report ? ReportLast() : LevelNotice;
+    }
+    RecallSnapshot(snapshot, 1);
+    last.Field.SetNumber(static_cast<int32_t>(number));
+    return LevelQuiet;
+}
+
+const KeyEntry* FileManager::FindKey(int key) const {
+    for (const KeyEntry& k : Keys) {
+        if (k.Key == key) return &k;
+    }
+    return nullptr;
+}
+
+int FileManager::KeyComponentCount(int key) const {
+    const KeyEntry* k = FindKey(key);
+    return k ? static_cast<int>(k->Fields.size()) : 0;
+}
+
+std::string FileManager::KeyComponentName(int key, int component) const {
+    const KeyEntry* k = FindKey(key);
+    if (!k || component < 1 || component > static_cast<int>(k->Fields.size())) return {};
+    return k->Fields[component - 1].FieldName;
+}
+
+uint8_t FileManager::KeyComponentAscending(int key, int component) const {
+    const KeyEntry* k = FindKey(key);
+    if (!k || component < 1 || component > static_cast<int>(k->Fields.size())) return 1;
+    return k->Fields[component - 1].Ascend;
+}
+
+FieldRef FileManager::KeyComponentField(int key, int component) const {
+    const KeyEntry* k = FindKey(key);
+    if (!k || component < 1 || component > static_cast<int>(k->Fields.size())) return {};
+    return k->Fields[component - 1].Field;
+}
+
+void FileManager::SetKeyToLimit(int key, int first, int last, uint8_t high) {
+    const KeyEntry* k = FindKey(key);
+    if (!k) return;
+    int count = static_cast<int>(k->Fields.size());
+    for (int c = std::max(first, 1); c <= last && c <= count; ++c) {
+        const KeyComponentEntry& comp = k->Fields[c - 1];
+        // high 0 gives the values that sort first in the key's own direction.
+        comp.Field.SetLimit(comp.Ascend ? high == 1 : high == 0);
+    }
+}
+
+std::string FileManager::KeyOrderText(int key, int first) const {
+    const KeyEntry* k = FindKey(key);
+    if (!k) return {};
+    std::string text;
+    for (int c = std::max(first, 1); c <= static_cast<int>(k->Fields.size()); ++c) {
+        const KeyComponentEntry& comp = k->Fields[c - 1];
+        if (!text.empty()) text += ",";
+        if (!comp.Ascend) text += "-";
+        text += comp.FieldName;
+    }
+    return text;
+}
+
+}  // namespace tarn::data

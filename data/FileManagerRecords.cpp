@@ -1,0 +1,205 @@
+// Record operations: reading, sequential reading, insert, update, delete and validation.
+#include <cstring>
+
+#include "data/FileManager.h"
+#include "data/FileRegistry.h"
+#include "data/RelationManager.h"
+#include "platform/system/LastError.h"
+
+namespace tarn::data {
+
+Level FileManager::GetByKeyQuiet(int key) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    return File->GetByKey(key) == 0 ? LevelQuiet : LevelNotice;
+}
+
+Level FileManager::GetByKey(int key) {
+    Level result = GetByKeyQuiet(key);
+    if (result != LevelQuiet) File->ClearBuffer(false);
+    return result;
+}
+
+Level FileManager::Next() { return ReadSequential(true, 1); }
+Level FileManager::NextQuiet() { return ReadSequential(true, 0); }
+Level FileManager::Previous() { return ReadSequential(false, 1); }
+Level FileManager::PreviousQuiet() { return ReadSequential(false, 0); }
+
+Level FileManager::ReadSequential(bool forward, uint8_t report) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    for (;;) {
+        AtEof = 0;
+        if (UseMrp == 1 && File->ReadAhead() == 0) File->SetReadAhead(MrpSize);
+        int code = forward ? File->Next() : File->Previous();
+        switch (code) {
+        case 0:
+            return LevelQuiet;
+        case platform::kEndOfFile:
+            AtEof = 1;
+            return LevelNotice;
+        case platform::kRecordHeld:
+            if (SkipHeldRecords == 1) continue;
+            NoteError(MsgRecordLocked);
+            return report ? ReportLast() : LevelNotice;
+        default:
+            NoteError(MsgReadError);
+            return report ? ReportLast() : LevelFatal;
+        }
+    }
+}
+
+Level FileManager::PrepareNewRecord(uint8_t keepBuffer) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    if (AliasedFile) return PrepareThroughAlias(keepBuffer);
+    if (keepBuffer == 0) File->ClearBuffer(false);
+    FillDefaults();
+    if (HasAutoInc == 0) return LevelQuiet;
+    AutoIncDone = 0;
+    return AutoNumber();
+}
+
+FileManager* FileManager::AliasManager() const {
+    return AliasedFile ? ThreadRegistry().FileManagerOf(AliasedFile) : nullptr;
+}
+
+// The aliased file primes the record; the result comes back through its buffer.
+Level FileManager::PrepareThroughAlias(uint8_t keepBuffer) {
+    FileManager* alias = AliasManager();
+    if (!alias) return LevelNotice;
+    alias->Open();
+    uint16_t state = alias->SaveFileState();
+    if (keepBuffer == 1) std::memcpy(alias->Buffer, Buffer, std::min(BufferSize, alias->BufferSize));
+    Level result = alias->PrepareNewRecord(keepBuffer);
+    if (result == LevelQuiet) {
+        uint16_t primed = alias->SaveFileState();
+        std::memcpy(Buffer, alias->Buffer, std::min(BufferSize, alias->BufferSize));
+        alias->RestoreFileState(primed, 0);
+    }
+    alias->RestoreFileState(state, 1);
+    alias->Close();
+    return result;
+}
+
+void FileManager::FillDefaults() {}
+
+Level FileManager::Insert() { return InsertCore(1); }
+Level FileManager::InsertQuiet() { return InsertCore(0); }
+
+Level FileManager::InsertCore(uint8_t report) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    int failing = 0;
+    if (CheckRecord(failing) != LevelQuiet) return LevelNotice;
+    File->SetReadAhead(0);
+    int code;
+    if (HasAutoInc == 0) {
+        code = File->Add();
+    } else if (AutoIncDone == 1) {
+        code = File->Put();
+    } else {
+        if ((report ? AutoNumber() : AutoNumberQuiet()) != LevelQuiet) return LevelNotice;
+        code = 0;
+    }
+    if (code == 0) {
+        AutoIncDone = 0;
+        return LevelQuiet;
+    }
+    if (code == platform::kDuplicateKey) {
+        if (report == 0) {
+            NoteError(MsgDuplicateEntry);
+            return LevelNotice;
+        }
+        if (HasAutoInc == 0) File->GetRecordZero();
+        if (const KeyEntry* key = FirstDuplicateKey()) {
+            SetKeyNameFor(*key);
+            ReportWithText(MsgDuplicateEntry, key->Description);
+        }
+        return LevelNotice;
+    }
+    NoteError(MsgInsertError);
+    return report ? ReportLast() : LevelNotice;
+}
+
+const KeyEntry* FileManager::FirstDuplicateKey() {
+    for (const KeyEntry& key : Keys) {
+        if (File->Duplicate(key.Key)) return &key;
+    }
+    return nullptr;
+}
+
+void FileManager::SetKeyNameFor(const KeyEntry& key) {
+    std::string name = key.Description;
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.empty()) name = File->Desc().keys[key.Key].name;
+    Errors->SetKeyName(name);
+}
+
+Level FileManager::Update() { return UpdateCore(1); }
+Level FileManager::UpdateQuiet() { return UpdateCore(0); }
+
+Level FileManager::UpdateCore(uint8_t report) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    int failing = 0;
+    if (CheckRecord(failing) != LevelQuiet) return LevelQuestion;
+    std::string position = CurrentPosition();
+    int code = File->Put();
+    if (code == 0) return LevelQuiet;
+    if (code == platform::kChangedByOther) {
+        NoteError(MsgChangedElsewhere);
+        if (report) ReportLast();
+        File->Watch();
+        RereadAt(position);
+        return LevelNotice;
+    }
+    NoteError(MsgUpdateError);
+    return report ? ReportLast() : LevelNotice;
+}
+
+Level FileManager::Delete(uint8_t askFirst) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    if (askFirst == 1 && Report(MsgDeleteQuestion) != LevelQuiet) return LevelDeclined;
+    if (File->Delete() == 0) return LevelQuiet;
+    NoteError(MsgDeleteError);
+    return LevelNotice;
+}
+
+Level FileManager::UndoAutoNumber(RelationManager* relations) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelQuiet;
+    if (HasAutoInc != 1 || AutoIncDone != 1) return LevelQuiet;
+    Level result = relations ? relations->Delete(0) : Delete(0);
+    if (result == LevelQuiet) AutoIncDone = 0;
+    return result;
+}
+
+Level FileManager::CheckField(int field) { return CheckFieldCore(field, 1); }
+Level FileManager::CheckFieldQuiet(int field) { return CheckFieldCore(field, 0); }
+
+Level FileManager::CheckFieldCore(int field, uint8_t handleErrors) {
+    if (FileManager* alias = AliasManager()) return alias->CheckFieldCore(field, handleErrors);
+    return LevelQuiet;
+}
+
+Level FileManager::CheckFieldRange(int first, int last, int& failingField) {
+    for (int n = first; n <= last; ++n) {
+        Level result = CheckField(n);
+        if (result != LevelQuiet) {
+            failingField = n;
+            return result;
+        }
+    }
+    return LevelQuiet;
+}
+
+Level FileManager::CheckRecord(int& failingField) {
+    return CheckFieldRange(1, static_cast<int>(File->Desc().fields.size()), failingField);
+}
+
+std::string FileManager::CurrentPosition() {
+    if (EnsureUsable(2) != LevelQuiet) return {};
+    return File->Position(PositionKey());
+}
+
+Level FileManager::RereadAt(const std::string& position) {
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    return File->Reget(position, PositionKey()) == 0 ? LevelQuiet : LevelNotice;
+}
+
+}  // namespace tarn::data

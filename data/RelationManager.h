@@ -1,0 +1,108 @@
+#pragma once
+// RelationManager: opens a file together with its related files, frames changes and deletions
+// in a driver transaction, and carries a change or deletion over to related records (clear,
+// restrict or cascade).
+//
+// Propagation: each top-level Open, Close or SetQuickScan starts a new pass of the thread's pass
+// counter; a manager reached again within the same pass (LastTouched) stops, so cycles of
+// relations end.
+//
+// Transactions: UseLogout 1 frames Update and Delete (and Insert when UseLogoutOnInsert) in a
+// transaction over the file and the related files the change may touch. A driver answering 80
+// to the transaction flag switches UseLogout off for good.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "data/FieldPairs.h"
+#include "data/FileManager.h"
+#include "errors/Levels.h"
+
+namespace tarn::data {
+
+// Modes of a relation for a change of the linking fields and for a deletion.
+enum RelationMode : uint8_t { RelationNone = 0, RelationClear = 1, RelationRestrict = 2, RelationCascade = 3 };
+
+class RelationManager {
+public:
+    struct Relation {
+        RelationManager* File = nullptr;
+        // Left: this file's linking field; right: the related file's; buffer: snapshot of left.
+        std::unique_ptr<BufferedPairs> Fields;
+        int HisKey = -1;  // the related file's key led by the linking fields; -1 when none
+        uint8_t UpdateMode = RelationNone;
+        uint8_t DeleteMode = RelationNone;
+        uint8_t Opened = 0;
+    };
+
+    RelationManager() = default;
+    virtual ~RelationManager();
+    RelationManager(const RelationManager&) = delete;
+    RelationManager& operator=(const RelationManager&) = delete;
+
+    // ---- fields ----
+    FileManager* Me = nullptr;
+    std::vector<Relation> Relations;
+    void* AliasFile = nullptr;
+    uint8_t PrevUseLogout = 0;
+    uint8_t UseLogout = 0;
+    uint8_t UseLogoutOnInsert = 0;
+    uint8_t LogoutTimeout = 2;
+    long LastTouched = 0;
+    uint8_t ForcingOpen = 0;
+    uint8_t DeferedRelationsDone = 0;
+
+    // ---- virtual operations, in slot order ----
+    virtual Level UndoAutoNumber();
+    virtual void Close(uint8_t propagated = 0);
+    // Deletes the current record and handles its related records; asks first when askFirst is 1.
+    virtual Level Delete(uint8_t askFirst = 1);
+    // Run on a related file's manager for a deletion in the file the pairs come from.
+    virtual Level DeleteChildren(int key, BufferedPairs& pairs, uint8_t mode, uint8_t ask);
+    virtual void Shutdown();
+    virtual Level Open(uint8_t propagated = 0);
+    // Every relation's snapshot takes the current values of this file's linking fields.
+    virtual void SnapshotLinks();
+    virtual void SetQuickScan(uint8_t on, uint8_t scope = 0);
+    virtual Level Insert();
+    // Writes the record; fromForm turns "changed by another station" into message 8.
+    virtual Level Update(uint8_t fromForm = 0);
+    // Run on a related file's manager for a change of the linking fields in the pairs' file.
+    virtual Level UpdateChildren(int key, BufferedPairs& pairs, uint8_t mode);
+    virtual void DeclareRelations();
+
+    // ---- non-virtual ----
+    void Attach(FileManager& file, uint8_t useTransactions);
+    // Declares a relation to related; returns it so the caller can add its links.
+    Relation& AddRelation(RelationManager& related, uint8_t updateMode, uint8_t deleteMode,
+                          int hisKey);
+    // Adds a linking field pair to the last declared relation.
+    void AddRelationLink(const FieldRef& mine, const FieldRef& his);
+
+private:
+    enum FrameKind { FrameInsert, FrameUpdate, FrameDelete };
+
+    Level OpenWorker(uint8_t propagated);
+    Level ForcedOpen();
+    void EnsureRelationsDeclared();
+    // Sets the transaction flag on this file and, by the mode, on related files; collects them.
+    Level PrepareTransaction(int kind, std::vector<storage::RecordFile*>& files);
+    Level BeginFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed);
+    void EndFramed(bool framed, bool commit, const std::vector<storage::RecordFile*>& files);
+    Level UpdateRelated();
+    Level DeleteRelated();
+    // One delete from the re-read on; retry is set when the delete itself failed.
+    Level DeleteOnce(bool& retry);
+    // Walks the related records of this file whose linking fields equal the pairs' values.
+    // perRecord sets moved when it changed or deleted the record, so the walk starts afresh.
+    Level WalkChildren(int key, BufferedPairs& pairs, bool oldValues,
+                       const std::function<Level(bool& moved)>& perRecord);
+    Level WriteChild();
+    void AbortFramed();
+};
+
+// The calling thread's pass counter.
+long& RelationPass();
+
+}  // namespace tarn::data
