@@ -79,6 +79,16 @@ TEST_F(ErrorLog, QuestionsAskedDirectlyAreNotLogged) {
     EXPECT_FALSE(fs::exists("QELError.Log"));
 }
 
+TEST_F(ErrorLog, LogThatCannotBeOpenedNeverStopsTheMessage) {
+    // A folder in the log's place cannot be opened for writing, even by root.
+    fs::create_directory("QELError.Log");
+    platform::SetLastError(35, "Services");
+    EXPECT_EQ(manager.Raise(MsgRecordLocked), LevelNotice);
+    EXPECT_EQ(box.Count(), 1u);
+    EXPECT_EQ(platform::LastErrorCode(), 35) << "the log's failure does not replace it";
+    EXPECT_TRUE(fs::is_empty("QELError.Log"));
+}
+
 TEST_F(ErrorLog, ReadOnlyLogNeverStopsTheMessage) {
     { std::ofstream("QELError.Log") << "old\r\n"; }
     fs::permissions("QELError.Log", fs::perms::owner_read);
@@ -88,13 +98,22 @@ TEST_F(ErrorLog, ReadOnlyLogNeverStopsTheMessage) {
     EXPECT_EQ(ReadAll("QELError.Log"), "old\r\n");
 }
 
-TEST_F(ErrorLog, UncreatableLogNeverStopsTheMessage) {
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(".", W_OK) == 0) GTEST_SKIP() << "running as root";
-    box.Push(ButtonYes);
-    EXPECT_EQ(manager.Raise(MsgSaveQuestion), LevelQuiet);
+// A writer whose every operation fails, as a locked log would.
+struct FailingLog : ErrorLogInterface {
+    int calls = 0;
+    Level Open(bool) override { ++calls; return LevelNotice; }
+    Level Append(std::string_view) override { ++calls; return LevelNotice; }
+    Level Close(bool) override { ++calls; return LevelNotice; }
+};
+
+TEST_F(ErrorLog, FailingWriterNeverStopsTheMessage) {
+    FailingLog failing;
+    manager.Initialise(&failing);
+    box.Push(ButtonNo);
+    EXPECT_EQ(manager.Raise(MsgSaveQuestion), LevelDeclined);
+    EXPECT_EQ(failing.calls, 1) << "a failed open appends nothing";
     EXPECT_EQ(box.Count(), 1u);
-    EXPECT_FALSE(fs::exists("QELError.Log"));
+    manager.Shutdown();
 }
 
 TEST_F(ErrorLog, WriterCountsItsOpens) {
