@@ -18,7 +18,7 @@ std::string CurrentFolder() {
 }
 
 bool FolderExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

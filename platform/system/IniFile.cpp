@@ -46,7 +46,7 @@ bool Store(const std::string& file, const std::string& data) {
     std::string temp = file + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return false;
-    struct stat st{};
+    struct stat st {};
     const mode_t mode = stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
     const bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
     if (close(fd) != 0 || !ok || rename(temp.c_str(), file.c_str()) != 0) {

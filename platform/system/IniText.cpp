@@ -4,16 +4,13 @@
 
 #include <cctype>
 
+#include "platform/system/TextCut.h"
+
 namespace tarn::platform {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
+std::string Trim(const std::string& s) { return std::string(TrimSpaces(s)); }
 
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -85,8 +82,7 @@ std::optional<std::string> IniText::Get(const std::string& section,
     return lines_[*at].substr(lines_[*at].find('=') + 1);
 }
 
-bool IniText::Put(const std::string& section, const std::string& entry,
-                  const std::string& value) {
+bool IniText::Put(const std::string& section, const std::string& entry, const std::string& value) {
     const std::string line = entry + "=" + value;
     auto range = FindSection(section);
     if (!range) {

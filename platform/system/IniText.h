@@ -7,7 +7,7 @@
 namespace tarn::platform {
 
 class IniText {
-public:
+  public:
     // Splits content at LF, dropping the CR of CR LF endings; the first ending found is kept for
     // writing back (LF for a file without one).
     explicit IniText(const std::string& content);
@@ -21,7 +21,7 @@ public:
     // The whole file, every line ended.
     std::string Text() const;
 
-private:
+  private:
     struct Range {
         size_t header;  // index of the [section] line
         size_t end;     // one past the section's last line

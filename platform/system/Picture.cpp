@@ -30,20 +30,20 @@ std::string FormatDate(const PictureSpec& spec, int64_t value) {
     const Ymd d = DateOf(static_cast<int32_t>(value));
     char out[32];
     switch (spec.style) {
-    case 12:
-        std::snprintf(out, sizeof out, "%04d%02d%02d", d.year, d.month, d.day);
-        return out;
-    case 8:
-        std::snprintf(out, sizeof out, "%02d%c%s%c%04d", d.day, spec.separator,
-                      kMonths[d.month - 1], spec.separator, d.year);
-        return out;
-    default: {
-        std::tm tm{};
-        tm.tm_year = d.year - 1900;
-        tm.tm_mon = d.month - 1;
-        tm.tm_mday = d.day;
-        return Strftime("%x", tm);
-    }
+        case 12:
+            std::snprintf(out, sizeof out, "%04d%02d%02d", d.year, d.month, d.day);
+            return out;
+        case 8:
+            std::snprintf(out, sizeof out, "%02d%c%s%c%04d", d.day, spec.separator,
+                          kMonths[d.month - 1], spec.separator, d.year);
+            return out;
+        default: {
+            std::tm tm{};
+            tm.tm_year = d.year - 1900;
+            tm.tm_mon = d.month - 1;
+            tm.tm_mday = d.day;
+            return Strftime("%x", tm);
+        }
     }
 }
 
@@ -55,24 +55,24 @@ std::string FormatTime(const PictureSpec& spec, int64_t value) {
     const int s = static_cast<int>(seconds % 60);
     char out[32];
     switch (spec.style) {
-    case 6: {
-        const int h12 = h % 12 == 0 ? 12 : h % 12;  // midnight is 12 AM, noon 12 PM
-        std::snprintf(out, sizeof out, "%02d:%02d:%02d%s", h12, m, s, h < 12 ? "AM" : "PM");
-        return out;
-    }
-    case 1:
-        std::snprintf(out, sizeof out, "%02d:%02d", h, m);
-        return out;
-    case 4:
-        std::snprintf(out, sizeof out, "%02d:%02d:%02d", h, m, s);
-        return out;
-    default: {
-        std::tm tm{};
-        tm.tm_hour = h;
-        tm.tm_min = m;
-        tm.tm_sec = s;
-        return Strftime("%X", tm);
-    }
+        case 6: {
+            const int h12 = h % 12 == 0 ? 12 : h % 12;  // midnight is 12 AM, noon 12 PM
+            std::snprintf(out, sizeof out, "%02d:%02d:%02d%s", h12, m, s, h < 12 ? "AM" : "PM");
+            return out;
+        }
+        case 1:
+            std::snprintf(out, sizeof out, "%02d:%02d", h, m);
+            return out;
+        case 4:
+            std::snprintf(out, sizeof out, "%02d:%02d:%02d", h, m, s);
+            return out;
+        default: {
+            std::tm tm{};
+            tm.tm_hour = h;
+            tm.tm_min = m;
+            tm.tm_sec = s;
+            return Strftime("%X", tm);
+        }
     }
 }
 
@@ -101,10 +101,14 @@ std::string FormatNumber(const PictureSpec& spec, int64_t value) {
 std::string FormatPicture(std::string_view picture, int64_t value) {
     const PictureSpec spec = ParsePicture(picture);
     switch (spec.kind) {
-    case PictureKind::Date: return FormatDate(spec, value);
-    case PictureKind::Time: return FormatTime(spec, value);
-    case PictureKind::Number: return FormatNumber(spec, value);
-    case PictureKind::Text: return CutText(std::to_string(value), spec.width);
+        case PictureKind::Date:
+            return FormatDate(spec, value);
+        case PictureKind::Time:
+            return FormatTime(spec, value);
+        case PictureKind::Number:
+            return FormatNumber(spec, value);
+        case PictureKind::Text:
+            return CutText(std::to_string(value), spec.width);
     }
     return std::to_string(value);
 }

@@ -7,6 +7,7 @@
 #include "platform/system/Clock.h"
 #include "platform/system/Picture.h"
 #include "platform/system/PictureSpec.h"
+#include "platform/system/TextCut.h"
 
 // Reading is more lenient than writing: case, one or two digit fields and the blank before an
 // AM/PM marker are accepted; anything left over makes the text not fit the picture.
@@ -16,12 +17,6 @@ namespace {
 
 const char* const kMonthNames[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                    "jul", "aug", "sep", "oct", "nov", "dec"};
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
 
 // Reads 1..maxDigits digits at pos; -1 when there are none.
 int ReadDigits(std::string_view s, size_t& pos, size_t maxDigits) {
@@ -96,7 +91,7 @@ std::optional<int64_t> ReadClockText(std::string_view s) {
         sec = ReadDigits(s, pos, 2);
         if (sec < 0) return std::nullopt;
     }
-    const std::string_view marker = Trim(s.substr(pos));
+    const std::string_view marker = TrimSpaces(s.substr(pos));
     if (!marker.empty()) {
         if (marker.size() != 2 || (marker[1] != 'M' && marker[1] != 'm')) return std::nullopt;
         const char ap = static_cast<char>(std::toupper(static_cast<unsigned char>(marker[0])));
@@ -138,12 +133,15 @@ std::optional<int64_t> ReadNumber(std::string_view s) {
 
 std::optional<int64_t> ReadPicture(std::string_view picture, std::string_view text) {
     const PictureSpec spec = ParsePicture(picture);
-    const std::string_view s = Trim(text);
+    const std::string_view s = TrimSpaces(text);
     if (s.empty()) return 0;
     switch (spec.kind) {
-    case PictureKind::Date: return ReadDate(spec, s);
-    case PictureKind::Time: return ReadTime(spec, s);
-    default: return ReadNumber(s);
+        case PictureKind::Date:
+            return ReadDate(spec, s);
+        case PictureKind::Time:
+            return ReadTime(spec, s);
+        default:
+            return ReadNumber(s);
     }
 }
 

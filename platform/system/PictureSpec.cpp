@@ -8,10 +8,14 @@ namespace {
 
 PictureKind KindOf(char letter) {
     switch (std::tolower(static_cast<unsigned char>(letter))) {
-    case 'd': return PictureKind::Date;
-    case 't': return PictureKind::Time;
-    case 'n': return PictureKind::Number;
-    default: return PictureKind::Text;
+        case 'd':
+            return PictureKind::Date;
+        case 't':
+            return PictureKind::Time;
+        case 'n':
+            return PictureKind::Number;
+        default:
+            return PictureKind::Text;
     }
 }
 

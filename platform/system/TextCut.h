@@ -8,5 +8,7 @@ namespace tarn::platform {
 // The longest prefix of text of at most maxBytes bytes that ends on a character boundary;
 // maxBytes < 0 means no limit.
 std::string CutText(std::string_view text, long maxBytes);
+// text without leading and trailing white space.
+std::string_view TrimSpaces(std::string_view text);
 
 }  // namespace tarn::platform

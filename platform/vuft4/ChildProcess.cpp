@@ -39,12 +39,13 @@ struct SpawnSetup {
         sigset_t none, defaults;
         sigemptyset(&none);
         sigemptyset(&defaults);
-        for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
+        for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGCHLD, SIGHUP})
+            sigaddset(&defaults, sig);
         posix_spawnattr_setsigmask(&attr, &none);
         posix_spawnattr_setsigdefault(&attr, &defaults);
         posix_spawnattr_setpgroup(&attr, 0);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                            POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setflags(
+            &attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
     ~SpawnSetup() {
         posix_spawn_file_actions_destroy(&actions);
@@ -107,7 +108,8 @@ ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
 
 }  // namespace
 
-ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput) {
+ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs,
+                     bool captureOutput) {
     if (argv.empty() || argv[0].empty()) return {};
     int pipeFds[2] = {-1, -1};
     if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};

@@ -20,7 +20,7 @@ constexpr const char* kSystemFolders = "/usr/sbin:/sbin:/usr/bin:/bin";
 
 // Used when the machine has no service manager we know: every service is unknown.
 class NoServiceManager : public ServiceManager {
-public:
+  public:
     int32_t Status(const std::string&) override { return kServiceUnknown; }
     void Start(const std::string&) override {}
 };
@@ -60,17 +60,20 @@ ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
 
 std::shared_ptr<ServiceManager> MakeServiceManager(ServiceManagerKind kind) {
     switch (kind) {
-    case ServiceManagerKind::Systemd: return std::make_shared<SystemdServiceManager>();
-    case ServiceManagerKind::Sysv:
-        return std::make_shared<SysvServiceManager>(FindTool("service", SearchPath()));
-    case ServiceManagerKind::None: break;
+        case ServiceManagerKind::Systemd:
+            return std::make_shared<SystemdServiceManager>();
+        case ServiceManagerKind::Sysv:
+            return std::make_shared<SysvServiceManager>(FindTool("service", SearchPath()));
+        case ServiceManagerKind::None:
+            break;
     }
     return std::make_shared<NoServiceManager>();
 }
 
 std::shared_ptr<ServiceManager> CurrentServiceManager() {
     std::lock_guard<std::mutex> hold(managerLock);
-    if (!manager) manager = MakeServiceManager(SelectServiceManagerKind(kSystemdMarker, SearchPath()));
+    if (!manager)
+        manager = MakeServiceManager(SelectServiceManagerKind(kSystemdMarker, SearchPath()));
     return manager;
 }
 

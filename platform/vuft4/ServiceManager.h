@@ -10,7 +10,7 @@
 namespace tarn::vuft4 {
 
 class ServiceManager {
-public:
+  public:
     virtual ~ServiceManager() = default;
     // The status code of the named service on this computer (codes as in Vuft4.h).
     virtual int32_t Status(const std::string& name) = 0;

@@ -27,8 +27,9 @@ int32_t SystemdStatusOf(const std::string& showOutput) {
 }
 
 int32_t SystemdServiceManager::Status(const std::string& name) {
-    const ChildResult r = RunChild({tool_, "show", "-p", "LoadState,ActiveState,SubState", "--", name},
-                                   CurrentTimeLimits().statusMs, true);
+    const ChildResult r =
+        RunChild({tool_, "show", "-p", "LoadState,ActiveState,SubState", "--", name},
+                 CurrentTimeLimits().statusMs, true);
     if (r.outcome != ChildResult::Outcome::Exited || r.exitCode != 0) return kServiceUnknown;
     return SystemdStatusOf(r.output);
 }

@@ -5,7 +5,7 @@
 namespace tarn::vuft4 {
 
 class SystemdServiceManager : public ServiceManager {
-public:
+  public:
     explicit SystemdServiceManager(std::string tool = "systemctl") : tool_(std::move(tool)) {}
 
     // From `systemctl show -p LoadState,ActiveState,SubState -- NAME`: not-found -1, active or
@@ -14,7 +14,7 @@ public:
     // `systemctl start -- NAME`.
     void Start(const std::string& name) override;
 
-private:
+  private:
     std::string tool_;
 };
 

@@ -20,7 +20,7 @@ bool PlainScriptName(const std::string& name) {
 }  // namespace
 
 bool SysvServiceManager::Known(const std::string& name) const {
-    struct stat st{};
+    struct stat st {};
     return PlainScriptName(name) && stat((initDir_ + "/" + name).c_str(), &st) == 0 &&
            S_ISREG(st.st_mode);
 }

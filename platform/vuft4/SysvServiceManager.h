@@ -8,7 +8,7 @@
 namespace tarn::vuft4 {
 
 class SysvServiceManager : public ServiceManager {
-public:
+  public:
     explicit SysvServiceManager(std::string tool = "service", std::string initDir = "/etc/init.d")
         : tool_(std::move(tool)), initDir_(std::move(initDir)) {}
 
@@ -18,7 +18,7 @@ public:
     // `service NAME start`.
     void Start(const std::string& name) override;
 
-private:
+  private:
     bool Known(const std::string& name) const;
 
     std::string tool_;

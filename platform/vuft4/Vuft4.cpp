@@ -19,25 +19,22 @@ constexpr long kComputerNameBytes = 127;
 
 std::string TextOf(const char* s) { return s ? s : ""; }
 
-std::string TrimBlanks(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
-    const size_t first = s.find_first_not_of(" \t");
-    return first == std::string::npos ? "" : s.substr(first);
+bool SameText(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
-
-bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 bool IsThisComputer(const std::string& server) {
     if (server.empty() || server == "." || SameText(server, "localhost")) return true;
     const std::string host = platform::ComputerName();
     // The host name may be fully qualified while the operator types only its first label.
-    return !host.empty() && (SameText(server, host) || SameText(server, host.substr(0, host.find('.'))));
+    return !host.empty() &&
+           (SameText(server, host) || SameText(server, host.substr(0, host.find('.'))));
 }
 
 }  // namespace
 
 int32_t VUSERVICESTATUS(const char* server, const char* service) {
-    if (!IsThisComputer(TrimBlanks(TextOf(server)))) return kServiceUnknown;
+    if (!IsThisComputer(std::string(platform::TrimSpaces(TextOf(server))))) return kServiceUnknown;
     // Only blanks padding the stored field are dropped; inner blanks belong to the name.
     std::string name = TextOf(service);
     while (!name.empty() && name.back() == ' ') name.pop_back();

@@ -1,8 +1,8 @@
-#include "platform/system/Clock.h"
-
 #include <gtest/gtest.h>
 
 #include <ctime>
+
+#include "platform/system/Clock.h"
 
 namespace tarn::platform {
 namespace {

@@ -1,5 +1,3 @@
-#include "platform/system/IniFile.h"
-
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,11 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/system/IniFile.h"
+
 namespace tarn::platform {
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/tarn_ini_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -100,10 +100,10 @@ TEST_F(IniFileTest, TextsThatCannotReadBackAreRefused) {
 
 TEST_F(IniFileTest, RewriteReplacesTheFileWhole) {
     Write("[A]\nx=1\n");
-    struct stat before{};
+    struct stat before {};
     ASSERT_EQ(stat(file_.c_str(), &before), 0);
     EXPECT_TRUE(PutIniEntry("A", "x", "2", file_));
-    struct stat after{};
+    struct stat after {};
     ASSERT_EQ(stat(file_.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino);  // a new file renamed over the old one
     EXPECT_EQ(Read(), "[A]\nx=2\n");
@@ -114,7 +114,7 @@ TEST_F(IniFileTest, UnreadableOrUnwritablePlaceFails) {
     ASSERT_EQ(mkdir(file_.c_str(), 0755), 0);
     EXPECT_FALSE(PutIniEntry("A", "x", "2", file_));
     EXPECT_EQ(GetIniEntry("A", "x", "fallback", file_), "fallback");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(file_.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(FilesInFolder(), 1);

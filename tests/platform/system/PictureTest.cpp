@@ -1,16 +1,15 @@
-#include "platform/system/Picture.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
 
 #include "platform/system/Clock.h"
+#include "platform/system/Picture.h"
 
 namespace tarn::platform {
 namespace {
 
 class PictureTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { std::setlocale(LC_TIME, "C"); }
 };
 
@@ -101,17 +100,18 @@ TEST_F(PictureTest, BlankReadsAsZero) {
 }
 
 TEST_F(PictureTest, TextsThatDoNotFitAreRefused) {
-    const char* const badDates12[] = {"2026127", "202612070", "20261307", "20230229", "2026-12-07",
-                                      "18001231", "abcdefgh"};
+    const char* const badDates12[] = {"2026127",    "202612070", "20261307", "20230229",
+                                      "2026-12-07", "18001231",  "abcdefgh"};
     for (const char* text : badDates12) EXPECT_EQ(ReadPicture("d12", text), std::nullopt) << text;
-    const char* const badDates08[] = {"07-Dex-2026", "32-Dec-2026", "07-Dec-26", "07Dec2026",
-                                      "07-Dec-2026x", "07-De", "-Dec-2026", "29-Feb-2023"};
+    const char* const badDates08[] = {"07-Dex-2026",  "32-Dec-2026", "07-Dec-26", "07Dec2026",
+                                      "07-Dec-2026x", "07-De",       "-Dec-2026", "29-Feb-2023"};
     for (const char* text : badDates08) EXPECT_EQ(ReadPicture("D08-b", text), std::nullopt) << text;
-    const char* const badTimes[] = {"13:05:09PM", "00:05:09AM", "24:00:00", "12:60:00", "12:00:60",
-                                    "12", "12:", "12:00:00XM", "12:00 noon", ":30"};
+    const char* const badTimes[] = {"13:05:09PM", "00:05:09AM", "24:00:00", "12:60:00",
+                                    "12:00:60",   "12",         "12:",      "12:00:00XM",
+                                    "12:00 noon", ":30"};
     for (const char* text : badTimes) EXPECT_EQ(ReadPicture("t06b", text), std::nullopt) << text;
-    const char* const badNumbers[] = {"12a", "1,", ",1", "--1", "1 2", "99999999999999999999",
-                                      "9223372036854775808"};
+    const char* const badNumbers[] = {
+        "12a", "1,", ",1", "--1", "1 2", "99999999999999999999", "9223372036854775808"};
     for (const char* text : badNumbers) EXPECT_EQ(ReadPicture("n14", text), std::nullopt) << text;
     EXPECT_EQ(ReadPicture("D17", "13/45/26"), std::nullopt);
     EXPECT_EQ(ReadPicture("T8", "25:00:00"), std::nullopt);

@@ -1,12 +1,11 @@
-#include "platform/vuft4/ChildProcess.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <fstream>
 
-#include "platform/system/Process.h"
 #include "StubFolder.h"
+#include "platform/system/Process.h"
+#include "platform/vuft4/ChildProcess.h"
 
 namespace tarn::vuft4 {
 namespace {
@@ -35,8 +34,7 @@ TEST(ChildProcessTest, ExitCodeAndCapturedOutput) {
 }
 
 TEST(ChildProcessTest, ArgumentsArriveUnchanged) {
-    const ChildResult r =
-        RunChild({"printf", "[%s]", "a b", "$(x)", "'q\"", "", "-h"}, 5000, true);
+    const ChildResult r = RunChild({"printf", "[%s]", "a b", "$(x)", "'q\"", "", "-h"}, 5000, true);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.output, "[a b][$(x)]['q\"][][-h]");
 }

@@ -11,7 +11,7 @@
 namespace tarn::vuft4::testing {
 
 class StubFolder {
-public:
+  public:
     StubFolder() {
         char pattern[] = "/tmp/tarn_vuft4_XXXXXX";
         const char* made = mkdtemp(pattern);
@@ -43,13 +43,13 @@ public:
     }
     bool Exists(const std::string& name) const { return access(File(name).c_str(), F_OK) == 0; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Puts a folder first on PATH for the life of the object.
 class PathFirst {
-public:
+  public:
     explicit PathFirst(const std::string& folder) {
         const char* old = std::getenv("PATH");
         saved_ = old ? old : "";
@@ -57,7 +57,7 @@ public:
     }
     ~PathFirst() { setenv("PATH", saved_.c_str(), 1); }
 
-private:
+  private:
     std::string saved_;
 };
 

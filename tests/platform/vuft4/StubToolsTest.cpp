@@ -2,12 +2,12 @@
 // tools receive for hostile names, the mapping of their answers, and the time limits.
 #include <gtest/gtest.h>
 
+#include "StubFolder.h"
 #include "platform/system/Process.h"
 #include "platform/vuft4/SystemdServiceManager.h"
 #include "platform/vuft4/SysvServiceManager.h"
 #include "platform/vuft4/TimeLimits.h"
 #include "platform/vuft4/Vuft4.h"
-#include "StubFolder.h"
 
 namespace tarn::vuft4 {
 namespace {
@@ -15,7 +15,8 @@ namespace {
 using testing::PathFirst;
 using testing::StubFolder;
 
-const char* const kHostileNames[] = {"a b", "x;rm -rf y", "$(touch pwned)", "q\"uote", "`touch pwned`"};
+const char* const kHostileNames[] = {"a b", "x;rm -rf y", "$(touch pwned)", "q\"uote",
+                                     "`touch pwned`"};
 
 // Each call of a stub appends one line: its arguments, each in brackets.
 const char* const kRecordArgs = "printf '[%s]' \"$@\" >> @DIR@/calls\necho >> @DIR@/calls\n";
@@ -28,7 +29,7 @@ std::string NetStart(const std::string& name) {
 }
 
 class StubToolsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_NE(getcwd(savedCwd_, sizeof savedCwd_), nullptr);
         ASSERT_EQ(chdir(dir_.Path().c_str()), 0);  // a "pwned" file would appear here
@@ -40,7 +41,9 @@ protected:
         EXPECT_FALSE(dir_.Exists("pwned"));
         EXPECT_EQ(chdir(savedCwd_), 0);
     }
-    void Use(std::shared_ptr<ServiceManager> manager) { saved_ = SetServiceManager(std::move(manager)); }
+    void Use(std::shared_ptr<ServiceManager> manager) {
+        saved_ = SetServiceManager(std::move(manager));
+    }
     std::string Calls() const { return dir_.Read("calls"); }
 
     StubFolder dir_;
@@ -51,7 +54,9 @@ protected:
 };
 
 TEST_F(StubToolsTest, SystemctlGetsEachNameAsOneWordAfterDoubleDash) {
-    dir_.Script("systemctl", std::string(kRecordArgs) + "printf 'LoadState=loaded\\nActiveState=active\\nSubState=running\\n'\n");
+    dir_.Script("systemctl",
+                std::string(kRecordArgs) +
+                    "printf 'LoadState=loaded\\nActiveState=active\\nSubState=running\\n'\n");
     Use(std::make_shared<SystemdServiceManager>());
     std::string expected;
     for (const char* name : kHostileNames) {
@@ -123,7 +128,7 @@ TEST_F(StubToolsTest, HungToolIsKilledWithinTheLimit) {
 }
 
 class SysvStubTest : public StubToolsTest {
-protected:
+  protected:
     void SetUp() override {
         StubToolsTest::SetUp();
         mkdir(dir_.File("init.d").c_str(), 0755);
@@ -146,7 +151,8 @@ TEST_F(SysvStubTest, ServiceGetsNameAndVerbAsSeparateWords) {
 
 TEST_F(SysvStubTest, ExitCodesMapToStatus) {
     dir_.Write("init.d/svc", "");
-    const std::pair<const char*, int32_t> cases[] = {{"0", 6}, {"3", 0}, {"1", 0}, {"2", 0}, {"4", -1}, {"150", 0}};
+    const std::pair<const char*, int32_t> cases[] = {{"0", 6}, {"3", 0},  {"1", 0},
+                                                     {"2", 0}, {"4", -1}, {"150", 0}};
     for (const auto& [code, expected] : cases) {
         dir_.Write("exit", code);
         EXPECT_EQ(VUSERVICESTATUS("", "svc"), expected) << code;

@@ -1,14 +1,13 @@
-#include "platform/vuft4/Vuft4.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <thread>
 
+#include "StubFolder.h"
 #include "platform/system/Folders.h"
 #include "platform/vuft4/ServiceManager.h"
-#include "StubFolder.h"
+#include "platform/vuft4/Vuft4.h"
 
 namespace tarn::vuft4 {
 namespace {
@@ -17,7 +16,7 @@ using testing::StubFolder;
 
 // Records what it is asked and answers a set status.
 class RecordingManager : public ServiceManager {
-public:
+  public:
     int32_t Status(const std::string& name) override {
         asked.push_back(name);
         return answer;
@@ -30,7 +29,7 @@ public:
 };
 
 class Vuft4Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { saved_ = SetServiceManager(fake_); }
     void TearDown() override { SetServiceManager(saved_); }
 
@@ -40,7 +39,8 @@ protected:
 
 TEST_F(Vuft4Test, OnlyThisComputerIsReachable) {
     std::string upper = platform::ComputerName();
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     for (const char* server : {"", "   ", ".", "localhost", "LocalHost", upper.c_str()}) {
         EXPECT_EQ(VUSERVICESTATUS(server, "svc"), 6) << server;
     }
