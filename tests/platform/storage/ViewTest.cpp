@@ -1,0 +1,160 @@
+// Filter expressions, order texts and views over a KEYED file.
+#include "StorageTestSupport.h"
+#include "platform/storage/Expression.h"
+#include "platform/storage/FieldCodec.h"
+
+namespace tarn::storage::test {
+namespace {
+
+using namespace tarn::platform;
+
+class ExpressionEval : public ::testing::Test {
+protected:
+    bool Match(const std::string& text) {
+        std::string error;
+        auto e = Expression::Parse(text, TestDesc(), error);
+        EXPECT_NE(e, nullptr) << text << ": " << error;
+        return e && e->Matches(reinterpret_cast<uint8_t*>(&rec));
+    }
+    std::string ErrorOf(const std::string& text) {
+        std::string error;
+        EXPECT_EQ(Expression::Parse(text, TestDesc(), error), nullptr) << text;
+        return error;
+    }
+    void SetUp() override {
+        ClearRecord(TestDesc(), reinterpret_cast<uint8_t*>(&rec), false);
+        rec.Id = 7;
+        std::strcpy(rec.Name, "O'Brien");
+        std::memcpy(rec.Code, "AB", 2);
+        rec.Score = -3;
+    }
+    TestRecord rec{};
+};
+
+TEST_F(ExpressionEval, ComparesFieldsWithLiteralsByFullOrShortNameInAnyCase) {
+    EXPECT_TRUE(Match("TST:Id = 7"));
+    EXPECT_TRUE(Match("tst:id=7"));
+    EXPECT_TRUE(Match("Id >= 7 AND id <= 7.0"));
+    EXPECT_FALSE(Match("Id <> 7"));
+    EXPECT_TRUE(Match("Score < 0 AND Score = -3"));
+    EXPECT_TRUE(Match("Name = 'O''Brien'"));
+    EXPECT_TRUE(Match("Code = 'AB'"));  // fixed text's padding does not count
+    EXPECT_TRUE(Match("Name > 'N' AND Name < 'P'"));
+}
+
+TEST_F(ExpressionEval, LogicPrecedenceParenthesesAndCaseFunctions) {
+    EXPECT_TRUE(Match("Id = 1 OR Id = 7 AND Score = -3"));
+    EXPECT_FALSE(Match("(Id = 1 OR Id = 7) AND Score = 5"));
+    EXPECT_TRUE(Match("NOT Id = 1"));
+    EXPECT_TRUE(Match("not not Id = 7"));
+    EXPECT_TRUE(Match("UPPER(Name) = 'O''BRIEN'"));
+    EXPECT_TRUE(Match("lower(Name) = 'o''brien'"));
+    EXPECT_FALSE(Match("Name = 'o''brien'"));
+    EXPECT_TRUE(Match("Id"));
+    EXPECT_FALSE(Match("0 OR ''"));
+}
+
+TEST_F(ExpressionEval, SyntaxErrorsAreReadableNeverFatal) {
+    EXPECT_EQ(ErrorOf("Name = 'open"), "Missing closing quote for the text starting at position 8");
+    EXPECT_EQ(ErrorOf("Nmae = 'x'"), "Unknown field 'Nmae' at position 1");
+    EXPECT_EQ(ErrorOf("Id = "), "Unexpected end of expression at position 6");
+    EXPECT_EQ(ErrorOf("(Id = 7"), "Expected ')' at position 8");
+    EXPECT_EQ(ErrorOf("Id = 7 7"), "Unexpected '7' at position 8");
+    EXPECT_EQ(ErrorOf("Id # 7"), "Unexpected character '#' at position 4");
+    EXPECT_EQ(ErrorOf("UPPER Name"), "Expected '(' after function name at position 7");
+    EXPECT_EQ(ErrorOf(std::string(5000, '(') + "Id"), "Expression nested too deeply at position 201");
+    EXPECT_EQ(ErrorOf("AND"), "Unexpected 'AND' at position 1");
+}
+
+class Views : public KeyedFixture {
+protected:
+    void SetUp() override {
+        KeyedFixture::SetUp();
+        AddRecord(1, "delta", 30);
+        AddRecord(2, "Alpha", 10);
+        AddRecord(3, "charlie", 20);
+        AddRecord(4, "bravo", 20);
+        view = MakeView(*file);
+    }
+    std::vector<int> ReadView(bool forward = true) {
+        std::vector<int> ids;
+        while ((forward ? view->Next() : view->Previous()) == 0) ids.push_back(rec.Id);
+        EXPECT_EQ(LastErrorCode(), kEndOfFile);
+        return ids;
+    }
+    std::unique_ptr<View> view;
+};
+
+TEST_F(Views, FilterAndOrderSelectAndSortRecords) {
+    view->SetOrder("-TST:Score, UPPER(TST:Name)");
+    view->SetFilter("Score >= 20");
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{1, 4, 3}));
+    ASSERT_EQ(view->SetToStart(), 0);
+    EXPECT_EQ(ReadView(false), (std::vector<int>{3, 4, 1}));
+}
+
+TEST_F(Views, NoOrderIsFileOrderAndCaseMattersWithoutUpper) {
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{1, 2, 3, 4}));
+    view->Close();
+    view->SetOrder("+Name");
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{2, 4, 3, 1}));  // 'A' sorts before 'b'
+}
+
+TEST_F(Views, SetToBufferPositionsInTheOrder) {
+    view->SetOrder("Score, Id");
+    ASSERT_EQ(view->Open(), 0);
+    Set(0, "", 20);
+    ASSERT_EQ(view->SetToBuffer(), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{3, 4, 1}));
+    Set(99, "", 20);
+    ASSERT_EQ(view->SetToBuffer(), 0);
+    EXPECT_EQ(ReadView(false), (std::vector<int>{4, 3, 2}));
+}
+
+TEST_F(Views, RecordsReadThroughAViewCanBeWrittenBackAndDeletedOnesAreSkipped) {
+    view->SetOrder("Id");
+    ASSERT_EQ(view->Open(), 0);
+    rec.Id = 3;
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    ASSERT_EQ(file->Delete(), 0);
+    ASSERT_EQ(view->Next(), 0);
+    ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(rec.Id, 2);
+    EXPECT_EQ(view->Position(), file->Position(-1));
+    rec.Score = 99;
+    ASSERT_EQ(file->Put(), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{4}));
+    rec.Id = 2;
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    EXPECT_EQ(rec.Score, 99);
+}
+
+TEST_F(Views, OpenLeavesThePrimaryBufferAsItWas) {
+    Set(42, "kept", 5);
+    view->SetFilter("Id > 0");
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(rec.Id, 42);
+    EXPECT_STREQ(rec.Name, "kept");
+}
+
+TEST_F(Views, UnparsableFilterOrOrderAnswers801WithText) {
+    view->SetFilter("Score >> 3");
+    EXPECT_EQ(view->Open(), kInvalidExpression);
+    EXPECT_EQ(LastError().text, "Invalid Expression");
+    EXPECT_EQ(LastError().driverText, "Filter: Unexpected '>' at position 8");
+    view->SetFilter("");
+    view->SetOrder("Score Name");
+    EXPECT_EQ(view->Open(), kInvalidExpression);
+    EXPECT_EQ(LastError().driverText, "Order: Expected ',' at position 7");
+    view->SetOrder("UPPER(Name");
+    EXPECT_EQ(view->Open(), kInvalidExpression);
+    view->SetOrder("Bogus");
+    EXPECT_EQ(view->Open(), kInvalidExpression);
+    EXPECT_EQ(LastError().driverText, "Order: Unknown field 'Bogus'");
+}
+
+}  // namespace
+}  // namespace tarn::storage::test
