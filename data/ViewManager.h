@@ -1,0 +1,132 @@
+#pragma once
+// ViewManager: reads the records of a view in a chosen sort order, within a range on the sort
+// key and the named filters, asking AcceptRecord whether each record is wanted.
+//
+// Sort orders: NewSortOrder adds one based on a key (its order text is the key's), the entry in
+// force is chosen with SelectSortOrder. Ranges and filters take effect at the next BuildFilter,
+// which Open, Restart and RefreshRange run. The storage view reads its order and filter texts
+// when it is opened, so Open reopens a view whose texts changed since.
+//
+// Life: Attach -> sort orders added, one selected -> Open/Restart -> Next/Previous -> Close ->
+// Shutdown. The browse and the process engine derive from this class.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/FieldPairs.h"
+#include "data/RelationManager.h"
+#include "errors/Levels.h"
+#include "platform/storage/RecordFile.h"
+
+namespace tarn::data {
+
+enum RangeType : uint8_t {
+    RangeNone = 0,
+    RangeFixed = 1,
+    RangeFollowLast = 2,
+    RangeBetween = 3,
+    RangeFollowAll = 4,
+};
+
+struct NamedFilter {
+    std::string Id;  // at most 30 bytes
+    std::string Filter;
+};
+
+struct SortOrder {
+    std::unique_ptr<std::vector<NamedFilter>> Filter;  // made on first use, kept sorted by Id
+    FieldRef FreeElement;
+    uint8_t LimitType = RangeNone;
+    int MainKey = -1;   // the driver key; -1 when the order has none
+    std::string Order;  // empty when there is none
+    std::unique_ptr<FieldPairs> RangeList;
+    // Storage of the range values (the right members of RangeList).
+    std::vector<std::unique_ptr<uint8_t[]>> RangeValues;
+};
+
+struct SortOrderList {
+    std::vector<SortOrder> Entries;
+    int Current = 0;  // index of the order in force
+};
+
+struct SavedSnapshot {
+    uint16_t Buff = 0;
+    FileManager* Fm = nullptr;
+};
+
+class ViewManager {
+public:
+    ViewManager() = default;
+    virtual ~ViewManager();
+    ViewManager(const ViewManager&) = delete;
+    ViewManager& operator=(const ViewManager&) = delete;
+
+    // ---- fields ----
+    uint8_t DisposeOrder = 0;
+    uint8_t Opened = 0;
+    SortOrderList* Order = nullptr;
+    uint16_t PagesAhead = 0;
+    uint16_t PagesBehind = 2;
+    uint16_t PageSize = 20;
+    RelationManager* Primary = nullptr;
+    uint16_t Timeout = 60;
+    storage::View* View = nullptr;
+    std::vector<SavedSnapshot> SavedBuffers;
+    uint8_t Inited = 0;
+    uint8_t Killed = 0;
+    uint8_t Used = 0;
+
+    // ---- virtual operations, in slot order ----
+    virtual void Destroy();
+    virtual void ExtendOrder(const std::string& text);
+    // Sets the view's filter from the range in force and the named filters.
+    virtual void BuildFilter();
+    virtual void PushOrder();
+    // 1 when a range value followed its source (the filter was rebuilt).
+    virtual uint8_t RefreshRange();
+    virtual void Close();
+    virtual void CloseForced(uint8_t force);
+    virtual void ClearRecordBuffers();
+    virtual uint8_t OpenComponentAscending();
+    virtual std::string OpenComponentName();
+    virtual uint8_t OpenComponentNumber();
+    virtual void Shutdown();
+    virtual Level Next();
+    virtual void Open();
+    virtual Level Previous();
+    virtual Level PrepareNewRecord(uint8_t keepBuffers = 0);
+    virtual void Restart(int components);
+    virtual void Restart();
+    virtual void RecallSnapshots();
+    virtual void TakeSnapshots();
+    virtual void SetFilter(const std::string& text);
+    virtual void SetNamedFilter(const std::string& text, const std::string& id);
+    virtual void SetOrder(const std::string& text);
+    virtual uint8_t SelectSortOrder(int number);
+    // 0: wanted; 1: out of range (reading stops); any other value: filtered out.
+    virtual uint8_t AcceptRecord();
+
+    // ---- non-virtual ----
+    void Attach(storage::View& view, RelationManager& primary, SortOrderList* list = nullptr);
+    // Adds a sort order on key (-1 for none) and makes it the one in force; returns its number.
+    int NewSortOrder(int key);
+    uint8_t FieldAscendingInOrder(const FieldRef& field) const;
+    // The sort order in force (a new one is made when there is none).
+    SortOrder& CurrentOrder();
+    // Adds a range pair to the order in force: source is followed, its value taken now.
+    void AddRange(const FieldRef& source);
+    // The filter text BuildFilter would set now.
+    std::string FilterText();
+
+private:
+    std::vector<FileManager*> ViewFiles() const;
+    std::string RangeText(SortOrder& order);
+    std::string RangeValueText(SortOrder& order, int pair, int component);
+    int OpenView();
+    void RaiseViewError();
+    std::string openedOrder_;
+    std::string openedFilter_;
+};
+
+}  // namespace tarn::data
