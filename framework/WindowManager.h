@@ -1,0 +1,201 @@
+#pragma once
+// WindowManager: runs one procedure window from opening to closing and carries out the record
+// request a form was called with.
+//
+// Life:  created (fields 0) --Initialise--> ready (lists exist, defaults set; the procedure opens
+//        its files and window, registers components, calls PrepareRequest for a form)
+//        --EventLoop--> running (HandleEvent per event, until the window closes or a handler
+//        returns LevelFatal) --Shutdown--> dead (components, lists, snapshots, toolbar, resizer
+//        released). Run does all three; Shutdown of a dead manager does nothing.
+//
+// Request and response within a form: the response starts at 0 and becomes cancelled whenever
+// a write is attempted, completed when it succeeds. insert --Save--> change --OK--> completed;
+// insert with INSERTACTION 3 or 4 --OK--> the next insert; a delete is usually carried out by
+// PrepareRequest before the window is shown. SAVED is the primary buffer's snapshot taken when
+// the request was prepared (and after each save that keeps the form open): leaving the form asks
+// about changes only when the buffer differs from it.
+//
+// Handler results: LevelQuiet lets the runtime handle the event in its own way; LevelFatal ends
+// the loop; any other level consumes the event (a consumed close leaves the window open).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/FieldRef.h"
+#include "errors/ErrorManager.h"
+#include "errors/Levels.h"
+#include "framework/Requests.h"
+#include "framework/WindowComponent.h"
+
+namespace tarn::ui {
+class Window;
+}
+
+namespace tarn::data {
+class FileManager;
+class RelationManager;
+}  // namespace tarn::data
+
+namespace tarn::framework {
+
+class ToolbarManager;
+
+// The runtime's control type of a tab sheet, whose new selection retargets the toolbar.
+inline constexpr int kTabSheetKind = 37;
+inline constexpr size_t kPositionWidth = 1024;
+
+class WindowManager {
+public:
+    struct ResponseButton {
+        int32_t Control = 0;
+        uint8_t Response = 0;
+    };
+    struct ComponentEntry {
+        int32_t Kind = 0;  // 0: an ordinary component
+        WindowComponent* Component = nullptr;
+    };
+    struct SecondaryFile {
+        data::FileManager* File = nullptr;
+        uint16_t Saved = 0;
+    };
+    // The memory behind the recall key: the field's record and its history copy.
+    struct HistoryField {
+        uint8_t* Record = nullptr;
+        uint8_t* HistoryRecord = nullptr;
+        uint32_t RecordSize = 0;
+        data::FieldRef Field;
+        data::FieldRef HistoryCopy;
+        int32_t Control = 0;
+    };
+
+    WindowManager();
+    virtual ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    // ---- fields ----
+    uint8_t AutoRefresh = 0;
+    uint8_t AutoToolbar = 0;
+    std::unique_ptr<std::vector<ResponseButton>> Buttons;
+    std::unique_ptr<std::vector<ComponentEntry>> CL;
+    uint8_t CancelAction = 0;
+    uint8_t ChangeAction = 0;
+    uint8_t Dead = 0;
+    uint8_t DeleteAction = 0;
+    uint8_t BatchProcessing = 0;
+    errors::ErrorManager* Errors = nullptr;
+    std::unique_ptr<std::vector<SecondaryFile>> Files;
+    uint8_t FilesOpened = 0;
+    int32_t FirstField = 0;
+    uint8_t ForcedReset = 0;
+    std::unique_ptr<std::vector<HistoryField>> History;
+    int32_t HistoryKey = 0;
+    uint8_t Inited = 0;
+    uint8_t InsertAction = 0;
+    std::string LastInsertedPosition;  // at most kPositionWidth characters; "" none
+    int32_t OkControl = 0;
+    int32_t SaveControl = 0;
+    uint8_t DisableCancelButton = 0;
+    uint8_t Opened = 0;
+    uint8_t OriginalRequest = 0;
+    uint8_t RecordSaved = 0;
+    uint8_t BeforeSaveRequest = 0;
+    data::RelationManager* Primary = nullptr;
+    uint8_t Request = 0;
+    uint8_t ResetOnGainFocus = 0;
+    ResizerHandle* Resize = nullptr;
+    uint8_t Response = 0;
+    uint16_t Saved = 0;
+    FormNavigator* FormVcr = nullptr;
+    ToolbarManager* Toolbar = nullptr;
+    WindowTranslator* Translator = nullptr;
+    int32_t* VcrRequest = nullptr;
+    ui::Window* MyWindow = nullptr;
+    ui::Window* OwnerWindow = nullptr;
+
+    // Bits of Inited.
+    static constexpr uint8_t kInitedOpen = 1;
+    static constexpr uint8_t kInitedSized = 2;
+
+    // ---- virtual operations, in slot order ----
+    // Runs HandleEvent for every event until the window closes or a handler returns LevelFatal.
+    virtual void EventLoop();
+    // Sets the defaults and creates the lists; a descendant calls it first. LevelQuiet.
+    virtual Level Initialise();
+    // Releases components, lists, snapshots, toolbar and resizer; LevelNotice when already dead.
+    virtual Level Shutdown();
+    virtual void OnFirstOpen();
+    // Opens the window (owned by owner when given, else by OwnerWindow).
+    virtual void OpenWindow(ui::Window& window, ui::Window* owner = nullptr);
+    // Gives a new record its first values; may set Response to cancelled to refuse the insert.
+    virtual void FillNewRecord();
+    // Prepares the form's request before its window is shown; LevelFatal ends the form at once.
+    virtual Level PrepareRequest();
+    virtual void Refresh(int force);
+    // Puts the remembered value of the control's field back; nothing without a history entry.
+    virtual void RecallField(int32_t control);
+    // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response.
+    virtual uint8_t Run();
+    virtual uint8_t RunProcedure();
+    virtual void RegisterKeys();
+    // Sets the response and asks the window to close.
+    virtual void Finish(uint8_t response);
+    virtual Level OnAccepted();
+    virtual Level OnCompleted();
+    virtual Level OnCloseRequest();
+    virtual Level HandleEvent();
+    virtual Level OnFieldEvent();
+    virtual Level OnNewSelection();
+    virtual Level OnNotification(int code, int thread, int parameter);
+    virtual Level OnRejected();
+    virtual Level OnSelected();
+    virtual Level OnWindowEvent();
+    virtual void UpdateAll();
+    virtual void SetControlDisabled(int32_t control, bool disabled);
+    virtual Level CompleteInsert();
+    virtual Level CompleteChange();
+    virtual Level CompleteDelete();
+    virtual Level SaveChangeKeepOpen();
+    virtual Level SaveInsertKeepOpen();
+    virtual void FocusFirstField();
+
+    // ---- registration, after the base Initialise ----
+    void AddComponent(WindowComponent& component);
+    void AddBrowse(BrowseComponent& browse);
+    void AddResponseButton(int32_t control, uint8_t response);
+    void AddSecondaryFile(data::FileManager& file);
+    // Remembers a field for the recall key; record and history copy hold recordSize bytes.
+    void AddHistoryField(uint8_t* record, uint8_t* historyRecord, uint32_t recordSize,
+                         const data::FieldRef& field, const data::FieldRef& historyCopy,
+                         int32_t control);
+    void SetResizer(ResizerHandle& resizer);
+    // Attaches and initialises the toolbar; its navigation request is the thread's.
+    void SetToolbar(ToolbarManager& toolbar);
+    void SetTranslator(WindowTranslator& translator);
+    void SetPrimary(data::RelationManager& primary);
+
+    // Validates the fields (or not, by the request) and leads to event 549.
+    void RequestCompletion();
+    // True for the events that never ask the components for a refresh.
+    static bool IsQuietEvent(int event, bool immediateControl);
+
+protected:
+    data::FileManager* PrimaryFile() const;
+    // True when the primary buffer differs from SAVED.
+    bool PrimaryChanged() const;
+    void TakeSavedSnapshot();
+    void SetCancelButtonsDisabled(bool disabled);
+    void Redisplay();
+    void PostClose();
+
+private:
+    void RememberHistory();
+    Level NextInsert();
+    Level AfterWrittenChange(bool written);
+    Level ChangeRetryLoop(bool keepOpen);
+    Level MoveOnInBatch();
+    Level AskToLeave();
+};
+
+}  // namespace tarn::framework
