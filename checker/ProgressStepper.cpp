@@ -1,0 +1,34 @@
+#include "checker/ProgressStepper.h"
+
+#include <utility>
+
+namespace tarn::checker {
+
+uint8_t ProgressStepper::Percentile(double value)
+{
+    if (High == Low) return 50;
+    double span = static_cast<double>(High) - static_cast<double>(Low);
+    double p = (value - Low) * (100.0 / span);
+    long whole = static_cast<long>(p);
+    if (Controls & kDescending) whole = 100 - whole;
+    // Values outside the limits (records added during the pass) stay within the bar.
+    if (whole < 0) whole = 0;
+    if (whole > 100) whole = 100;
+    if (whole == 0) whole = 1;
+    return static_cast<uint8_t>(whole);
+}
+
+double ProgressStepper::Value(uint8_t percent)
+{
+    double p = (Controls & kDescending) ? 100.0 - percent : percent;
+    return Low + (static_cast<double>(High) - Low) * p / 100.0;
+}
+
+void ProgressStepper::SetLimits(double low, double high)
+{
+    Low = static_cast<int32_t>(low);
+    High = static_cast<int32_t>(high);
+    if (Controls & kDescending) std::swap(Low, High);
+}
+
+}  // namespace tarn::checker

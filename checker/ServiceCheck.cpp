@@ -1,0 +1,102 @@
+#include "checker/ServiceCheck.h"
+
+#include <cstring>
+
+#include "checker/DailyLog.h"
+#include "platform/system/Clock.h"
+#include "platform/system/TextCut.h"
+#include "platform/vuft4/Vuft4.h"
+
+namespace tarn::checker {
+
+std::string Clipped(const char* field, size_t size)
+{
+    size_t len = strnlen(field, size);
+    while (len > 0 && field[len - 1] == ' ') --len;
+    return std::string(field, len);
+}
+
+namespace {
+
+// Copies text into a zero-terminated field, at most size-1 bytes, never half a character.
+void Assign(char* field, size_t size, const std::string& text)
+{
+    std::string cut = platform::CutText(text, static_cast<long>(size) - 1);
+    std::memset(field, 0, size);
+    std::memcpy(field, cut.data(), cut.size());
+}
+
+std::string ServiceName()
+{
+    auto& r = records::ServicesToCheck();
+    return Clipped(r.ServiceName, sizeof r.ServiceName);
+}
+
+int32_t QueryStatus()
+{
+    auto& r = records::ServicesToCheck();
+    // The fields are passed as stored: zero-terminated, at most 127 characters.
+    char server[sizeof r.ServerName];
+    char service[sizeof r.ServiceName];
+    std::memcpy(server, r.ServerName, sizeof server);
+    std::memcpy(service, r.ServiceName, sizeof service);
+    server[sizeof server - 1] = '\0';
+    service[sizeof service - 1] = '\0';
+    return vuft4::VUSERVICESTATUS(server, service);
+}
+
+}  // namespace
+
+void CheckService(ServiceCheckLocals& locals)
+{
+    auto& r = records::ServicesToCheck();
+    if (Clipped(r.ServerName, sizeof r.ServerName).empty())
+        Assign(r.ServerName, sizeof r.ServerName, vuft4::VUCOMPUTERNAME());
+    if (ServiceName().empty()) return;
+    r.LastChecked = platform::Today();
+    r.LastCheckedTime = platform::Clock();
+    locals.ServiceStatus = QueryStatus();
+    if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals);
+}
+
+void RestartService(ServiceCheckLocals& locals)
+{
+    const std::string name = ServiceName();
+    WriteLogLine(" Service Status: " + name + " CODE IS :" + std::to_string(locals.ServiceStatus));
+    locals.CommandLine = platform::CutText("net start \"" + name + "\"", 254);
+    vuft4::VURUN(locals.CommandLine.c_str(), 0, 1);
+    locals.ServiceStatus = QueryStatus();
+    if (locals.ServiceStatus == 6)
+        WriteLogLine(" Successfully Restarted Service: " + name);
+    else
+        WriteLogLine(" FAILED Restart Service: " + name + " ERROR CODE IS :" +
+                     std::to_string(locals.ServiceStatus));
+}
+
+PassChanges ChangesMade(const records::ServicesToCheckRecord& before,
+                        const records::ServicesToCheckRecord& after)
+{
+    PassChanges c;
+    if (std::memcmp(before.ServerName, after.ServerName, sizeof before.ServerName) != 0) {
+        c.serverFilled = true;
+        std::memcpy(c.serverName, after.ServerName, sizeof c.serverName);
+    }
+    if (before.LastChecked != after.LastChecked || before.LastCheckedTime != after.LastCheckedTime) {
+        c.stamped = true;
+        c.lastChecked = after.LastChecked;
+        c.lastCheckedTime = after.LastCheckedTime;
+    }
+    return c;
+}
+
+void ApplyChanges(const PassChanges& changes, records::ServicesToCheckRecord& record)
+{
+    if (changes.serverFilled && Clipped(record.ServerName, sizeof record.ServerName).empty())
+        std::memcpy(record.ServerName, changes.serverName, sizeof record.ServerName);
+    if (changes.stamped) {
+        record.LastChecked = changes.lastChecked;
+        record.LastCheckedTime = changes.lastCheckedTime;
+    }
+}
+
+}  // namespace tarn::checker

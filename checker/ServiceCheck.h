@@ -1,0 +1,37 @@
+#pragma once
+// What one pass does with one ServicesToCheck record: fill in the server, stamp, ask the service
+// manager, start a stopped service and log what happened.
+#include <cstdint>
+#include <string>
+
+#include "data/records/Records.h"
+
+namespace tarn::checker {
+
+struct ServiceCheckLocals {
+    std::string CommandLine;  // the restart command being run, at most 254 characters
+    int32_t ServiceStatus = 0;
+};
+
+// Works on the thread's ServicesToCheck buffer.
+void CheckService(ServiceCheckLocals& locals);
+void RestartService(ServiceCheckLocals& locals);
+
+// The pass's own changes to a record, so they can be laid over a newer version of it.
+struct PassChanges {
+    bool serverFilled = false;
+    char serverName[128] = {};
+    bool stamped = false;
+    int32_t lastChecked = 0;
+    int32_t lastCheckedTime = 0;
+};
+PassChanges ChangesMade(const records::ServicesToCheckRecord& before,
+                        const records::ServicesToCheckRecord& after);
+// Applies the pass's changes to the record in the buffer: the server name only while it is
+// still blank there, the stamps always.
+void ApplyChanges(const PassChanges& changes, records::ServicesToCheckRecord& record);
+
+// The field's text without trailing blanks (up to the terminator).
+std::string Clipped(const char* field, size_t size);
+
+}  // namespace tarn::checker

@@ -1,0 +1,119 @@
+#include "checker/ServicePassWindow.h"
+
+#include "platform/system/Process.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/Runtime.h"
+#include "platform/ui/Window.h"
+
+namespace tarn::checker {
+
+void ServicePassWindow::Init(ServicePassProcess& process)
+{
+    Process = &process;
+    UseMrp = 1;
+    RecordsPerCycle = 1;
+    TimeSlice = 100;
+}
+
+int64_t ServicePassWindow::Now() { return platform::MonotonicMilliseconds() / 10; }
+
+void ServicePassWindow::EventLoop()
+{
+    if (DeferWindow != 0 && MyWindow) {
+        StartTime = Now();
+        if (WaitCursor) ui::SetWaitCursor(true);
+        MyWindow->Hide();
+    }
+    framework::WindowManager::EventLoop();
+    if (WaitCursor) ui::SetWaitCursor(false);
+}
+
+void ServicePassWindow::OnFirstOpen()
+{
+    framework::WindowManager::OnFirstOpen();
+    OpenReport();
+}
+
+Level ServicePassWindow::OpenReport()
+{
+    Process->Reset();
+    Level read = NextRecord();
+    DeferOpenReport = 0;
+    if (read != LevelQuiet) {
+        OpenFailed = 1;
+        NoRecords();
+        return read;
+    }
+    OpenFailed = 0;
+    return LevelQuiet;
+}
+
+Level ServicePassWindow::NextRecord()
+{
+    Level result = Process->Next(true);
+    if (result == LevelNotice && Process->RecordsProcessed != 0) {
+        Response = ResponseCompleted;
+        PostClose();
+        return LevelNotice;
+    }
+    if (result == LevelNotice || result == LevelFatal) {
+        Response = ResponseCancelled;
+        PostClose();
+        return LevelFatal;
+    }
+    return LevelQuiet;
+}
+
+Level ServicePassWindow::OnWindowEvent()
+{
+    if (ui::Event() != ui::EventTimer) return framework::WindowManager::OnWindowEvent();
+    Level batch = TakeBatch();
+    if (batch != LevelQuiet) return batch;
+    return framework::WindowManager::OnWindowEvent();
+}
+
+Level ServicePassWindow::TakeBatch()
+{
+    if (DeferOpenReport) OpenReport();
+    if (OpenFailed) return KeepVisible ? LevelQuiet : LevelFatal;
+    const int32_t base = Process->RecordsProcessed;
+    const int64_t start = Now();
+    if (DeferWindow != 0 && Now() - StartTime > int64_t{DeferWindow} * 100) {
+        if (MyWindow) MyWindow->Show();
+        DeferWindow = 0;
+    }
+    int64_t elapsed = 0;
+    do {
+        while (Process->RecordsProcessed - base < RecordsPerCycle) {
+            Level taken = TakeRecord();
+            if (taken != LevelQuiet) return taken;
+        }
+        elapsed = Now() - start;
+        if (elapsed * 5 < int64_t{TimeSlice} * 4) RecordsPerCycle *= 2;
+    } while (elapsed * 2 < TimeSlice);
+    if (elapsed * 2 > int64_t{TimeSlice} * 3 && RecordsPerCycle > 1) RecordsPerCycle /= 2;
+    return LevelQuiet;
+}
+
+Level ServicePassWindow::TakeRecord()
+{
+    Level handled = Process->TakeRecord();
+    if (handled == LevelFatal) {
+        StopTimer();
+        PostClose();
+        return LevelNotice;
+    }
+    if (handled == LevelNotice) return LevelNotice;
+    if (NextRecord() != LevelQuiet) {
+        StopTimer();
+        return LevelNotice;
+    }
+    return LevelQuiet;
+}
+
+void ServicePassWindow::StopTimer()
+{
+    if (MyWindow) MyWindow->SetTimer(0);
+}
+
+}  // namespace tarn::checker

@@ -1,0 +1,251 @@
+// End-to-end: the real tarnwatch binary in a temporary folder, ended from outside.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <regex>
+
+#include "CheckerProcess.h"
+#include "data/records/Records.h"
+#include "platform/system/Folders.h"
+
+namespace tarn::checker::test {
+namespace {
+
+using namespace std::chrono_literals;
+using records::ServicesToCheckRecord;
+using records::SettingsRecord;
+
+bool HaveCron() { return access("/etc/init.d/cron", X_OK) == 0; }
+
+// Runs a command without a shell; returns its exit code.
+int Run(std::vector<std::string> argv)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 1);
+        dup2(null, 2);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class CheckerEndToEnd : public ::testing::Test {
+protected:
+    void WriteSettings(int32_t id, int32_t seconds)
+    {
+        storage::RecordFile& f = records::SettingsFile();
+        f.SetName(folder / "Settings");
+        ASSERT_EQ(f.Create(), 0);
+        ASSERT_EQ(f.Open(0x42), 0);
+        records::Settings() = SettingsRecord{id, seconds};
+        ASSERT_EQ(f.Add(), 0);
+        f.Close();
+    }
+
+    // Adds service records (id, server, service, description) and closes the file.
+    void WriteServices(const std::vector<std::tuple<int, std::string, std::string, std::string>>& rows)
+    {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        f.SetName(folder / "ServicesToCheck");
+        ASSERT_EQ(f.Create(), 0);
+        ASSERT_EQ(f.Open(0x42), 0);
+        for (auto& [id, server, service, description] : rows) {
+            ServicesToCheckRecord& r = records::ServicesToCheck();
+            std::memset(&r, 0, sizeof r);
+            r.RecordID = id;
+            std::strncpy(r.ServerName, server.c_str(), sizeof r.ServerName - 1);
+            std::strncpy(r.ServiceName, service.c_str(), sizeof r.ServiceName - 1);
+            std::strncpy(r.ServiceDescription, description.c_str(), sizeof r.ServiceDescription - 1);
+            ASSERT_EQ(f.Add(), 0);
+        }
+        f.Close();
+    }
+
+    // Reads one service record by id from a fresh connection.
+    ServicesToCheckRecord ReadService(int id)
+    {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        f.SetName(folder / "ServicesToCheck");
+        EXPECT_EQ(f.Open(0x42), 0);
+        records::ServicesToCheck().RecordID = id;
+        int rc = f.GetByKey(records::SERCHK_KeyRecID);
+        ServicesToCheckRecord r = records::ServicesToCheck();
+        f.Close();
+        if (rc != 0) r.RecordID = 0;
+        return r;
+    }
+
+    std::vector<SettingsRecord> ReadSettings()
+    {
+        std::vector<SettingsRecord> all;
+        storage::RecordFile& f = records::SettingsFile();
+        f.SetName(folder / "Settings");
+        EXPECT_EQ(f.Open(0x42), 0);
+        f.SetToStart(records::SET_KeyRecID);
+        while (f.Next() == 0) all.push_back(records::Settings());
+        f.Close();
+        return all;
+    }
+
+    std::vector<std::string> Log() { return ReadCrLfLines(TodaysLog(folder.Path())); }
+
+    bool LogHas(const std::string& tail)
+    {
+        for (auto& line : Log())
+            if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+                return true;
+        return false;
+    }
+
+    // Waits until every given record carries a check stamp (one pass done).
+    bool WaitStamped(CheckerProcess& p, std::vector<int> ids, std::chrono::milliseconds limit = 20s)
+    {
+        return p.WaitFor([&] {
+            for (int id : ids)
+                if (ReadService(id).LastChecked == 0) return false;
+            return true;
+        }, limit);
+    }
+
+    TempFolder folder;
+    TempFolder stubs;
+};
+
+TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine)
+{
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
+    ASSERT_TRUE(p.WaitFor([&] { return access((folder / "ServicesToCheck.db").c_str(), F_OK) == 0; }, 10s));
+    p.Stop();
+
+    EXPECT_TRUE(platform::FolderExists(folder / "logfiles"));
+    EXPECT_EQ(access((folder / "Settings.db").c_str(), F_OK), 0);
+    auto settings = ReadSettings();
+    ASSERT_EQ(settings.size(), 1u);
+    EXPECT_EQ(settings[0].RecordID, 1);
+    EXPECT_EQ(settings[0].TimeBetweenCyclesInSeconds, 60);
+
+    auto lines = Log();
+    ASSERT_EQ(lines.size(), 1u);
+    std::regex head(R"(\d\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\d{4} \d\d:\d\d:\d\d(AM|PM)  Loaded Settings\. Sleep Time = 60)");
+    EXPECT_TRUE(std::regex_match(lines[0], head)) << lines[0];
+    // Every line ends with CR LF, nothing else in the file.
+    std::string raw = ReadFile(TodaysLog(folder.Path()));
+    EXPECT_EQ(raw, lines[0] + "\r\n");
+}
+
+TEST_F(CheckerEndToEnd, CycleTimeZeroLogsSixty)
+{
+    WriteSettings(1, 0);
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
+    p.Stop();
+    EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 60"));
+    EXPECT_EQ(ReadSettings().size(), 1u);
+}
+
+TEST_F(CheckerEndToEnd, SettingsWithoutRecordOneGetAFurtherRecord)
+{
+    WriteSettings(2, 30);
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
+    p.Stop();
+    auto settings = ReadSettings();
+    ASSERT_EQ(settings.size(), 2u);
+    EXPECT_EQ(settings[0].RecordID, 2);
+    EXPECT_EQ(settings[1].RecordID, 3);
+    EXPECT_EQ(settings[1].TimeBetweenCyclesInSeconds, 60);
+    EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 60"));
+}
+
+TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime)
+{
+    WriteSettings(1, 2);
+    // A name with no service behind it answers at once and is stamped every pass.
+    WriteServices({{1, "", "tarn-no-such-service", "probe"}});
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(WaitStamped(p, {1})) << p.Stderr();
+    int32_t first = ReadService(1).LastCheckedTime;
+    ASSERT_TRUE(p.WaitFor([&] { return ReadService(1).LastCheckedTime != first; }, 10s));
+    int32_t second = ReadService(1).LastCheckedTime;
+    p.Stop();
+    int32_t apart = second - first;  // hundredths of a second
+    EXPECT_GE(apart, 200);
+    EXPECT_LT(apart, 400);
+    EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 2"));
+}
+
+TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain)
+{
+    if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
+    Run({"service", "cron", "stop"});
+    ASSERT_NE(Run({"service", "cron", "status"}), 0);
+    WriteServices({{1, "", "cron", "the cron daemon"}});
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(WaitStamped(p, {1})) << p.Stderr();
+    ASSERT_TRUE(p.WaitFor([&] { return LogHas(" Successfully Restarted Service: cron"); }, 30s))
+        << p.Stderr();
+    p.Stop();
+    auto lines = Log();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[1].ends_with(" Service Status: cron CODE IS :0")) << lines[1];
+    EXPECT_TRUE(lines[2].ends_with(" Successfully Restarted Service: cron")) << lines[2];
+    EXPECT_EQ(Run({"service", "cron", "status"}), 0);
+}
+
+TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOnesAreQuiet)
+{
+    bool cron = HaveCron();
+    if (cron) Run({"service", "cron", "start"});
+    WriteServices({{1, "", "tarn-no-such-service   ", "trailing blanks"},
+                   {2, "", "", "blank names"},
+                   {3, "", cron ? "cron" : "tarn-no-such-service", "running"}});
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(WaitStamped(p, {1, 3})) << p.Stderr();
+    p.Stop();
+
+    auto lines = Log();
+    std::vector<std::string> events;
+    for (size_t i = 1; i < lines.size(); ++i) events.push_back(lines[i].substr(lines[i].find("M ") + 1));
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0], " Service Status: tarn-no-such-service CODE IS :-1");
+    EXPECT_EQ(events[1], " FAILED Restart Service: tarn-no-such-service ERROR CODE IS :-1");
+    if (cron) EXPECT_EQ(events.size(), 2u);  // a running service logs nothing
+
+    ServicesToCheckRecord blank = ReadService(2);
+    EXPECT_EQ(std::string(blank.ServerName), platform::ComputerName().substr(0, 127));
+    EXPECT_EQ(blank.LastChecked, 0);
+    EXPECT_EQ(blank.LastCheckedTime, 0);
+    EXPECT_NE(ReadService(3).LastChecked, 0);
+    EXPECT_EQ(std::string(ReadService(1).ServerName), platform::ComputerName().substr(0, 127));
+}
+
+TEST_F(CheckerEndToEnd, HostileServiceNamesNeverReachAShell)
+{
+    WriteServices({{1, "", "x\";touch pwned1;\"", "quotes"},
+                   {2, "", "$(touch pwned2)", "substitution"},
+                   {3, "", "a;touch pwned3", "semicolon"},
+                   {4, "", "-h", "option"}});
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(WaitStamped(p, {1, 2, 3, 4})) << p.Stderr();
+    p.Stop();
+    for (const char* name : {"pwned1", "pwned2", "pwned3"}) {
+        EXPECT_NE(access((folder / name).c_str(), F_OK), 0) << name;
+        EXPECT_NE(access((std::string("/tmp/") + name).c_str(), F_OK), 0) << name;
+    }
+    EXPECT_TRUE(LogHas(" FAILED Restart Service: $(touch pwned2) ERROR CODE IS :-1"));
+}
+
+}  // namespace
+}  // namespace tarn::checker::test

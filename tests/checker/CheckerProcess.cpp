@@ -1,0 +1,125 @@
+#include "CheckerProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/system/Clock.h"
+#include "platform/system/Picture.h"
+
+namespace tarn::checker::test {
+
+TempFolder::TempFolder()
+{
+    char pattern[] = "/tmp/tarnwatch-e2e-XXXXXX";
+    path_ = mkdtemp(pattern);
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteScript(const std::string& path, const std::string& body)
+{
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    chmod(path.c_str(), 0755);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> ReadCrLfLines(const std::string& path)
+{
+    std::string text = ReadFile(path);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin)
+    : stderrPath_(folder + "/.stderr")
+{
+    std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
+    std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    if (!stubBin.empty()) path = stubBin + ":" + path;
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(err, 2);
+        setenv("PATH", path.c_str(), 1);
+        execl(binary.c_str(), "tarnwatch", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+CheckerProcess::~CheckerProcess()
+{
+    if (pid_ > 0) Stop();
+}
+
+bool CheckerProcess::Running()
+{
+    if (pid_ <= 0) return false;
+    pid_t r = waitpid(pid_, &status_, WNOHANG);
+    if (r == pid_) {
+        pid_ = -1;
+        return false;
+    }
+    return true;
+}
+
+bool CheckerProcess::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    auto until = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < until) {
+        if (done()) return true;
+        if (!Running()) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+int CheckerProcess::Stop()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        for (int i = 0; i < 200 && Running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status_, 0);
+            pid_ = -1;
+        }
+    }
+    return status_;
+}
+
+std::string CheckerProcess::Stderr() const { return ReadFile(stderrPath_); }
+
+std::string TodaysLog(const std::string& folder)
+{
+    return folder + "/logfiles/Tarnwatch" + platform::FormatPicture("d12", platform::Today()) +
+           ".log";
+}
+
+}  // namespace tarn::checker::test

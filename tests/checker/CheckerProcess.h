@@ -1,0 +1,51 @@
+#pragma once
+// Runs the real tarnwatch binary in a temporary folder for end-to-end tests.
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarn::checker::test {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Writes an executable shell script (the stub service managers of the tests).
+void WriteScript(const std::string& path, const std::string& body);
+std::string ReadFile(const std::string& path);
+// The lines of a CR LF file, without their terminators.
+std::vector<std::string> ReadCrLfLines(const std::string& path);
+
+class CheckerProcess {
+public:
+    // Starts tarnwatch in folder with stubBin first on PATH (when not empty).
+    CheckerProcess(const std::string& folder, const std::string& stubBin = "");
+    ~CheckerProcess();
+    // Polls until done() is true or the time runs out; false on time-out or when the checker
+    // ended by itself.
+    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // Ends the checker from outside (SIGTERM, then SIGKILL) and returns its wait status.
+    int Stop();
+    bool Running();
+    std::string Stderr() const;
+
+private:
+    pid_t pid_ = -1;
+    int status_ = 0;
+    std::string stderrPath_;
+};
+
+// The day's log file of a checker started today in folder.
+std::string TodaysLog(const std::string& folder);
+
+}  // namespace tarn::checker::test
