@@ -1,0 +1,265 @@
+#pragma once
+// Shared pieces of the data manager tests: a temporary folder, test file declarations with their
+// packed records, a file manager for them, an error manager that records instead of ending the
+// program, and a driver seam that counts calls and can answer chosen codes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/FileManager.h"
+#include "data/FileRegistry.h"
+#include "data/RelationManager.h"
+#include "errors/ErrorManager.h"
+#include "platform/storage/RecordFile.h"
+#include "platform/system/LastError.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tarn::data::test {
+
+using storage::FieldKind;
+
+#pragma pack(push, 1)
+struct ParentRecord {
+    int32_t ID;
+    char Code[20];
+    char Name[40];
+};
+struct ChildRecord {
+    int32_t ID;
+    int32_t ParentID;
+    char Note[40];
+};
+struct GroupRecord {
+    int32_t Grp;
+    int32_t Number;
+    char Text[10];
+};
+#pragma pack(pop)
+
+// Parent: PAR:KeyID (primary, auto-numbered), PAR:KeyCode (unique, case-insensitive).
+inline const storage::FileDesc& ParentDesc() {
+    static const storage::FileDesc desc = [] {
+        storage::FileDesc d;
+        d.label = "Parent";
+        d.prefix = "PAR";
+        d.name = "Parent";
+        d.driver = "KEYED";
+        d.recordSize = sizeof(ParentRecord);
+        d.fields = {{"PAR:ID", FieldKind::Long, 0, 4},
+                    {"PAR:Code", FieldKind::CString, 4, 20},
+                    {"PAR:Name", FieldKind::CString, 24, 40}};
+        d.keys = {{"PAR:KeyID", {{1, true}}, false, false, true},
+                  {"PAR:KeyCode", {{2, true}}, false, true, false}};
+        d.blobs = {{"PAR:Notes"}};
+        return d;
+    }();
+    return desc;
+}
+
+// Child: CHI:KeyID (primary, auto-numbered), CHI:KeyParent (ParentID, ID).
+inline const storage::FileDesc& ChildDesc() {
+    static const storage::FileDesc desc = [] {
+        storage::FileDesc d;
+        d.label = "Child";
+        d.prefix = "CHI";
+        d.name = "Child";
+        d.driver = "KEYED";
+        d.recordSize = sizeof(ChildRecord);
+        d.fields = {{"CHI:ID", FieldKind::Long, 0, 4},
+                    {"CHI:ParentID", FieldKind::Long, 4, 4},
+                    {"CHI:Note", FieldKind::CString, 8, 40}};
+        d.keys = {{"CHI:KeyID", {{1, true}}, false, false, true},
+                  {"CHI:KeyParent", {{2, true}, {1, true}}, false, false, false}};
+        return d;
+    }();
+    return desc;
+}
+
+// Group: GRP:KeyGroupNumber (Grp, Number), numbered within the group.
+inline const storage::FileDesc& GroupDesc() {
+    static const storage::FileDesc desc = [] {
+        storage::FileDesc d;
+        d.label = "Group";
+        d.prefix = "GRP";
+        d.name = "Group";
+        d.driver = "KEYED";
+        d.recordSize = sizeof(GroupRecord);
+        d.fields = {{"GRP:Grp", FieldKind::Long, 0, 4},
+                    {"GRP:Number", FieldKind::Long, 4, 4},
+                    {"GRP:Text", FieldKind::CString, 8, 10}};
+        d.keys = {{"GRP:KeyGroupNumber", {{1, true}, {2, true}}, false, false, true}};
+        return d;
+    }();
+    return desc;
+}
+
+// A file manager registering every declared key in order; keys named in autoKeys are
+// auto-numbered.
+class TestFileManager : public FileManager {
+public:
+    TestFileManager(storage::RecordFile& file, errors::ErrorManager& errors,
+                    std::vector<int> autoKeys = {0})
+        : FileManager(file, errors), autoKeys_(std::move(autoKeys)) {}
+
+    Level EnsureUsable(uint8_t kind) override {
+        if (Initialized == 0) {
+            BeginInitialisation();
+            const auto& keys = File->Desc().keys;
+            for (int k = 0; k < static_cast<int>(keys.size()); ++k) {
+                bool autoNumbered = std::find(autoKeys_.begin(), autoKeys_.end(), k) != autoKeys_.end();
+                RegisterKey(keys[k].name, k, autoNumbered ? 1 : 0);
+            }
+        }
+        return FileManager::EnsureUsable(kind);
+    }
+
+private:
+    std::vector<int> autoKeys_;
+};
+
+// Shows fatal messages without ending the test program.
+class RecordingErrors : public errors::ErrorManager {
+public:
+    Level OnFatal() override {
+        ShowMessage(SubstitutedText(), Status().errorBuffer.title, IconExclamation, ButtonOk, ButtonOk,
+                    MsgStyle());
+        return LevelFatal;
+    }
+};
+
+// A driver seam: forwards to a real driver, counts opens and closes and can answer chosen codes
+// instead of the driver.
+class SeamFile : public storage::RecordFile {
+public:
+    SeamFile(const storage::FileDesc& desc, uint8_t* buffer)
+        : RecordFile(desc, buffer), inner_(storage::MakeRecordFile(desc, buffer)) {}
+
+    storage::RecordFile& Inner() {
+        inner_->SetObserver(Observer());
+        inner_->SetName(Name());
+        return *inner_;
+    }
+
+    int opens = 0;
+    int closes = 0;
+    std::vector<int> openAnswers;  // answered (and used up) before the real open
+    std::vector<std::string> commands;
+    int transactionFlagAnswer = 0;  // 0: forward
+    int putAnswer = 0;              // 0: forward
+    int deleteAnswer = 0;
+
+    int Open(uint8_t mode = 0x42) override {
+        if (!openAnswers.empty()) {
+            int code = openAnswers.front();
+            openAnswers.erase(openAnswers.begin());
+            if (code != 0) {
+                platform::SetLastError(code, Name());
+                return code;
+            }
+        }
+        ++opens;
+        lastMode = mode;
+        return Inner().Open(mode);
+    }
+    uint8_t lastMode = 0;
+    int Close() override {
+        ++closes;
+        return Inner().Close();
+    }
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    int Create() override { return Inner().Create(); }
+    int BuildKeys() override { return Inner().BuildKeys(); }
+    std::string SendCommand(std::string_view command) override {
+        commands.emplace_back(command);
+        return Inner().SendCommand(command);
+    }
+    void ClearBuffer(bool high) override { Inner().ClearBuffer(high); }
+    int GetByKey(int key) override { return Inner().GetByKey(key); }
+    int Reget(std::string_view position, int key) override { return Inner().Reget(position, key); }
+    void GetRecordZero() override { Inner().GetRecordZero(); }
+    int SetToStart(int key) override { return Inner().SetToStart(key); }
+    int SetToKey(int key) override { return Inner().SetToKey(key); }
+    int ResetTo(std::string_view position, int key) override { return Inner().ResetTo(position, key); }
+    int Next() override { return Inner().Next(); }
+    int Previous() override { return Inner().Previous(); }
+    std::string Position(int key) const override { return inner_->Position(key); }
+    int Add() override { return Inner().Add(); }
+    int Put() override { return putAnswer ? Answer(putAnswer) : Inner().Put(); }
+    int Delete() override { return deleteAnswer ? Answer(deleteAnswer) : Inner().Delete(); }
+    bool Duplicate(int key) override { return Inner().Duplicate(key); }
+    void Watch() override { Inner().Watch(); }
+    int SaveState() override { return Inner().SaveState(); }
+    void RestoreState(int state) override { Inner().RestoreState(state); }
+    void FreeState(int state) override { Inner().FreeState(state); }
+    std::string GetNulls() const override { return inner_->GetNulls(); }
+    void SetNulls(std::string_view flags) override { Inner().SetNulls(flags); }
+    void SkipBlobsOnNextRead() override { Inner().SkipBlobsOnNextRead(); }
+    std::string& Blob(int index) override { return Inner().Blob(index); }
+    int BeginTransaction(int timeout) override { return Inner().BeginTransaction(timeout); }
+    int Commit() override { return Inner().Commit(); }
+    int Rollback() override { return Inner().Rollback(); }
+    int SetTransactionFlag(int flag) override {
+        if (transactionFlagAnswer) return Answer(transactionFlagAnswer);
+        return Inner().SetTransactionFlag(flag);
+    }
+    int TransactionFlag() const override { return inner_->TransactionFlag(); }
+    void SetReadAhead(int records) override { Inner().SetReadAhead(records); }
+    int ReadAhead() const override { return inner_->ReadAhead(); }
+
+private:
+    int Answer(int code) {
+        platform::SetLastError(code, Name());
+        return code;
+    }
+    std::unique_ptr<storage::RecordFile> inner_;
+};
+
+// A temporary folder, a recording error manager and a scripted message box for each test.
+class DataTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tarn-data-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        errors_.Init();
+        ui::SetMessageBoxFrontEnd(&box_);
+    }
+    void TearDown() override {
+        ui::SetMessageBoxFrontEnd(nullptr);
+        errors_.Shutdown();
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+    // A seam over a real driver for desc, named inside the temporary folder.
+    std::unique_ptr<SeamFile> MakeFile(const storage::FileDesc& desc, void* buffer,
+                                       const std::string& name = "") {
+        auto file = std::make_unique<SeamFile>(desc, static_cast<uint8_t*>(buffer));
+        file->SetName(Path(name.empty() ? desc.name : name));
+        return file;
+    }
+
+    // Titles of the message boxes shown so far.
+    std::vector<std::string> Titles() const {
+        std::vector<std::string> titles;
+        for (const auto& r : box_.Requests()) titles.push_back(r.title);
+        return titles;
+    }
+    std::string LastText() const {
+        auto requests = box_.Requests();
+        return requests.empty() ? std::string() : requests.back().text;
+    }
+
+    std::string dir_;
+    RecordingErrors errors_;
+    ui::ScriptedMessageBox box_;
+};
+
+}  // namespace tarn::data::test
