@@ -143,11 +143,10 @@ Control MakeControl(int number, const ControlDef& def) {
     // Automatic sizes follow the text: four dialog units a character, one line high.
     if (c.autoWidth) c.rect.width = 4 * static_cast<int>(c.text.size());
     if (c.autoHeight) c.rect.height = kLineHeight;
-    if ((c.kind == KindEntry || c.kind == KindString) && !c.text.empty() && c.text[0] == '@') {
-        // An entry or value text defined with a picture shows nothing until displayed.
-        c.binding.picture = c.text.substr(1, c.text.find('@', 1) == std::string::npos
-                                                 ? std::string::npos
-                                                 : c.text.find('@', 1) - 1);
+    // An entry or value text defined with a picture ("@n14@") shows nothing until displayed.
+    if ((c.kind == KindEntry || c.kind == KindString) && c.text.size() > 1 && c.text[0] == '@') {
+        size_t end = c.text.find('@', 1);
+        c.binding.picture = c.text.substr(1, end == std::string::npos ? end : end - 1);
         c.text.clear();
     }
     c.format = def.format;

@@ -70,14 +70,14 @@ enum ControlFlag : unsigned {
 // A control as the window tables give it.
 struct ControlDef {
     ControlKind kind = KindText;
-    std::string name{};         // "?SERCHK:ServerName"; empty is fine
-    std::string text{};         // caption, or the picture of a value text or entry
+    std::string name{};       // "?SERCHK:ServerName"; empty is fine
+    std::string text{};       // caption; for an entry or value text its picture, "@s127@"
     Rect rect{};
     unsigned flags = 0;
     std::string icon{};
     std::string tip{};
-    std::string status{};       // status-bar text
-    std::string format{};       // list format string
+    std::string status{};     // status-bar text
+    std::string format{};     // list format string
     int parent = 0;           // the toolbar a button sits in; 0: the window
 };
 

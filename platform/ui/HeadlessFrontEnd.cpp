@@ -20,10 +20,11 @@ std::string Plain(std::string_view text) {
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
-Step MakeStep(Step::Kind kind, int control = 0) {
+Step MakeStep(Step::Kind kind, int control = 0, int number = 0) {
     Step s;
     s.kind = kind;
     s.control = control;
+    s.number = number;
     return s;
 }
 
@@ -127,45 +128,31 @@ HeadlessFrontEnd& HeadlessFrontEnd::Type(std::string nameOrText, std::string tex
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Key(int keycode, int control) {
-    Step s = MakeStep(Step::Key, control);
-    s.number = keycode;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Key, control, keycode));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Click(int control, int row) {
-    Step s = MakeStep(Step::Click, control);
-    s.number = row;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Click, control, row));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::DoubleClick(int control, int row) {
-    Step s = MakeStep(Step::DoubleClick, control);
-    s.number = row;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::DoubleClick, control, row));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::RightClick(int control, int row) {
-    Step s = MakeStep(Step::RightClick, control);
-    s.number = row;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::RightClick, control, row));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Scroll(int control, int event) {
-    Step s = MakeStep(Step::Scroll, control);
-    s.number = event;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Scroll, control, event));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Thumb(int control, int percent) {
-    Step s = MakeStep(Step::Thumb, control);
-    s.number = percent;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Thumb, control, percent));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::ChoosePopupItem(int number) {
-    Step s = MakeStep(Step::Popup);
-    s.number = number;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Popup, 0, number));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::ChoosePopupItem(std::string text) {
@@ -175,9 +162,7 @@ HeadlessFrontEnd& HeadlessFrontEnd::ChoosePopupItem(std::string text) {
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Answer(int button) {
-    Step s = MakeStep(Step::Answer);
-    s.number = button;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Answer, 0, button));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Resize(int width, int height) {
@@ -199,9 +184,7 @@ HeadlessFrontEnd& HeadlessFrontEnd::Iconize() { return Add(MakeStep(Step::Iconiz
 HeadlessFrontEnd& HeadlessFrontEnd::Close() { return Add(MakeStep(Step::Close)); }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Wait(int hundredths) {
-    Step s = MakeStep(Step::Wait);
-    s.number = hundredths;
-    return Add(std::move(s));
+    return Add(MakeStep(Step::Wait, 0, hundredths));
 }
 
 const WindowView* HeadlessFrontEnd::LastView(std::string_view title) const {

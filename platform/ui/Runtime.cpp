@@ -77,23 +77,25 @@ int ThreadNumber() {
     return tThread;
 }
 
-bool PostToThread(int thread, int event, int control, int parameter) {
+// Runs f on the innermost window of a thread while the registry is held, so the window cannot
+// close under it; false when the thread has no open window.
+template <class F>
+bool WithTopWindow(int thread, F f) {
     Registry& r = Windows();
     std::lock_guard<std::mutex> lock(r.mutex);
     auto it = r.stacks.find(thread);
     if (it == r.stacks.end() || it->second.empty()) return false;
-    it->second.back()->Post(event, control, parameter);
+    f(*it->second.back());
     return true;
+}
+
+bool PostToThread(int thread, int event, int control, int parameter) {
+    return WithTopWindow(thread, [&](Window& w) { w.Post(event, control, parameter); });
 }
 
 bool Notify(int code, int thread, int parameter) {
     int from = ThreadNumber();
-    Registry& r = Windows();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    auto it = r.stacks.find(thread);
-    if (it == r.stacks.end() || it->second.empty()) return false;
-    it->second.back()->PostNotify(code, from, parameter);
-    return true;
+    return WithTopWindow(thread, [&](Window& w) { w.PostNotify(code, from, parameter); });
 }
 
 int Event() { return CurrentEvent().event; }

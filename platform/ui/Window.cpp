@@ -96,12 +96,7 @@ void Window::Post(int event, int control, int parameter) {
     r.event = event;
     r.control = control;
     r.parameter = parameter;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        queue_.push_back(r);
-    }
-    queueReady_.notify_all();
-    if (FrontEnd* fe = CurrentFrontEnd()) fe->Wake();
+    Enqueue(r);
 }
 
 void Window::PostNotify(int code, int fromThread, int parameter) {
@@ -110,9 +105,13 @@ void Window::PostNotify(int code, int fromThread, int parameter) {
     r.parameter = parameter;
     r.notifyCode = code;
     r.notifyThread = fromThread;
+    Enqueue(r);
+}
+
+void Window::Enqueue(const EventRecord& record) {
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
-        queue_.push_back(r);
+        queue_.push_back(record);
     }
     queueReady_.notify_all();
     if (FrontEnd* fe = CurrentFrontEnd()) fe->Wake();

@@ -132,6 +132,7 @@ public:
 
 private:
     friend class AcceptLoop;
+    void Enqueue(const EventRecord& record);
 
     std::vector<Control> controls_;
     std::vector<int> windowAlerts_;

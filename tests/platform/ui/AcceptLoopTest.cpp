@@ -7,11 +7,7 @@
 namespace tarn::ui {
 namespace {
 
-using testing::Codes;
-using testing::HeadlessTest;
-using testing::Only;
-using testing::RunLoop;
-using Pairs = std::vector<std::pair<int, int>>;
+using namespace testing;  // the runtime tests' own helpers
 
 enum { Prompt = 1, Name, Number, Ok, Cancel };
 

@@ -6,11 +6,7 @@
 namespace tarn::ui {
 namespace {
 
-using testing::Codes;
-using testing::HeadlessTest;
-using testing::Only;
-using testing::RunLoop;
-using Pairs = std::vector<std::pair<int, int>>;
+using namespace testing;  // the runtime tests' own helpers
 
 enum { Name = 1, Ok, Cancel };
 

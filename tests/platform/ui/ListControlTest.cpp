@@ -6,10 +6,7 @@
 namespace tarn::ui {
 namespace {
 
-using testing::HeadlessTest;
-using testing::Only;
-using testing::RunLoop;
-using Pairs = std::vector<std::pair<int, int>>;
+using namespace testing;  // the runtime tests' own helpers
 
 struct Service {
     std::string server;

@@ -12,6 +12,8 @@
 
 namespace tarn::ui::testing {
 
+using Pairs = std::vector<std::pair<int, int>>;
+
 class HeadlessTest : public ::testing::Test {
 protected:
     void SetUp() override { ui.Attach(); }
