@@ -31,8 +31,9 @@ Level WindowManager::HandleEvent() {
     case ui::EventAccepted: result = OnAccepted(); break;
     case ui::EventNewSelection: result = OnNewSelection(); break;
     case ui::EventAlertKey:
+        // The key arrives on the control that had the focus when it was pressed.
         if (HistoryKey != 0 && ui::Keycode() == HistoryKey && MyWindow) {
-            RecallField(MyWindow->Focus() ? MyWindow->Focus() : control);
+            RecallField(control ? control : MyWindow->Focus());
         }
         break;
     case ui::EventRejected: result = OnRejected(); break;

@@ -1,0 +1,279 @@
+// The window manager's event dispatch, driven through real windows and the headless front end.
+#include <cstring>
+
+#include "data/FieldRef.h"
+#include "framework/ToolbarManager.h"
+#include "WindowTestSupport.h"
+
+namespace tarn::framework::test {
+namespace {
+
+class WindowDispatchTest : public HeadlessTest {};
+
+TEST_F(WindowDispatchTest, FirstSizedEventIsIgnoredLaterOnesRefreshAndEachIsAnswered) {
+    RecordingWindow w;
+    CountingComponent c;
+    struct Form : RecordingWindow {
+        CountingComponent* c = nullptr;
+        Level Initialise() override {
+            RecordingWindow::Initialise();
+            AddComponent(*c);
+            return LevelQuiet;
+        }
+    } form;
+    form.c = &c;
+    ui.Resize(220, 120).Resize(240, 130).Resize(260, 140);
+    form.Run();
+
+    // One refresh when the window first opens, none for the first 561, one each for the others.
+    EXPECT_EQ(c.refreshes, 3);
+    ASSERT_EQ(form.Seen(ui::EventSized).size(), 3u);
+    auto answers = form.Seen(ui::EventDoResize);
+    ASSERT_EQ(answers.size(), 3u);
+    for (const ui::EventRecord& e : answers) EXPECT_EQ(e.parameter, 1);
+    EXPECT_TRUE(form.Inited & WindowManager::kInitedSized);
+}
+
+struct RecordingTarget : ToolbarTarget {
+    int shown = 0, current = 0, handled = 0;
+    int32_t setTo = 0;
+    void ShowButtons() override { ++shown; }
+    void MakeCurrent() override { ++current; }
+    bool WantsToolbar() override { return true; }
+    void HandleEvent(int32_t& request) override {
+        ++handled;
+        if (setTo) request = setTo;
+    }
+};
+
+// A window with a toolbar, a component, OK answering completed and Cancel answering cancelled.
+struct ToolbarForm : RecordingWindow {
+    ToolbarManager toolbar;
+    CountingComponent component;
+    RecordingTarget* target = nullptr;
+    Level Initialise() override {
+        RecordingWindow::Initialise();
+        SetToolbar(toolbar);
+        if (target) toolbar.AddTarget(*target, 7);
+        AddComponent(component);
+        AddResponseButton(TC_OK, ResponseCompleted);
+        AddResponseButton(TC_Cancel, ResponseCancelled);
+        return LevelQuiet;
+    }
+};
+
+TEST_F(WindowDispatchTest, ToolbarWithoutTargetsPassesAcceptedEventsThroughUnchanged) {
+    FormNavigationRequest() = NavigationPageDown;
+    ToolbarForm form;
+    ui.Press("?Help").Press("?OK");
+    EXPECT_EQ(form.Run(), ResponseCompleted);
+    EXPECT_EQ(FormNavigationRequest(), NavigationPageDown);
+    int accepted = 0;
+    for (int e : form.component.events) accepted += e == ui::EventAccepted;
+    EXPECT_EQ(accepted, 1);  // Help reached the component; OK was taken by its response
+    EXPECT_EQ(form.toolbar.List, nullptr);                        // disposed with the window
+    FormNavigationRequest() = 0;
+}
+
+TEST_F(WindowDispatchTest, ToolbarTargetSeesEveryAcceptedEventAndSetsTheNavigationRequest) {
+    RecordingTarget target;
+    target.setTo = NavigationNext;
+    ToolbarForm form;
+    form.target = &target;
+    ui.Press("?Help").Press("?OK");
+    EXPECT_EQ(form.Run(), ResponseCompleted);
+    EXPECT_EQ(target.handled, 2);
+    EXPECT_EQ(FormNavigationRequest(), NavigationNext);
+    FormNavigationRequest() = 0;
+}
+
+TEST_F(WindowDispatchTest, CancelButtonFinishesCancelledAndClearsTheNavigationRequest) {
+    RecordingTarget target;
+    target.setTo = NavigationLast;
+    ToolbarForm form;
+    form.target = &target;
+    ui.Press("?Cancel");
+    EXPECT_EQ(form.Run(), ResponseCancelled);
+    EXPECT_EQ(form.Response, ResponseCancelled);
+    EXPECT_EQ(FormNavigationRequest(), 0);
+    // A response button consumes its event: the component never sees it.
+    for (int e : form.component.events) EXPECT_NE(e, ui::EventAccepted);
+}
+
+struct TwoComponentForm : RecordingWindow {
+    CountingComponent first, second;
+    Level Initialise() override {
+        RecordingWindow::Initialise();
+        AddComponent(first);
+        AddComponent(second);
+        return LevelQuiet;
+    }
+};
+
+TEST_F(WindowDispatchTest, FirstComponentThatAnswersEndsTheDispatch) {
+    struct Answering : TwoComponentForm {
+        Level HandleEvent() override {
+            first.answer = ui::Event() == ui::EventAccepted ? LevelNotice : LevelQuiet;
+            return TwoComponentForm::HandleEvent();
+        }
+    } form;
+    ui.Press("?Help");
+    form.Run();
+    int firstAccepted = 0, secondAccepted = 0;
+    for (int e : form.first.events) firstAccepted += e == ui::EventAccepted;
+    for (int e : form.second.events) secondAccepted += e == ui::EventAccepted;
+    EXPECT_EQ(firstAccepted, 1);
+    EXPECT_EQ(secondAccepted, 0);
+    EXPECT_FALSE(form.second.events.empty());  // it still saw the other events
+}
+
+TEST_F(WindowDispatchTest, ComponentsAreAskedForRefreshOnlyOnEventsThatAreNotQuiet) {
+    TwoComponentForm form;
+    form.second.needsRefresh = true;
+    ui.Press("?Help");
+    form.Run();
+    // 515 opens (OnFirstOpen refreshes), 257 for the focus, 1 for Help, 513: each of the three
+    // non-quiet events after the first open asks; the first needing component is found second.
+    EXPECT_GE(form.first.refreshes, 3);
+    EXPECT_EQ(form.first.refreshes, form.second.refreshes);
+
+    EXPECT_TRUE(WindowManager::IsQuietEvent(ui::EventLoseFocus, false));
+    EXPECT_TRUE(WindowManager::IsQuietEvent(ui::EventGainFocus, false));
+    EXPECT_TRUE(WindowManager::IsQuietEvent(546, false));
+    EXPECT_FALSE(WindowManager::IsQuietEvent(549, false));
+    EXPECT_FALSE(WindowManager::IsQuietEvent(ui::EventScrollDown, false));
+    EXPECT_TRUE(WindowManager::IsQuietEvent(ui::EventScrollDown, true));
+    EXPECT_FALSE(WindowManager::IsQuietEvent(ui::EventAccepted, true));
+}
+
+TEST_F(WindowDispatchTest, ShutdownReleasesEverythingOnceAndRefusesASecondTime) {
+    struct Resizer : ResizerHandle {
+        int shutdowns = 0;
+        void Shutdown() override { ++shutdowns; }
+    } resizer;
+    struct Form : TwoComponentForm {
+        Resizer* r = nullptr;
+        Level Initialise() override {
+            TwoComponentForm::Initialise();
+            SetResizer(*r);
+            return LevelQuiet;
+        }
+    } form;
+    form.r = &resizer;
+    ui.Close();
+    EXPECT_EQ(form.Run(), ResponseCancelled);  // nothing set a response
+    EXPECT_EQ(form.first.shutdowns, 1);
+    EXPECT_EQ(form.second.shutdowns, 1);
+    EXPECT_EQ(resizer.shutdowns, 1);
+    EXPECT_TRUE(form.Dead);
+    EXPECT_EQ(form.CL, nullptr);
+    EXPECT_EQ(form.Shutdown(), LevelNotice);
+    EXPECT_EQ(form.first.shutdowns, 1);
+    EXPECT_EQ(resizer.shutdowns, 1);
+}
+
+TEST_F(WindowDispatchTest, FailedInitialisationSkipsTheLoopButStillShutsDown) {
+    struct Failing : TwoComponentForm {
+        Level Initialise() override {
+            TwoComponentForm::Initialise();
+            return LevelNotice;
+        }
+    } form;
+    EXPECT_EQ(form.Run(), ResponseCancelled);
+    EXPECT_TRUE(form.seen.empty());
+    EXPECT_EQ(form.first.shutdowns, 1);
+    EXPECT_FALSE(form.window.IsOpen());
+}
+
+TEST_F(WindowDispatchTest, BrowseIsPutIntoSelectingModeOnlyForTheSelectRequest) {
+    for (uint8_t request : {RequestSelect, RequestChange}) {
+        struct Form : RecordingWindow {
+            CountingComponent browse;
+            Level Initialise() override {
+                RecordingWindow::Initialise();
+                AddBrowse(browse);
+                return LevelQuiet;
+            }
+        } form;
+        form.Request = request;
+        ui.Close();
+        form.Run();
+        EXPECT_EQ(form.browse.selecting, request == RequestSelect);
+        EXPECT_EQ(form.OriginalRequest, request);
+    }
+}
+
+#pragma pack(push, 1)
+struct NoteRecord {
+    char name[20];
+    char note[20];
+};
+#pragma pack(pop)
+
+// A window whose OK completes a change request and whose two entries remember their values.
+struct HistoryForm : RecordingWindow {
+    NoteRecord* rec = nullptr;
+    NoteRecord* copy = nullptr;
+    Level Initialise() override {
+        RecordingWindow::Initialise();
+        window.Bind(TC_Name, ui::Binding::Chars(rec->name, sizeof rec->name, "s19"));
+        window.Bind(TC_Note, ui::Binding::Chars(rec->note, sizeof rec->note, "s19"));
+        OkControl = TC_OK;
+        HistoryKey = ui::CtrlH;
+        AddHistoryField(reinterpret_cast<uint8_t*>(rec), reinterpret_cast<uint8_t*>(copy),
+                        sizeof(NoteRecord), data::TextVariable(rec->name, sizeof rec->name),
+                        data::TextVariable(copy->name, sizeof copy->name), TC_Name);
+        AddHistoryField(reinterpret_cast<uint8_t*>(rec), reinterpret_cast<uint8_t*>(copy),
+                        sizeof(NoteRecord), data::TextVariable(rec->note, sizeof rec->note),
+                        data::TextVariable(copy->note, sizeof copy->note), TC_Note);
+        RegisterKeys();
+        return LevelQuiet;
+    }
+};
+
+TEST_F(WindowDispatchTest, RecallKeyPutsBackTheFocusedFieldsValueFromTheLastCompletion) {
+    NoteRecord rec{}, copy{};
+    HistoryForm form;
+    form.rec = &rec;
+    form.copy = &copy;
+    form.Request = RequestChange;
+    ui.Type("?Name", "first").Type("?Note", "kept").Press("?OK")
+        .Type("?Name", "second").Type("?Note", "changed").Key(ui::CtrlH, TC_Name);
+    form.Run();
+    EXPECT_STREQ(copy.name, "first");          // remembered whole when OK completed
+    EXPECT_STREQ(rec.name, "first");           // recalled into the focused field only
+    EXPECT_STREQ(rec.note, "changed");
+    EXPECT_EQ(form.window.Get(TC_Name)->text, "first");
+    EXPECT_TRUE(form.window.Get(TC_Name)->HasAlert(ui::CtrlH));
+    EXPECT_FALSE(form.window.Get(TC_OK)->HasAlert(ui::CtrlH));
+}
+
+TEST_F(WindowDispatchTest, ToolbarHistoryButtonRecallsTheFocusedField) {
+    NoteRecord rec{}, copy{};
+    std::strcpy(copy.name, "remembered");
+    struct Form : HistoryForm {
+        ToolbarManager toolbar;
+        Level Initialise() override {
+            HistoryForm::Initialise();
+            SetToolbar(toolbar);
+            return LevelQuiet;
+        }
+        Level OnAccepted() override {
+            // The toolbar's history button has its own number; the test window lacks it.
+            if (ui::Field() == TC_Help) {
+                window.Select(TC_Name);
+                MyWindow->Post(ui::EventAccepted, NavigationHistoryButton);
+            }
+            return HistoryForm::OnAccepted();
+        }
+    } form;
+    form.rec = &rec;
+    form.copy = &copy;
+    form.Request = RequestChange;
+    ui.Type("?Name", "typed").Press("?Help");
+    form.Run();
+    EXPECT_STREQ(rec.name, "remembered");
+}
+
+}  // namespace
+}  // namespace tarn::framework::test
