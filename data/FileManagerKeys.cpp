@@ -39,10 +39,11 @@ Level FileManager::AutoNumberCore(uint8_t report) {
         }
         // Another station took the number meanwhile: compute it afresh.
         if (++attempts < kNumberingAttempts) continue;
+        // The error of the add is kept: the duplicate tests below would overwrite it.
         NoteError(MsgNumberingRetryQuestion);
         if (code == platform::kDuplicateKey) {
+            File->GetRecordZero();  // the record read for numbering is not ours to skip
             if (const KeyEntry* dup = FirstDuplicateKey()) SetKeyNameFor(*dup);
-            NoteError(MsgNumberingRetryQuestion);
         }
         if (report == 0) return LevelNotice;
         if (ReportLast() != LevelQuiet) return LevelNotice;
