@@ -311,7 +311,7 @@ std::optional<Input> HeadlessFrontEnd::NextInput(Window& window, int64_t deadlin
     // Time moves only through Wait steps and towards due timers.
     while (next_ < script_.size() || waitLeft_ > 0) {
         if (waitLeft_ > 0) {
-            if (deadline >= 0 && deadline < now_ + waitLeft_) {
+            if (deadline >= 0 && deadline <= now_ + waitLeft_) {
                 waitLeft_ -= std::max<int64_t>(0, deadline - now_);
                 now_ = std::max(now_, deadline);
                 return std::nullopt;
@@ -332,6 +332,12 @@ std::optional<Input> HeadlessFrontEnd::NextInput(Window& window, int64_t deadlin
             Fail("step " + std::to_string(next_ + 1) + " (" + step.Describe() + ") waits for " +
                  (step.kind == Step::Popup ? "a popup menu" : "a message box") + " but window " +
                  Quote(window.title) + " asks for input");
+            return AbortInput();
+        }
+        if (window.IsHidden()) {
+            // Nobody can click a window that is not on the screen.
+            Fail("step " + std::to_string(next_ + 1) + " (" + step.Describe() + "): window " +
+                 Quote(window.title) + " is hidden");
             return AbortInput();
         }
         ++next_;

@@ -5,7 +5,7 @@
 // order; message boxes and popup menus take their answers from the same script. A step that
 // cannot be played (no such control, a disabled one, a message box where a window step was
 // expected, a title that does not match) is recorded in Failures() and every window still open
-// is closed without asking, so nothing hangs. With the script used up, a window with a running
+// is closed without asking, so nothing hangs. A hidden window takes only Wait steps. With the script used up, a window with a running
 // timer gets up to IdleTimerLimit() more timer events, then every window is asked to close (513).
 // Time is virtual: it moves only by Wait steps and while timers are waited for.
 #include <cstdint>

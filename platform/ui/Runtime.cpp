@@ -112,6 +112,10 @@ bool Notification(int& code, int& thread, int& parameter) {
     return true;
 }
 
+void Yield() {
+    if (FrontEnd* fe = CurrentFrontEnd()) fe->Wake();
+}
+
 void SetWaitCursor(bool wait) {
     gWaitCursor = wait;
     if (FrontEnd* fe = CurrentFrontEnd()) fe->CursorChanged(wait);

@@ -47,6 +47,10 @@ bool Notify(int code, int thread, int parameter = 0);
 // The code, sending thread and parameter of the current event 522; false for other events.
 bool Notification(int& code, int& thread, int& parameter);
 
+// Lets the front end catch up (draw, read the terminal) between long pieces of work; events
+// are still handled only by Accept.
+void Yield();
+
 void SetWaitCursor(bool wait);
 bool WaitCursor();
 void Beep();

@@ -184,6 +184,29 @@ TEST_F(AcceptLoopTest, AHiddenWindowKeepsItsTimerAndCanBeShownAgain) {
     EXPECT_EQ(ui.Now(), 400);
 }
 
+TEST_F(AcceptLoopTest, AHiddenWindowCannotBePressedUntilItIsShown) {
+    w->SetTimer(10);
+    w->Hide();
+    ui.Wait(50).Press(Cancel);
+    int timers = 0;
+    auto events = RunLoop(*w, [&](Window& win) {
+        if (Event() == EventTimer && ++timers == 5) win.Show();
+        return false;
+    });
+    EXPECT_EQ(Only(events, {EventAccepted}), (Pairs{{1, Cancel}}));
+    ASSERT_EQ(ui.Failures().size(), 0u);
+
+    HeadlessFrontEnd other;
+    other.Attach();
+    Window hidden(FormDef());
+    hidden.Hide();
+    other.Press(Cancel);
+    RunLoop(hidden);
+    other.Detach();
+    ASSERT_EQ(other.Failures().size(), 1u);
+    EXPECT_EQ(other.Failures()[0], "step 1 (press 5): window \"Form\" is hidden");
+}
+
 TEST_F(AcceptLoopTest, SizeAndStateChangesDeliver561To563) {
     w->minWidth = 150;
     w->minHeight = 80;
