@@ -75,6 +75,8 @@ void ServicePassProcess::UpdateDisplay()
     if (!window || !Percentile) return;
     if (ui::Control* text = PText > 0 ? window->Get(PText) : nullptr)
         text->text = std::to_string(*Percentile) + "% Complete";
+    for (ui::Control& c : window->Controls())
+        if (c.kind == ui::KindProgress) c.progress = *Percentile;
     window->Display();
 }
 

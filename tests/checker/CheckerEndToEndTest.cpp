@@ -22,7 +22,7 @@ using records::SettingsRecord;
 bool HaveCron() { return access("/etc/init.d/cron", X_OK) == 0; }
 
 // Runs a command without a shell; returns its exit code.
-int Run(std::vector<std::string> argv)
+int RunTool(std::vector<std::string> argv)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -189,8 +189,8 @@ TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime)
 TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain)
 {
     if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
-    Run({"service", "cron", "stop"});
-    ASSERT_NE(Run({"service", "cron", "status"}), 0);
+    RunTool({"service", "cron", "stop"});
+    ASSERT_NE(RunTool({"service", "cron", "status"}), 0);
     WriteServices({{1, "", "cron", "the cron daemon"}});
     CheckerProcess p(folder.Path());
     ASSERT_TRUE(WaitStamped(p, {1})) << p.Stderr();
@@ -201,13 +201,13 @@ TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain)
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[1].ends_with(" Service Status: cron CODE IS :0")) << lines[1];
     EXPECT_TRUE(lines[2].ends_with(" Successfully Restarted Service: cron")) << lines[2];
-    EXPECT_EQ(Run({"service", "cron", "status"}), 0);
+    EXPECT_EQ(RunTool({"service", "cron", "status"}), 0);
 }
 
 TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOnesAreQuiet)
 {
     bool cron = HaveCron();
-    if (cron) Run({"service", "cron", "start"});
+    if (cron) RunTool({"service", "cron", "start"});
     WriteServices({{1, "", "tarn-no-such-service   ", "trailing blanks"},
                    {2, "", "", "blank names"},
                    {3, "", cron ? "cron" : "tarn-no-such-service", "running"}});
