@@ -52,21 +52,28 @@ std::string FieldText(const FieldDesc& f, const uint8_t* record) {
     return s;
 }
 
-void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record) {
+void WriteText(const FieldDesc& f, std::string_view text, uint8_t* record) {
+    if (f.kind == FieldKind::Long) return WriteNumber(f, ParseNumber(std::string(text)), record);
     uint8_t* p = record + f.offset;
-    if (f.kind == FieldKind::Long) {
-        auto* n = std::get_if<int64_t>(&v);
-        StoreLong(p, Clamp32(n ? *n : ParseNumber(std::get<std::string>(v))));
-        return;
-    }
-    auto* s = std::get_if<std::string>(&v);
-    std::string text = s ? *s : std::to_string(std::get<int64_t>(v));
     // A CString keeps one byte for its terminator.
-    const long room = f.kind == FieldKind::CString ? long(f.size) - 1 : long(f.size);
-    text = platform::CutText(text, room < 0 ? 0 : room);
+    const size_t room = f.kind == FieldKind::CString ? (f.size ? f.size - 1 : 0) : f.size;
+    std::string cut;
+    if (text.size() > room) {
+        cut = platform::CutText(text, long(room));
+        text = cut;
+    }
     std::memcpy(p, text.data(), text.size());
-    const int fill = f.kind == FieldKind::CString ? 0 : ' ';
-    std::memset(p + text.size(), fill, f.size - text.size());
+    std::memset(p + text.size(), f.kind == FieldKind::CString ? 0 : ' ', f.size - text.size());
+}
+
+void WriteNumber(const FieldDesc& f, int64_t n, uint8_t* record) {
+    if (f.kind == FieldKind::Long) StoreLong(record + f.offset, Clamp32(n));
+    else WriteText(f, std::to_string(n), record);
+}
+
+void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record) {
+    if (auto* n = std::get_if<int64_t>(&v)) WriteNumber(f, *n, record);
+    else WriteText(f, std::get<std::string>(v), record);
 }
 
 void ClearField(const FieldDesc& f, uint8_t* record, bool high) {

@@ -5,6 +5,7 @@
 // blanks included. Values written into a shorter field are cut on a UTF-8 character boundary.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "platform/storage/FileDesc.h"
@@ -20,6 +21,9 @@ std::string FieldText(const FieldDesc& f, const uint8_t* record);
 // Stores v into field f of record; a text into a Long is read as a number, a number into a text
 // field is written in decimal.
 void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record);
+// Stores text (cut to fit) or a number into field f of record.
+void WriteText(const FieldDesc& f, std::string_view text, uint8_t* record);
+void WriteNumber(const FieldDesc& f, int64_t n, uint8_t* record);
 // Lowest: 0, empty CString, blank FixedString. Highest: INT32_MAX, text fields of 0xFF bytes.
 void ClearField(const FieldDesc& f, uint8_t* record, bool high);
 void ClearRecord(const FileDesc& desc, uint8_t* record, bool high);

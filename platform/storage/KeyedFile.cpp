@@ -64,7 +64,11 @@ bool PendingLog(const std::string& path) {
 }  // namespace
 
 KeyedFile::KeyedFile(const FileDesc& desc, uint8_t* buffer)
-    : RecordFile(desc, buffer), schema_(desc), blobs_(desc.blobs.size()) {}
+    : RecordFile(desc, buffer), schema_(desc), insertSql_(schema_.InsertSql()), blobs_(desc.blobs.size()) {
+    for (size_t k = 0; k < desc.keys.size(); ++k) byKeySql_.push_back(schema_.SelectByKeySql(int(k)));
+    for (int watched : {0, 1})
+        for (int blobs : {0, 1}) updateSql_[watched][blobs] = schema_.UpdateSql(watched, blobs);
+}
 
 KeyedFile::~KeyedFile() {
     statements_.Clear();
@@ -128,8 +132,7 @@ int KeyedFile::DoOpen(uint8_t mode) {
     }
     curRid_ = 0;
     watching_ = false;
-    anchor_ = SeekAnchor{};
-    DropBatch();
+    Reanchor(-1, SeekAnchor{});
     return Ok();
 }
 
@@ -269,6 +272,7 @@ int KeyedFile::SetTransactionFlag(int flag) {
 }
 
 int KeyedFile::SaveState() {
+    SettleAnchor();
     State s{curRid_, curChg_, seqKey_, anchor_, {buffer_, buffer_ + desc_.recordSize}, blobs_};
     states_.emplace(nextState_, std::move(s));
     return nextState_++;
@@ -279,13 +283,11 @@ void KeyedFile::RestoreState(int state) {
         auto it = states_.find(state);
         if (it == states_.end()) return Fail(platform::kDriverError, "", "Invalid State");
         const State& s = it->second;
+        Reanchor(s.seqKey, s.anchor);
         curRid_ = s.rid;
         curChg_ = s.chg;
-        seqKey_ = s.seqKey;
-        anchor_ = s.anchor;
         std::memcpy(buffer_, s.image.data(), s.image.size());
         blobs_ = s.blobs;
-        DropBatch();
         return Ok();
     });
 }

@@ -121,11 +121,17 @@ private:
     int FetchOne(sqlite3_stmt* s, Row& row);
     int Step(bool forward);
     int FillBatch(bool forward);
-    void DropBatch() { batch_.clear(); batchPos_ = 0; }
+    // Forgets the read-ahead rows (the anchor keeps the place).
+    void DropBatch();
+    void SettleAnchor();
+    void Reanchor(int key, SeekAnchor anchor);
     int FindByRid(std::string_view position, Row& row);
     int PutWatchedMiss();
 
     KeyedSchema schema_;
+    std::vector<std::string> byKeySql_;
+    std::string insertSql_;
+    std::string updateSql_[2][2];  // [watched][with BLOBs]
     sqlite3* db_ = nullptr;
     StatementCache statements_;
     int busyMs_ = 5000;
@@ -142,8 +148,10 @@ private:
 
     int seqKey_ = -1;
     SeekAnchor anchor_;
-    std::vector<Row> batch_;
+    std::vector<Row> batch_;   // rows are reused from batch to batch
+    size_t batchCount_ = 0;
     size_t batchPos_ = 0;
+    bool anchorInBatch_ = false;  // the anchor is the row before batchPos_, not yet copied
     bool batchForward_ = true;
     int nextBatch_ = 16;
 

@@ -18,10 +18,7 @@ int KeyedFile::SetToStart(int key) {
     return Observed(*this, OpSetToStart, key, [&] {
         if (!db_) return NotOpen();
         if (!ValidKey(key)) return BadKey();
-        seqKey_ = key;
-        anchor_ = SeekAnchor{};
-        nextBatch_ = kFirstBatch;
-        DropBatch();
+        Reanchor(key, SeekAnchor{});
         return Ok();
     });
 }
@@ -30,14 +27,9 @@ int KeyedFile::SetToKey(int key) {
     return Observed(*this, OpSetToKey, key, [&] {
         if (!db_) return NotOpen();
         if (!ValidKey(key)) return BadKey();
-        seqKey_ = key;
-        anchor_ = SeekAnchor{};
-        if (key >= 0) {
-            anchor_.kind = SeekAnchor::KeyValues;
-            anchor_.values = KeyValues(key, buffer_);
-        }
-        nextBatch_ = kFirstBatch;
-        DropBatch();
+        SeekAnchor anchor;
+        if (key >= 0) anchor = SeekAnchor{SeekAnchor::KeyValues, KeyValues(key, buffer_)};
+        Reanchor(key, std::move(anchor));
         return Ok();
     });
 }
@@ -48,10 +40,7 @@ int KeyedFile::ResetTo(std::string_view position, int key) {
         if (!ValidKey(key)) return BadKey();
         Row row;
         if (int rc = FindByRid(position, row)) return rc;
-        seqKey_ = key;
-        anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true};
-        nextBatch_ = kFirstBatch;
-        DropBatch();
+        Reanchor(key, SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true});
         return Ok();
     });
 }
@@ -66,14 +55,33 @@ int KeyedFile::Previous() {
 
 int KeyedFile::Step(bool forward) {
     if (!db_) return NotOpen();
-    if (batchPos_ >= batch_.size() || batchForward_ != forward) {
+    if (batchPos_ >= batchCount_ || batchForward_ != forward) {
         if (int rc = FillBatch(forward)) return rc;
-        if (batch_.empty()) return Fail(platform::kEndOfFile);
+        if (batchCount_ == 0) return Fail(platform::kEndOfFile);
     }
-    const Row& row = batch_[batchPos_++];
-    Deliver(row);
-    anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(seqKey_, row.image.data()), row.rid, false};
+    Deliver(batch_[batchPos_++]);
+    anchorInBatch_ = true;
     return Ok();
+}
+
+void KeyedFile::SettleAnchor() {
+    if (!anchorInBatch_) return;
+    anchorInBatch_ = false;
+    const Row& row = batch_[batchPos_ - 1];
+    anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(seqKey_, row.image.data()), row.rid, false};
+}
+
+void KeyedFile::DropBatch() {
+    SettleAnchor();
+    batchCount_ = 0;
+    batchPos_ = 0;
+}
+
+void KeyedFile::Reanchor(int key, SeekAnchor anchor) {
+    DropBatch();
+    seqKey_ = key;
+    anchor_ = std::move(anchor);
+    nextBatch_ = kFirstBatch;
 }
 
 int KeyedFile::FillBatch(bool forward) {
@@ -89,8 +97,8 @@ int KeyedFile::FillBatch(bool forward) {
     nextBatch_ = std::min(nextBatch_ * 2, readAhead_);
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        batch_.emplace_back();
-        ReadRow(s, batch_.back());
+        if (batchCount_ == batch_.size()) batch_.emplace_back();
+        ReadRow(s, batch_[batchCount_++]);
     }
     sqlite3_reset(s);
     if (rc != SQLITE_DONE) {

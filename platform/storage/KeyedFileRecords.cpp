@@ -12,8 +12,16 @@ void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row) const {
     row.rid = sqlite3_column_int64(s, 0);
     row.chg = sqlite3_column_int64(s, 1);
     row.image.assign(desc_.recordSize, 0);
-    for (size_t i = 0; i < desc_.fields.size(); ++i)
-        WriteField(desc_.fields[i], ColumnValue(s, KeyedSchema::kFirstField + int(i)), row.image.data());
+    for (size_t i = 0; i < desc_.fields.size(); ++i) {
+        const FieldDesc& f = desc_.fields[i];
+        const int col = KeyedSchema::kFirstField + int(i);
+        if (f.kind == FieldKind::Long) {
+            WriteNumber(f, sqlite3_column_int64(s, col), row.image.data());
+        } else {
+            const char* text = static_cast<const char*>(sqlite3_column_blob(s, col));
+            WriteText(f, std::string_view(text ? text : "", size_t(sqlite3_column_bytes(s, col))), row.image.data());
+        }
+    }
     row.blobs.resize(desc_.blobs.size());
     for (size_t i = 0; i < desc_.blobs.size(); ++i) row.blobs[i] = ColumnText(s, schema_.FirstBlobColumn() + int(i));
 }
@@ -24,10 +32,10 @@ void KeyedFile::Deliver(const Row& row) {
     curRid_ = row.rid;
     curChg_ = row.chg;
     blobsSkipped_ = skipBlobs_;
-    if (skipBlobs_)
-        for (std::string& b : blobs_) b.clear();
-    else
-        blobs_ = row.blobs;
+    for (size_t i = 0; i < blobs_.size(); ++i) {
+        if (skipBlobs_) blobs_[i].clear();
+        else blobs_[i] = row.blobs[i];
+    }
     skipBlobs_ = false;
 }
 
@@ -71,7 +79,7 @@ int KeyedFile::GetByKey(int key) {
     return Observed(*this, OpGetByKey, key, [&] {
         if (!db_) return NotOpen();
         if (key < 0 || !ValidKey(key)) return BadKey();
-        sqlite3_stmt* s = statements_.Get(schema_.SelectByKeySql(key));
+        sqlite3_stmt* s = statements_.Get(byKeySql_[key]);
         if (!s) return SqlFail(sqlite3_extended_errcode(db_));
         if (int rc = BindKeyValues(s, key, buffer_)) return SqlFail(rc);
         Row row;
@@ -115,7 +123,7 @@ int KeyedFile::Add() {
     return Observed(*this, OpAdd, 0, [&] {
         if (!db_) return NotOpen();
         DropBatch();
-        sqlite3_stmt* s = statements_.Get(schema_.InsertSql());
+        sqlite3_stmt* s = statements_.Get(insertSql_);
         if (!s) return SqlFail(sqlite3_extended_errcode(db_));
         if (int rc = BindRecord(s, 1, true)) return SqlFail(rc);
         const int rc = sqlite3_step(s);
@@ -133,7 +141,7 @@ int KeyedFile::Put() {
         if (!db_) return NotOpen();
         if (!curRid_) return Fail(platform::kRecordNotFound);
         DropBatch();
-        sqlite3_stmt* s = statements_.Get(schema_.UpdateSql(watching_, !blobsSkipped_));
+        sqlite3_stmt* s = statements_.Get(updateSql_[watching_][!blobsSkipped_]);
         if (!s) return SqlFail(sqlite3_extended_errcode(db_));
         sqlite3_bind_int64(s, 1, curRid_);
         sqlite3_bind_int64(s, 2, curChg_);
