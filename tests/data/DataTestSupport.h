@@ -153,7 +153,8 @@ public:
     std::vector<std::string> commands;
     int transactionFlagAnswer = 0;  // 0: forward
     int putAnswer = 0;              // 0: forward
-    int deleteAnswer = 0;
+    std::vector<int> deleteAnswers;  // answered (and used up) instead of deleting
+    int flagCalls = 0;
 
     int Open(uint8_t mode = 0x42) override {
         if (!openAnswers.empty()) {
@@ -192,7 +193,12 @@ public:
     std::string Position(int key) const override { return inner_->Position(key); }
     int Add() override { return Inner().Add(); }
     int Put() override { return putAnswer ? Answer(putAnswer) : Inner().Put(); }
-    int Delete() override { return deleteAnswer ? Answer(deleteAnswer) : Inner().Delete(); }
+    int Delete() override {
+        if (deleteAnswers.empty()) return Inner().Delete();
+        int code = deleteAnswers.front();
+        deleteAnswers.erase(deleteAnswers.begin());
+        return Answer(code);
+    }
     bool Duplicate(int key) override { return Inner().Duplicate(key); }
     void Watch() override { Inner().Watch(); }
     int SaveState() override { return Inner().SaveState(); }
@@ -206,6 +212,7 @@ public:
     int Commit() override { return Inner().Commit(); }
     int Rollback() override { return Inner().Rollback(); }
     int SetTransactionFlag(int flag) override {
+        ++flagCalls;
         if (transactionFlagAnswer) return Answer(transactionFlagAnswer);
         return Inner().SetTransactionFlag(flag);
     }

@@ -234,7 +234,7 @@ TEST_F(FileManagerRecords, FailedDeleteIsNotedNotShown) {
     Put(1, "a");
     rec.ID = 1;
     ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
-    file->deleteAnswer = 90;
+    file->deleteAnswers = {90};
     EXPECT_EQ(fm->Delete(0), LevelNotice);
     EXPECT_EQ(fm->LastError, MsgDeleteError);
     EXPECT_TRUE(Titles().empty());
