@@ -1,0 +1,216 @@
+#pragma once
+// A small service form over the real ServicesToCheck file in a temporary folder, run the way the
+// services browse runs its update form, and helpers that read and change the file through a
+// connection of their own (as another station would).
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
+#include "data/FieldRef.h"
+#include "data/records/Records.h"
+#include "framework/WindowManager.h"
+#include "WindowTestSupport.h"
+
+namespace tarn::framework::test {
+
+enum FormControl : int { FC_Server_Prompt = 1, FC_Server, FC_Service, FC_OK, FC_Cancel };
+
+struct FormActions {
+    uint8_t insert = 2;
+    uint8_t change = 2;
+    uint8_t cancel = 3;
+    uint8_t remove = 2;
+};
+
+inline ui::WindowDef ServiceFormDef() {
+    ui::WindowDef def;
+    def.title = "Service";
+    def.rect = ui::Rect{0, 0, 350, 150};
+    auto add = [&](ui::ControlKind kind, const std::string& name, const std::string& text) {
+        ui::ControlDef c;
+        c.kind = kind;
+        c.name = name;
+        c.text = text;
+        def.controls.push_back(c);
+    };
+    add(ui::KindPrompt, "?SERCHK:ServerName:Prompt", "Server Name:");
+    add(ui::KindEntry, "?SERCHK:ServerName", "");
+    add(ui::KindEntry, "?SERCHK:ServiceName", "");
+    add(ui::KindButton, "?OK", "&OK");
+    add(ui::KindButton, "?Cancel", "&Cancel");
+    return def;
+}
+
+class ServiceForm : public WindowManager {
+public:
+    explicit ServiceForm(FormActions actions = {}) : actions_(actions) {}
+
+    ui::Window window{ServiceFormDef()};
+    records::ServicesToCheckRecord historyCopy{};
+    int primed = 0;
+
+    Level Initialise() override {
+        Request = SharedRequest();
+        WindowManager::Initialise();
+        FirstField = FC_Server_Prompt;
+        SharedRequest() = 0;
+        SharedResponse() = 0;
+        auto& rec = records::ServicesToCheck();
+        HistoryKey = ui::CtrlH;
+        auto* record = reinterpret_cast<uint8_t*>(&rec);
+        auto* copy = reinterpret_cast<uint8_t*>(&historyCopy);
+        AddHistoryField(record, copy, sizeof rec, data::TextVariable(rec.ServerName, 128),
+                        data::TextVariable(historyCopy.ServerName, 128), FC_Server);
+        AddHistoryField(record, copy, sizeof rec, data::TextVariable(rec.ServiceName, 128),
+                        data::TextVariable(historyCopy.ServiceName, 128), FC_Service);
+        AddResponseButton(FC_Cancel, ResponseCancelled);
+        data::Relate_ServicesToCheck->Open();
+        FilesOpened = 1;
+        SetPrimary(*data::Relate_ServicesToCheck);
+        InsertAction = actions_.insert;
+        ChangeAction = actions_.change;
+        CancelAction = actions_.cancel;
+        DeleteAction = actions_.remove;
+        OkControl = FC_OK;
+        if (PrepareRequest() != LevelQuiet) return LevelNotice;
+        OpenWindow(window);
+        window.Bind(FC_Server, ui::Binding::Chars(rec.ServerName, 128, "s127"));
+        window.Bind(FC_Service, ui::Binding::Chars(rec.ServiceName, 128, "s127"));
+        RegisterKeys();
+        return LevelQuiet;
+    }
+
+    Level Shutdown() override {
+        Level r = WindowManager::Shutdown();
+        if (FilesOpened) data::Relate_ServicesToCheck->Close();
+        FilesOpened = 0;
+        return r;
+    }
+
+    void FillNewRecord() override {
+        ++primed;
+        std::strcpy(records::ServicesToCheck().ServerName, "HOST");
+    }
+
+private:
+    FormActions actions_;
+};
+
+struct ServiceRow {
+    int32_t id = 0;
+    std::string server;
+    std::string service;
+};
+
+// Runs fn on a thread of its own: its own record buffer and its own connection to the file.
+template <class Fn>
+void OnOtherStation(Fn fn) {
+    std::thread(fn).join();
+}
+
+inline std::vector<ServiceRow> ReadServices() {
+    std::vector<ServiceRow> rows;
+    OnOtherStation([&] {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        if (f.Open(0x42) != 0) return;
+        auto& rec = records::ServicesToCheck();
+        if (f.SetToStart(records::SERCHK_KeyRecID) == 0) {
+            while (f.Next() == 0) rows.push_back({rec.RecordID, rec.ServerName, rec.ServiceName});
+        }
+        f.Close();
+    });
+    return rows;
+}
+
+inline void AddService(int32_t id, const std::string& server, const std::string& service) {
+    OnOtherStation([&] {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        if (f.Open(0x42) == 2) {
+            f.Create();
+            f.Open(0x42);
+        }
+        auto& rec = records::ServicesToCheck();
+        f.ClearBuffer(false);
+        rec.RecordID = id;
+        std::strcpy(rec.ServerName, server.c_str());
+        std::strcpy(rec.ServiceName, service.c_str());
+        EXPECT_EQ(f.Add(), 0);
+        f.Close();
+    });
+}
+
+inline void ChangeServiceElsewhere(int32_t id, const std::string& service) {
+    OnOtherStation([&] {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        ASSERT_EQ(f.Open(0x42), 0);
+        auto& rec = records::ServicesToCheck();
+        rec.RecordID = id;
+        ASSERT_EQ(f.GetByKey(records::SERCHK_KeyRecID), 0);
+        std::strcpy(rec.ServiceName, service.c_str());
+        EXPECT_EQ(f.Put(), 0);
+        f.Close();
+    });
+}
+
+// A headless test in a temporary folder with the program's data dictionary built.
+class FormTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        char pattern[] = "/tmp/tarn-wm-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_);
+        errors::GlobalErrors().Init();
+        data::DictionaryInit();
+    }
+    void TearDown() override {
+        data::DictionaryKill();
+        errors::GlobalErrors().Shutdown();
+        std::filesystem::current_path(old_);
+        std::filesystem::remove_all(dir_);
+        HeadlessTest::TearDown();
+    }
+
+    // Runs the form as the browse does for a change or delete of record id.
+    uint8_t RunOn(ServiceForm& form, uint8_t request, int32_t id) {
+        data::Relate_ServicesToCheck->Open();
+        records::ServicesToCheckFile().Watch();
+        records::ServicesToCheck().RecordID = id;
+        EXPECT_EQ(data::Access_ServicesToCheck->GetByKey(records::SERCHK_KeyRecID), LevelQuiet);
+        SharedRequest() = request;
+        uint8_t response = form.Run();
+        data::Relate_ServicesToCheck->Close();
+        return response;
+    }
+
+    // Runs the form as the browse does for an insert: the record is numbered first.
+    uint8_t RunInsert(ServiceForm& form, int32_t* id = nullptr) {
+        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Access_ServicesToCheck->PrepareNewRecord(0), LevelQuiet);
+        if (id) *id = records::ServicesToCheck().RecordID;
+        SharedRequest() = RequestInsert;
+        uint8_t response = form.Run();
+        data::Relate_ServicesToCheck->Close();
+        return response;
+    }
+
+    // The view recorded just before the script step with this index.
+    const ui::WindowView* ViewBefore(size_t step) {
+        for (const ui::WindowView& v : ui.Views())
+            if (v.step == step) return &v;
+        return nullptr;
+    }
+
+    std::filesystem::path dir_;
+    std::filesystem::path old_;
+};
+
+}  // namespace tarn::framework::test
