@@ -19,13 +19,14 @@
 
 namespace tarn::framework::test {
 
-enum FormControl : int { FC_Server_Prompt = 1, FC_Server, FC_Service, FC_OK, FC_Cancel };
+enum FormControl : int { FC_Server_Prompt = 1, FC_Server, FC_Service, FC_OK, FC_Cancel, FC_Save };
 
 struct FormActions {
     uint8_t insert = 2;
     uint8_t change = 2;
     uint8_t cancel = 3;
     uint8_t remove = 2;
+    bool saveButton = false;
 };
 
 inline ui::WindowDef ServiceFormDef() {
@@ -44,6 +45,7 @@ inline ui::WindowDef ServiceFormDef() {
     add(ui::KindEntry, "?SERCHK:ServiceName", "");
     add(ui::KindButton, "?OK", "&OK");
     add(ui::KindButton, "?Cancel", "&Cancel");
+    add(ui::KindButton, "?Save", "&Save");
     return def;
 }
 
@@ -78,6 +80,7 @@ public:
         CancelAction = actions_.cancel;
         DeleteAction = actions_.remove;
         OkControl = FC_OK;
+        if (actions_.saveButton) SaveControl = FC_Save;
         if (PrepareRequest() != LevelQuiet) return LevelNotice;
         OpenWindow(window);
         window.Bind(FC_Server, ui::Binding::Chars(rec.ServerName, 128, "s127"));
