@@ -275,5 +275,69 @@ TEST_F(WindowDispatchTest, ToolbarHistoryButtonRecallsTheFocusedField) {
     EXPECT_STREQ(rec.name, "remembered");
 }
 
+TEST_F(WindowDispatchTest, LosingTheFocusToANestedWindowForcesTheNextRefresh) {
+    struct Form : TwoComponentForm {
+        Level Initialise() override {
+            TwoComponentForm::Initialise();
+            ResetOnGainFocus = 1;
+            FirstField = TC_Note;
+            return LevelQuiet;
+        }
+        Level OnAccepted() override {
+            if (ui::Field() == TC_Help) {
+                RecordingWindow inner("Inner");
+                inner.Run();
+            }
+            return TwoComponentForm::OnAccepted();
+        }
+    } form;
+    ui.Press("?Help").In("Inner").Close().In("Test").Press("?Cancel");
+    form.Run();
+    EXPECT_EQ(form.Seen(ui::EventLoseFocus).size(), 1u);
+    EXPECT_EQ(form.Seen(ui::EventGainFocus).size(), 1u);
+    EXPECT_EQ(form.first.lastForce, 1);  // the refresh on regaining the focus was forced
+    EXPECT_EQ(form.ForcedReset, 0);
+    EXPECT_EQ(ui.Titles(), (std::vector<std::string>{"Test", "Inner"}));
+}
+
+TEST_F(WindowDispatchTest, OpeningFocusesTheFirstField) {
+    struct Form : RecordingWindow {
+        Level Initialise() override {
+            RecordingWindow::Initialise();
+            FirstField = TC_Name_Prompt;  // a prompt passes the focus on to its entry
+            return LevelQuiet;
+        }
+    } first;
+    ui.Close();
+    first.Run();
+    ASSERT_NE(ui.LastView("Test"), nullptr);
+    EXPECT_TRUE(ui.LastView("Test")->Control(TC_Name)->focused);
+}
+
+TEST_F(WindowDispatchTest, NotificationAskingForTheFocusRestoresAndBringsTheWindowForward) {
+    struct Form : RecordingWindow {
+        std::vector<int> notified;
+        Level OnWindowEvent() override {
+            if (ui::Event() == ui::EventIconized) MyWindow->PostNotify(ui::EventGainFocus, 5, 9);
+            return RecordingWindow::OnWindowEvent();
+        }
+        Level OnNotification(int code, int thread, int parameter) override {
+            notified = {code, thread, parameter};
+            return LevelQuiet;
+        }
+    } form;
+    ui.Iconize().Close();
+    form.Run();
+    EXPECT_EQ(form.notified, (std::vector<int>{ui::EventGainFocus, 5, 9}));
+    EXPECT_EQ(form.window.State(), ui::WindowState::Normal);
+    // The window posts itself the focus event after the notification.
+    bool notifySeen = false, gainAfter = false;
+    for (const ui::EventRecord& e : form.seen) {
+        if (e.event == ui::EventNotify) notifySeen = true;
+        if (notifySeen && e.event == ui::EventGainFocus) gainAfter = true;
+    }
+    EXPECT_TRUE(gainAfter);
+}
+
 }  // namespace
 }  // namespace tarn::framework::test
