@@ -30,23 +30,13 @@ struct FormActions {
 };
 
 inline ui::WindowDef ServiceFormDef() {
-    ui::WindowDef def;
-    def.title = "Service";
-    def.rect = ui::Rect{0, 0, 350, 150};
-    auto add = [&](ui::ControlKind kind, const std::string& name, const std::string& text) {
-        ui::ControlDef c;
-        c.kind = kind;
-        c.name = name;
-        c.text = text;
-        def.controls.push_back(c);
-    };
-    add(ui::KindPrompt, "?SERCHK:ServerName:Prompt", "Server Name:");
-    add(ui::KindEntry, "?SERCHK:ServerName", "");
-    add(ui::KindEntry, "?SERCHK:ServiceName", "");
-    add(ui::KindButton, "?OK", "&OK");
-    add(ui::KindButton, "?Cancel", "&Cancel");
-    add(ui::KindButton, "?Save", "&Save");
-    return def;
+    return MakeWindowDef("Service", ui::Rect{0, 0, 350, 150},
+                         {{ui::KindPrompt, "?SERCHK:ServerName:Prompt", "Server Name:"},
+                          {ui::KindEntry, "?SERCHK:ServerName", ""},
+                          {ui::KindEntry, "?SERCHK:ServiceName", ""},
+                          {ui::KindButton, "?OK", "&OK"},
+                          {ui::KindButton, "?Cancel", "&Cancel"},
+                          {ui::KindButton, "?Save", "&Save"}});
 }
 
 class ServiceForm : public WindowManager {

@@ -61,24 +61,35 @@ public:
 // Controls of the small test window, in declaration order.
 enum TestControl : int { TC_Name_Prompt = 1, TC_Name, TC_Note, TC_OK, TC_Cancel, TC_Help };
 
-inline ui::WindowDef TestWindowDef(const std::string& title = "Test") {
+struct ControlSpec {
+    ui::ControlKind kind;
+    std::string name;
+    std::string text;
+};
+
+inline ui::WindowDef MakeWindowDef(const std::string& title, ui::Rect rect,
+                                   const std::vector<ControlSpec>& controls) {
     ui::WindowDef def;
     def.title = title;
-    def.rect = ui::Rect{0, 0, 200, 100};
-    auto add = [&](ui::ControlKind kind, const std::string& name, const std::string& text) {
+    def.rect = rect;
+    for (const ControlSpec& spec : controls) {
         ui::ControlDef c;
-        c.kind = kind;
-        c.name = name;
-        c.text = text;
+        c.kind = spec.kind;
+        c.name = spec.name;
+        c.text = spec.text;
         def.controls.push_back(c);
-    };
-    add(ui::KindPrompt, "?Name:Prompt", "Name:");
-    add(ui::KindEntry, "?Name", "");
-    add(ui::KindEntry, "?Note", "");
-    add(ui::KindButton, "?OK", "&OK");
-    add(ui::KindButton, "?Cancel", "&Cancel");
-    add(ui::KindButton, "?Help", "&Help");
+    }
     return def;
+}
+
+inline ui::WindowDef TestWindowDef(const std::string& title = "Test") {
+    return MakeWindowDef(title, ui::Rect{0, 0, 200, 100},
+                         {{ui::KindPrompt, "?Name:Prompt", "Name:"},
+                          {ui::KindEntry, "?Name", ""},
+                          {ui::KindEntry, "?Note", ""},
+                          {ui::KindButton, "?OK", "&OK"},
+                          {ui::KindButton, "?Cancel", "&Cancel"},
+                          {ui::KindButton, "?Help", "&Help"}});
 }
 
 // A window manager over the test window that records each event it dispatches.
