@@ -4,6 +4,7 @@
 
 #include "framework/HistoryList.h"
 #include "framework/MessageWindow.h"
+#include "framework/Requests.h"
 #include "platform/ui/Runtime.h"
 
 namespace tarn::framework {
@@ -18,7 +19,10 @@ int ShowHistoryWindow(errors::ErrorManager& err, const std::vector<errors::Histo
     window.Setup(err, std::string(caption), std::string(icon), buttons, defaultButton, 0);
     HistoryList list(err, copy);
     window.HistoryHandler = &list;
+    // A message may come up in the middle of a caller's request: leave its response alone.
+    const uint8_t callersResponse = SharedResponse();
     window.Run();
+    SharedResponse() = callersResponse;
     return window.MsgRVal;
 }
 

@@ -20,7 +20,10 @@ uint8_t WindowManager::Run() {
     Shutdown();
     // A loop ended by LevelFatal leaves the window open; the window ends with its run.
     if (MyWindow && MyWindow->IsOpen()) MyWindow->Close();
-    return Response != ResponseNone ? Response : static_cast<uint8_t>(ResponseCancelled);
+    uint8_t response = Response;
+    if (response == ResponseNone) response = ResponseCancelled;
+    SharedResponse() = response;
+    return response;
 }
 
 uint8_t WindowManager::RunProcedure() { return ResponseCancelled; }

@@ -135,7 +135,8 @@ public:
     virtual void Refresh(int force);
     // Puts the remembered value of the control's field back; nothing without a history entry.
     virtual void RecallField(int32_t control);
-    // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response.
+    // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response
+    // (cancelled when none was set) and leaves it in the shared response.
     virtual uint8_t Run();
     virtual uint8_t RunProcedure();
     virtual void RegisterKeys();

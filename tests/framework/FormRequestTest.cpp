@@ -32,6 +32,7 @@ TEST_F(FormRequestTest, OkOnAChangedChangeFormWritesAndCompletes) {
     ServiceForm form;
     ui.Type("?SERCHK:ServiceName", "Browser").Press("?OK");
     EXPECT_EQ(RunOn(form, RequestChange, 1), ResponseCompleted);
+    EXPECT_EQ(SharedResponse(), ResponseCompleted);
     ASSERT_EQ(ReadServices().size(), 1u);
     EXPECT_EQ(ReadServices()[0].service, "Browser");
 }

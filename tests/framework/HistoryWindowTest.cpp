@@ -25,9 +25,12 @@ protected:
 
 TEST_F(HistoryWindowTest, YesAndNoTakeTheTwoRightmostPlacesWithTheDefaultFocused) {
     errors::ErrorManager err;
+    SharedResponse() = ResponseCompleted;  // a caller's response survives the message
     ui.Press("&No");
     int result = ShowHistoryWindow(err, history, "Question", "", ButtonYes + ButtonNo, ButtonYes);
     EXPECT_EQ(result, ButtonNo);
+    EXPECT_EQ(SharedResponse(), ResponseCompleted);
+    SharedResponse() = 0;
 
     const ui::WindowView* view = ui.LastView("Question");
     ASSERT_NE(view, nullptr);
