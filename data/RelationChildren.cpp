@@ -16,18 +16,10 @@ Level RelationManager::Delete(uint8_t askFirst) {
 
 Level RelationManager::DeleteOnce(bool& retry) {
     std::string position = Me->CurrentPosition();
-    Level result = ForcedOpen();
-    if (result != LevelQuiet) {
-        Close(0);
-        return result;
-    }
     std::vector<storage::RecordFile*> files;
     bool framed = false;
-    result = BeginFramed(FrameDelete, files, framed);
-    if (result != LevelQuiet) {
-        Close(0);
-        return result;
-    }
+    Level result = OpenFramed(FrameDelete, files, framed);
+    if (result != LevelQuiet) return result;
     Me->RereadAt(position);
     EnsureRelationsDeclared();
     result = DeleteRelated();

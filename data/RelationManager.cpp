@@ -203,52 +203,47 @@ void RelationManager::EndFramed(bool framed, bool commit,
     tFrame = Frame{};
 }
 
+Level RelationManager::OpenFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed) {
+    framed = false;
+    Level result = ForcedOpen();
+    if (result == LevelQuiet) result = BeginFramed(kind, files, framed);
+    if (result != LevelQuiet) Close(0);
+    return result;
+}
+
+// Shows the failure of a framed change (already rolled back) and gives the caller's level.
+Level RelationManager::ChangeFailed(Level result) {
+    if (result == LevelNotice) Me->ReportLast();
+    bool changedElsewhere = Me->LastError == MsgChangedElsewhere || Me->LastError == MsgChangedElsewhereRecall;
+    return changedElsewhere ? LevelNotice : LevelQuestion;
+}
+
 Level RelationManager::Insert() {
     if (UseLogoutOnInsert == 0 || UseLogout == 0) return Me->Insert();
-    Level result = ForcedOpen();
-    if (result != LevelQuiet) {
-        Close(0);
-        return result;
-    }
     std::vector<storage::RecordFile*> files;
     bool framed = false;
-    result = BeginFramed(FrameInsert, files, framed);
-    if (result == LevelQuiet) {
-        result = Me->Insert();
-        if (result != LevelQuiet) {
-            AbortFramed();
-            if (result == LevelNotice) Me->ReportLast();
-            result = (Me->LastError == MsgChangedElsewhere || Me->LastError == MsgChangedElsewhereRecall)
-                         ? LevelNotice
-                         : LevelQuestion;
-        }
-        EndFramed(framed, result == LevelQuiet, files);
+    Level result = OpenFramed(FrameInsert, files, framed);
+    if (result != LevelQuiet) return result;
+    result = Me->Insert();
+    if (result != LevelQuiet) {
+        AbortFramed();
+        result = ChangeFailed(result);
     }
+    EndFramed(framed, result == LevelQuiet, files);
     Close(0);
     return result;
 }
 
 Level RelationManager::Update(uint8_t fromForm) {
-    Level result = ForcedOpen();
-    if (result != LevelQuiet) {
-        Close(0);
-        return result;
-    }
     std::vector<storage::RecordFile*> files;
     bool framed = false;
-    result = BeginFramed(FrameUpdate, files, framed);
-    if (result != LevelQuiet) {
-        Close(0);
-        return result;
-    }
+    Level result = OpenFramed(FrameUpdate, files, framed);
+    if (result != LevelQuiet) return result;
     result = Me->UpdateQuiet();
     if (result != LevelQuiet) {
         AbortFramed();
         if (fromForm == 1 && Me->LastError == MsgChangedElsewhere) Me->LastError = MsgChangedElsewhereRecall;
-        if (result == LevelNotice) Me->ReportLast();
-        result = (Me->LastError == MsgChangedElsewhere || Me->LastError == MsgChangedElsewhereRecall)
-                     ? LevelNotice
-                     : LevelQuestion;
+        result = ChangeFailed(result);
     } else {
         EnsureRelationsDeclared();
         result = UpdateRelated();

@@ -89,6 +89,9 @@ private:
     // Sets the transaction flag on this file and, by the mode, on related files; collects them.
     Level PrepareTransaction(int kind, std::vector<storage::RecordFile*>& files);
     Level BeginFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed);
+    // Forced open, then BeginFramed; closes again on failure.
+    Level OpenFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed);
+    Level ChangeFailed(Level result);
     void EndFramed(bool framed, bool commit, const std::vector<storage::RecordFile*>& files);
     Level UpdateRelated();
     Level DeleteRelated();

@@ -178,22 +178,16 @@ void ViewManager::Restart() {
 }
 
 Level ViewManager::Next() {
-    for (;;) {
-        int rc = View->Next();
-        if (rc == platform::kEndOfFile) return LevelNotice;
-        if (rc != 0) {
-            Primary->Me->Report(MsgReadError);
-            return LevelFatal;
-        }
-        uint8_t accept = AcceptRecord();
-        if (accept == 0) return LevelQuiet;
-        if (accept == 1) return LevelNotice;
-    }
+    return Read(true);
 }
 
 Level ViewManager::Previous() {
+    return Read(false);
+}
+
+Level ViewManager::Read(bool forward) {
     for (;;) {
-        int rc = View->Previous();
+        int rc = forward ? View->Next() : View->Previous();
         if (rc == platform::kEndOfFile) return LevelNotice;
         if (rc != 0) {
             Primary->Me->Report(MsgReadError);

@@ -124,6 +124,8 @@ private:
     std::string RangeText(SortOrder& order);
     std::string RangeValueText(SortOrder& order, int pair, int component);
     int OpenView();
+    // Reads on until AcceptRecord wants a record or says the range has ended.
+    Level Read(bool forward);
     void RaiseViewError();
     std::string openedOrder_;
     std::string openedFilter_;

@@ -1,0 +1,126 @@
+// The file manager's observer of driver operations and its validation hooks.
+#include <cstring>
+
+#include "DataTestSupport.h"
+
+namespace tarn::data::test {
+namespace {
+
+// Refuses writes through the before-put hook and records which hooks ran.
+class HookedManager : public TestFileManager {
+public:
+    using TestFileManager::TestFileManager;
+    std::vector<std::string> hooks;
+    bool stopPuts = false;
+    int badField = 0;
+
+    bool BeforePut(storage::OperationCall&) override {
+        hooks.push_back("before put");
+        if (stopPuts) StopOperation = 1;
+        return true;
+    }
+    bool AfterRead(storage::OperationCall&) override {
+        hooks.push_back("after read");
+        return true;
+    }
+    Level CheckFieldCore(int field, uint8_t) override {
+        return field == badField ? LevelNotice : LevelQuiet;
+    }
+};
+
+class FileManagerHooks : public DataTest {
+protected:
+    ParentRecord rec{};
+    std::unique_ptr<SeamFile> file;
+    std::unique_ptr<HookedManager> fm;
+
+    void SetUp() override {
+        DataTest::SetUp();
+        file = MakeFile(ParentDesc(), &rec);
+        fm = std::make_unique<HookedManager>(*file, errors_, std::vector<int>{});
+        fm->Setup();
+        ASSERT_EQ(fm->Open(), LevelQuiet);
+        ASSERT_EQ(fm->EnsureUsable(2), LevelQuiet);
+    }
+    void TearDown() override {
+        fm->Close();
+        fm.reset();
+        file.reset();
+        DataTest::TearDown();
+    }
+};
+
+TEST_F(FileManagerHooks, OperationsReachTheirGroupsHooks) {
+    storage::OperationCall read{storage::OpNext};
+    EXPECT_TRUE(fm->OnOperationDone(storage::OpNext, read));
+    storage::OperationCall put{storage::OpPut};
+    fm->stopPuts = true;
+    EXPECT_TRUE(fm->OnOperationStart(storage::OpPut, put));
+    EXPECT_TRUE(put.stop);  // the hook's stop reaches the driver's call
+    EXPECT_EQ(fm->hooks, (std::vector<std::string>{"after read", "before put"}));
+}
+
+TEST_F(FileManagerHooks, ViewOperationsSkipTheHooksUntilTheyEnd) {
+    storage::OperationCall viewRead{storage::OpNext, true};
+    fm->OnOperationStart(storage::OpNext, viewRead);
+    EXPECT_EQ(fm->InView, 1);
+    storage::OperationCall plainRead{storage::OpNext};
+    fm->OnOperationDone(storage::OpNext, plainRead);
+    EXPECT_TRUE(fm->hooks.empty());
+    fm->OnOperationDone(storage::OpNext, viewRead);
+    EXPECT_EQ(fm->InView, 0);
+    EXPECT_EQ(fm->hooks, std::vector<std::string>{"after read"});
+}
+
+TEST_F(FileManagerHooks, BlobWritesAreTrackedUntilTheRecordIsWritten) {
+    storage::OperationCall blob{storage::OpBlobWrite};
+    fm->OnOperationDone(storage::OpBlobWrite, blob);
+    EXPECT_EQ(fm->BlobChanged, 1);
+    uint16_t id = fm->TakeSnapshot();
+    EXPECT_EQ(fm->SnapshotUnchanged(id), 0);
+    storage::OperationCall put{storage::OpPut};
+    fm->OnOperationDone(storage::OpPut, put);
+    EXPECT_EQ(fm->BlobChanged, 0);
+    EXPECT_EQ(fm->SnapshotUnchanged(id), 1);
+    storage::OperationCall property{storage::OpSetProperty, false, false, 31894};
+    fm->OnOperationDone(storage::OpSetProperty, property);
+    EXPECT_EQ(fm->BlobChanged, 1);
+}
+
+TEST_F(FileManagerHooks, FailedValidationStopsInsertAndUpdate) {
+    fm->badField = 3;
+    int failing = 0;
+    EXPECT_EQ(fm->CheckRecord(failing), LevelNotice);
+    EXPECT_EQ(failing, 3);
+    rec.ID = 1;
+    EXPECT_EQ(fm->Insert(), LevelNotice);
+    EXPECT_EQ(fm->Update(), LevelQuestion);
+    fm->badField = 0;
+    EXPECT_EQ(fm->Insert(), LevelQuiet);
+    EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(FileManagerHooks, SavedStatesComeBackWithRecordAndPosition) {
+    for (int i = 1; i <= 3; ++i) {
+        rec = {};
+        rec.ID = i;
+        std::snprintf(rec.Code, sizeof rec.Code, "c%d", i);
+        ASSERT_EQ(fm->Insert(), LevelQuiet);
+    }
+    file->SetToStart(0);
+    ASSERT_EQ(fm->Next(), LevelQuiet);
+    uint16_t state = fm->SaveFileState();
+    ASSERT_NE(state, 0);
+    rec.ID = 3;
+    ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
+    fm->RestoreFileState(state, 1);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(rec.ID, 1);
+    ASSERT_EQ(fm->Next(), LevelQuiet);
+    EXPECT_EQ(rec.ID, 2);
+    EXPECT_TRUE(fm->Saved.empty());
+    EXPECT_TRUE(fm->Buffers.empty());
+}
+
+}  // namespace
+}  // namespace tarn::data::test
