@@ -238,6 +238,7 @@ void FileManager::Destroy() {
     FileName = nullptr;
     // A manager that was set up but never used is still in the registry.
     ThreadRegistry().RemoveFileManager(this);
+    ThreadRegistry().RemoveUsageOf(File);
 }
 
 }  // namespace tarn::data

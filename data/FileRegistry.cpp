@@ -52,6 +52,10 @@ void FileRegistry::RemoveUsage(const UsageEntry* entry) {
     std::erase_if(StatusQ, [entry](const UsageEntry& e) { return &e == entry; });
 }
 
+void FileRegistry::RemoveUsageOf(const storage::RecordFile* file) {
+    std::erase_if(StatusQ, [file](const UsageEntry& e) { return e.Id == file; });
+}
+
 FileRegistry& ThreadRegistry() {
     thread_local FileRegistry registry;
     return registry;

@@ -55,6 +55,8 @@ struct FileRegistry {
     // The deepest usage entry of this thread for file; null when none.
     UsageEntry* DeepestUsage(const storage::RecordFile* file);
     void RemoveUsage(const UsageEntry* entry);
+    // Forgets every usage entry of file (its manager is going away).
+    void RemoveUsageOf(const storage::RecordFile* file);
 };
 
 // The calling thread's registry.

@@ -1,6 +1,7 @@
 // Deleting a record and carrying changes and deletions over to related records.
 #include "data/FileRegistry.h"
 #include "data/RelationManager.h"
+#include "platform/ui/Runtime.h"
 
 namespace tarn::data {
 
@@ -8,7 +9,10 @@ Level RelationManager::Delete(uint8_t askFirst) {
     if (askFirst == 1 && Me->Report(MsgDeleteQuestion) != LevelQuiet) return LevelDeclined;
     for (;;) {
         bool retry = false;
+        bool waiting = ui::WaitCursor();
+        ui::SetWaitCursor(true);
         Level result = DeleteOnce(retry);
+        ui::SetWaitCursor(waiting);
         if (result == LevelQuiet || !retry) return result;
         if (Me->Report(MsgDeleteRetryQuestion) != LevelQuiet) return result;
     }

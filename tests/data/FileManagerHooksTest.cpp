@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "DataTestSupport.h"
+#include "platform/ui/Runtime.h"
 
 namespace tarn::data::test {
 namespace {
@@ -17,6 +18,10 @@ public:
     bool BeforePut(storage::OperationCall&) override {
         hooks.push_back("before put");
         if (stopPuts) StopOperation = 1;
+        return true;
+    }
+    bool BeforeDelete(storage::OperationCall&) override {
+        hooks.push_back(ui::WaitCursor() ? "delete waiting" : "delete");
         return true;
     }
     bool AfterRead(storage::OperationCall&) override {
@@ -120,6 +125,19 @@ TEST_F(FileManagerHooks, SavedStatesComeBackWithRecordAndPosition) {
     EXPECT_EQ(rec.ID, 2);
     EXPECT_TRUE(fm->Saved.empty());
     EXPECT_TRUE(fm->Buffers.empty());
+}
+
+TEST_F(FileManagerHooks, RelationDeleteShowsTheWaitCursorMeanwhile) {
+    rec = {};
+    rec.ID = 1;
+    ASSERT_EQ(fm->Insert(), LevelQuiet);
+    RelationManager relate;
+    relate.Attach(*fm, 1);
+    fm->hooks.clear();
+    ASSERT_EQ(relate.Delete(0), LevelQuiet);
+    EXPECT_EQ(fm->hooks.back(), "delete waiting");
+    EXPECT_FALSE(ui::WaitCursor());
+    EXPECT_EQ(fm->GetByKeyQuiet(0), LevelNotice);
 }
 
 }  // namespace
