@@ -59,6 +59,20 @@ struct SavedFileState {
     std::string Pos;
 };
 
+// Switches the driver's read-ahead off for one write and back to what it was: a write must not
+// work on records read ahead, and later reads should not lose their batches.
+class ReadAheadPause {
+public:
+    explicit ReadAheadPause(storage::RecordFile& file);
+    ~ReadAheadPause();
+    ReadAheadPause(const ReadAheadPause&) = delete;
+    ReadAheadPause& operator=(const ReadAheadPause&) = delete;
+
+private:
+    storage::RecordFile& file_;
+    int saved_;
+};
+
 class FileManager {
 public:
     FileManager(storage::RecordFile& file, errors::ErrorManager& errors);

@@ -23,7 +23,7 @@ Level FileManager::AutoNumberQuiet() { return AutoNumberCore(0); }
 Level FileManager::AutoNumberCore(uint8_t report) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
     if (HasAutoInc == 0 || AutoIncDone == 1) return LevelQuiet;
-    File->SetReadAhead(0);
+    ReadAheadPause pause(*File);
     int attempts = 0;
     for (;;) {
         for (const KeyEntry& key : Keys) {

@@ -8,6 +8,14 @@
 
 namespace tarn::data {
 
+ReadAheadPause::ReadAheadPause(storage::RecordFile& file) : file_(file), saved_(file.ReadAhead()) {
+    file_.SetReadAhead(0);
+}
+
+ReadAheadPause::~ReadAheadPause() {
+    file_.SetReadAhead(saved_);
+}
+
 Level FileManager::GetByKeyQuiet(int key) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
     return File->GetByKey(key) == 0 ? LevelQuiet : LevelNotice;
@@ -28,7 +36,8 @@ Level FileManager::ReadSequential(bool forward, uint8_t report) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
     for (;;) {
         AtEof = 0;
-        if (UseMrp == 1 && File->ReadAhead() == 0) File->SetReadAhead(MrpSize);
+        // The driver keeps at least one record per read, so 1 means no read-ahead.
+        if (UseMrp == 1 && File->ReadAhead() <= 1) File->SetReadAhead(MrpSize);
         int code = forward ? File->Next() : File->Previous();
         switch (code) {
         case 0:
@@ -88,7 +97,7 @@ Level FileManager::InsertCore(uint8_t report) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
     int failing = 0;
     if (CheckRecord(failing) != LevelQuiet) return LevelNotice;
-    File->SetReadAhead(0);
+    ReadAheadPause pause(*File);
     int code;
     if (HasAutoInc == 0) {
         code = File->Add();
