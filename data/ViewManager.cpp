@@ -155,6 +155,8 @@ void ViewManager::Open() {
 }
 
 void ViewManager::Restart(int components) {
+    // The storage view keeps the records it found when it opened: start afresh to see changes.
+    CloseForced(0);
     Open();
     int rc;
     if (components == 0) {

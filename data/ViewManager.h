@@ -5,7 +5,8 @@
 // Sort orders: NewSortOrder adds one based on a key (its order text is the key's), the entry in
 // force is chosen with SelectSortOrder. Ranges and filters take effect at the next BuildFilter,
 // which Open, Restart and RefreshRange run. The storage view reads its order and filter texts
-// when it is opened, so Open reopens a view whose texts changed since.
+// when it is opened and keeps the records it found then, so Open reopens a view whose texts
+// changed since and Restart always reopens it.
 //
 // Life: Attach -> sort orders added, one selected -> Open/Restart -> Next/Previous -> Close ->
 // Shutdown. The browse and the process engine derive from this class.

@@ -202,6 +202,17 @@ TEST_F(ViewManagerTest, FollowingRangeReadsItsGroupInBothDirections) {
     vm.Shutdown();
 }
 
+TEST_F(ViewManagerTest, RestartSeesRecordsAddedMeanwhile) {
+    ViewManager vm;
+    vm.Attach(*view, *rm);
+    vm.NewSortOrder(0);
+    vm.SetFilter("GRP:Grp = 5");
+    EXPECT_EQ(ReadAll(vm).size(), 4u);
+    Add(5, 9);
+    EXPECT_EQ(ReadAll(vm).back(), "5/9");
+    vm.Shutdown();
+}
+
 TEST_F(ViewManagerTest, DescendingOrderReadsBackwards) {
     ViewManager vm;
     vm.Attach(*view, *rm);
