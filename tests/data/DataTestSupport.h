@@ -3,10 +3,12 @@
 // packed records, a file manager for them, an error manager that records instead of ending the
 // program, and a driver seam that counts calls and can answer chosen codes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -251,6 +253,25 @@ protected:
         auto file = std::make_unique<SeamFile>(desc, static_cast<uint8_t*>(buffer));
         file->SetName(Path(name.empty() ? desc.name : name));
         return file;
+    }
+
+    // Another process changes the Name of parent id through its own connection, waiting at most
+    // waitSeconds for the file; answers the child's exit code (0 when the change was written).
+    int ChangeParentElsewhere(int id, const char* name, int waitSeconds = 5) {
+        fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            ParentRecord other{};
+            auto f = MakeFile(ParentDesc(), &other);
+            f->SendCommand("Recover=" + std::to_string(waitSeconds));
+            other.ID = id;
+            if (f->Open() != 0 || f->GetByKey(0) != 0) _exit(30);
+            std::strncpy(other.Name, name, sizeof other.Name - 1);
+            _exit(f->Put() == 0 ? 0 : 31);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     // Titles of the message boxes shown so far.

@@ -167,20 +167,7 @@ TEST_F(FileManagerRecords, UpdateAfterAnotherProcessChangedTheRecord) {
     rec.ID = 1;
     ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
     file->Watch();
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        ParentRecord other{};
-        auto f = MakeFile(ParentDesc(), &other);
-        if (f->Open() != 0) _exit(30);
-        other.ID = 1;
-        if (f->GetByKey(0) != 0) _exit(31);
-        std::strcpy(other.Name, "theirs");
-        _exit(f->Put() == 0 ? 0 : 32);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(ChangeParentElsewhere(1, "theirs"), 0);
 
     std::strcpy(rec.Name, "mine");
     EXPECT_EQ(fm->Update(), LevelNotice);

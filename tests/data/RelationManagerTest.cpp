@@ -1,8 +1,5 @@
 // Changes and deletions through relation managers: related records cleared, restricted or
 // cascaded, transactions rolled back on failure, drivers without transactions.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "DataTestSupport.h"
@@ -182,19 +179,7 @@ TEST_F(RelationTest, DriverWithoutTransactionsSkipsThemForGood) {
 TEST_F(RelationTest, FormUpdateAfterAnotherProcessChangedTheRecord) {
     Load(2);
     parentFile->Watch();
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        ParentRecord other{};
-        auto f = MakeFile(ParentDesc(), &other);
-        other.ID = 2;
-        if (f->Open() != 0 || f->GetByKey(0) != 0) _exit(30);
-        std::strcpy(other.Name, "theirs");
-        _exit(f->Put() == 0 ? 0 : 31);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(ChangeParentElsewhere(2, "theirs"), 0);
 
     std::strcpy(par.Name, "mine");
     EXPECT_EQ(parent.Update(1), LevelNotice);
@@ -203,19 +188,7 @@ TEST_F(RelationTest, FormUpdateAfterAnotherProcessChangedTheRecord) {
     EXPECT_STREQ(par.Name, "theirs");
 
     // Rolled back: another process can write at once (an open transaction would hold it off).
-    fflush(nullptr);
-    pid = fork();
-    if (pid == 0) {
-        ParentRecord other{};
-        auto f = MakeFile(ParentDesc(), &other);
-        f->SendCommand("Recover=1");
-        other.ID = 2;
-        if (f->Open() != 0 || f->GetByKey(0) != 0) _exit(30);
-        std::strcpy(other.Name, "theirs again");
-        _exit(f->Put() == 0 ? 0 : 31);
-    }
-    waitpid(pid, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ChangeParentElsewhere(2, "theirs again", 1), 0);
 }
 
 TEST_F(RelationTest, FailedDeleteAsksToTryAgain) {
