@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <algorithm>
+#include <functional>
 #include <regex>
 
 #include "CheckerProcess.h"
@@ -84,6 +86,23 @@ protected:
         f.Close();
         if (rc != 0) r.RecordID = 0;
         return r;
+    }
+
+    // Changes a record from another connection, as the editor would.
+    void EditService(int id, const std::function<void(ServicesToCheckRecord&)>& edit, bool remove = false)
+    {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        f.SetName(folder / "ServicesToCheck");
+        ASSERT_EQ(f.Open(0x42), 0);
+        records::ServicesToCheck().RecordID = id;
+        ASSERT_EQ(f.GetByKey(records::SERCHK_KeyRecID), 0);
+        if (remove) {
+            EXPECT_EQ(f.Delete(), 0);
+        } else {
+            edit(records::ServicesToCheck());
+            EXPECT_EQ(f.Put(), 0);
+        }
+        f.Close();
     }
 
     std::vector<SettingsRecord> ReadSettings()
@@ -245,6 +264,47 @@ TEST_F(CheckerEndToEnd, HostileServiceNamesNeverReachAShell)
         EXPECT_NE(access((std::string("/tmp/") + name).c_str(), F_OK), 0) << name;
     }
     EXPECT_TRUE(LogHas(" FAILED Restart Service: $(touch pwned2) ERROR CODE IS :-1"));
+}
+
+}  // namespace
+}  // namespace tarn::checker::test
+
+namespace tarn::checker::test {
+namespace {
+
+// The service manager answers slowly, so the test can change records while their check runs.
+TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
+{
+    if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
+    RunTool({"service", "cron", "start"});
+    std::string calls = stubs / "calls";
+    for (const char* tool : {"service", "systemctl"}) {
+        std::string real = access((std::string("/usr/sbin/") + tool).c_str(), X_OK) == 0
+                               ? std::string("/usr/sbin/") + tool
+                               : std::string("/usr/bin/") + tool;
+        WriteScript(stubs / tool, "echo \"$*\" >> '" + calls + "'\nsleep 1\nexec " + real + " \"$@\"\n");
+    }
+    WriteServices({{1, "", "cron", "before"}, {2, "", "cron", "doomed"}, {3, "", "cron", "last"}});
+    CheckerProcess p(folder.Path(), stubs.Path());
+    auto callCount = [&] {
+        std::string text = ReadFile(calls);
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 1; }, 10s)) << p.Stderr();
+    EditService(1, [](ServicesToCheckRecord& r) { std::strcpy(r.ServiceDescription, "edited meanwhile"); });
+    ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 2; }, 10s)) << p.Stderr();
+    EditService(2, {}, true);
+    ASSERT_TRUE(WaitStamped(p, {3})) << p.Stderr();
+    p.Stop();
+
+    ServicesToCheckRecord first = ReadService(1);
+    EXPECT_STREQ(first.ServiceDescription, "edited meanwhile");
+    EXPECT_NE(first.LastChecked, 0);
+    EXPECT_NE(first.LastCheckedTime, 0);
+    EXPECT_STREQ(first.ServerName, platform::ComputerName().substr(0, 127).c_str());
+    EXPECT_EQ(ReadService(2).RecordID, 0);  // stays deleted
+    EXPECT_STREQ(ReadService(3).ServiceDescription, "last");
+    EXPECT_EQ(Log().size(), 1u) << "a running service logs nothing";
 }
 
 }  // namespace
