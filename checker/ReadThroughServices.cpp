@@ -1,10 +1,7 @@
 #include "checker/ReadThroughServices.h"
 
-#include <memory>
-
-#include "checker/ProgressWindow.h"
 #include "checker/ServiceCheck.h"
-#include "checker/ServicePassWindow.h"
+#include "checker/ServicePass.h"
 #include "data/DataFileManagers.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
@@ -51,62 +48,13 @@ public:
     }
 };
 
-class PassWindow : public ServicePassWindow {
-public:
-    PassProcess Process;
-    ProgressStepper Stepper;
-    uint8_t Percent = 0;
-    std::unique_ptr<storage::View> View;
-    ui::Window Window{ProgressWindowDef()};
-    bool FilesOpened = false;
-
-    Level Initialise() override
-    {
-        errors::GlobalErrors().PushProcedureName("ReadThroughServices");
-        Level result = ServicePassWindow::Initialise();
-        if (result != LevelQuiet) return result;
-        data::Relate_QuorvelCheckServiceLog->Open();
-        data::Relate_ServicesToCheck->Open();
-        FilesOpened = true;
-        View = storage::MakeView(records::ServicesToCheckFile());
-        OpenWindow(Window);
-        Window.SetTimer(10);
-        Stepper.Init(4);
-        const storage::FileDesc& desc = records::ServicesToCheckDesc();
-        Process.Window = this;
-        Process.Init(*View, *data::Relate_ServicesToCheck, Progress_PctText, &Percent, &Stepper,
-                     data::RecordField(desc.fields[0], records::ServicesToCheckFile().Buffer()));
-        Process.NewSortOrder(records::SERCHK_KeyRecID);
-        Window.title = "Processing Records";
-        Window.Get(Progress_PctText)->text = "0% Completed";
-        Init(Process);
-        UseMrp = 0;
-        Window.Get(Progress_UserString)->text.clear();
-        AddResponseButton(Progress_Cancel, ResponseCancelled);
-        DeferWindow = 360;
-        data::Relate_ServicesToCheck->SetQuickScan(1);
-        return LevelQuiet;
-    }
-
-    Level Shutdown() override
-    {
-        Level result = ServicePassWindow::Shutdown();
-        Process.Kill();
-        if (FilesOpened) {
-            data::Relate_QuorvelCheckServiceLog->Close();
-            data::Relate_ServicesToCheck->Close();
-            FilesOpened = false;
-        }
-        errors::GlobalErrors().PopProcedureName("ReadThroughServices");
-        return result;
-    }
-};
-
 }  // namespace
 
 void ReadThroughServices()
 {
-    PassWindow pass;
+    PassProcess process;
+    ServicePass pass(process);
+    process.Window = &pass;
     framework::SharedResponse() = pass.Run();
 }
 

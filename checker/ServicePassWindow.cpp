@@ -1,6 +1,5 @@
 #include "checker/ServicePassWindow.h"
 
-#include "platform/system/Process.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
 #include "platform/ui/Window.h"
@@ -15,7 +14,7 @@ void ServicePassWindow::Init(ServicePassProcess& process)
     TimeSlice = 100;
 }
 
-int64_t ServicePassWindow::Now() { return platform::MonotonicMilliseconds() / 10; }
+int64_t ServicePassWindow::Now() { return ui::UiNow(); }
 
 void ServicePassWindow::EventLoop()
 {

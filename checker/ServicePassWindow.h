@@ -59,7 +59,7 @@ public:
     virtual void NoRecords() {}
     virtual Level TakeRecord();
 
-    // Hundredths of a second on a clock that never goes back; tests may replace it.
+    // Hundredths of a second on the window runtime's clock, which never goes back.
     virtual int64_t Now();
 
 private:

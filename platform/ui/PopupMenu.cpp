@@ -11,7 +11,7 @@ PopupItem ItemFrom(std::string_view text, int depth) {
     PopupItem item;
     item.depth = depth;
     if (text == "-") {
-        item.text = "-";
+        item.text.assign(1, '-');  // a literal assign trips a false -Wrestrict in g++ 12 -O2
         item.enabled = false;
         return item;
     }

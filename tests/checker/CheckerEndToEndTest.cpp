@@ -240,7 +240,9 @@ TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOn
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events[0], " Service Status: tarn-no-such-service CODE IS :-1");
     EXPECT_EQ(events[1], " FAILED Restart Service: tarn-no-such-service ERROR CODE IS :-1");
-    if (cron) EXPECT_EQ(events.size(), 2u);  // a running service logs nothing
+    if (cron) {
+        EXPECT_EQ(events.size(), 2u);  // a running service logs nothing
+    }
 
     ServicesToCheckRecord blank = ReadService(2);
     EXPECT_EQ(std::string(blank.ServerName), platform::ComputerName().substr(0, 127));

@@ -1,0 +1,58 @@
+#include "checker/ServicePass.h"
+
+#include "checker/ProgressWindow.h"
+#include "data/DataFileManagers.h"
+#include "data/records/Records.h"
+#include "errors/ErrorManager.h"
+
+namespace tarn::checker {
+
+ServicePass::ServicePass(ServicePassProcess& process, storage::View* view)
+    : Window(ProgressWindowDef()), process_(process), view_(view)
+{
+}
+
+Level ServicePass::Initialise()
+{
+    errors::GlobalErrors().PushProcedureName("ReadThroughServices");
+    Level result = ServicePassWindow::Initialise();
+    if (result != LevelQuiet) return result;
+    data::Relate_QuorvelCheckServiceLog->Open();
+    data::Relate_ServicesToCheck->Open();
+    filesOpened_ = true;
+    if (!view_) {
+        ownView_ = storage::MakeView(records::ServicesToCheckFile());
+        view_ = ownView_.get();
+    }
+    OpenWindow(Window);
+    Window.SetTimer(10);
+    Stepper.Init(4);
+    const storage::FileDesc& desc = records::ServicesToCheckDesc();
+    process_.Init(*view_, *data::Relate_ServicesToCheck, Progress_PctText, &Percent, &Stepper,
+                  data::RecordField(desc.fields[0], records::ServicesToCheckFile().Buffer()));
+    process_.NewSortOrder(records::SERCHK_KeyRecID);
+    Window.title = "Processing Records";
+    Window.Get(Progress_PctText)->text = "0% Completed";
+    Init(process_);
+    UseMrp = 0;
+    Window.Get(Progress_UserString)->text.clear();
+    AddResponseButton(Progress_Cancel, ResponseCancelled);
+    DeferWindow = 360;
+    data::Relate_ServicesToCheck->SetQuickScan(1);
+    return LevelQuiet;
+}
+
+Level ServicePass::Shutdown()
+{
+    Level result = ServicePassWindow::Shutdown();
+    process_.Kill();
+    if (filesOpened_) {
+        data::Relate_QuorvelCheckServiceLog->Close();
+        data::Relate_ServicesToCheck->Close();
+        filesOpened_ = false;
+    }
+    errors::GlobalErrors().PopProcedureName("ReadThroughServices");
+    return result;
+}
+
+}  // namespace tarn::checker

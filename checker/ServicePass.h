@@ -1,0 +1,34 @@
+#pragma once
+// A pass over ServicesToCheck in record-number order: the progress window, the process engine
+// and the files, set up and taken down in the fixed order. What is done with each record is the
+// process object's TakeRecord.
+#include <memory>
+
+#include "checker/ProgressStepper.h"
+#include "checker/ServicePassProcess.h"
+#include "checker/ServicePassWindow.h"
+#include "platform/storage/RecordFile.h"
+#include "platform/ui/Window.h"
+
+namespace tarn::checker {
+
+class ServicePass : public ServicePassWindow {
+public:
+    // view: the view to read (a view on ServicesToCheck is made when null).
+    explicit ServicePass(ServicePassProcess& process, storage::View* view = nullptr);
+
+    Level Initialise() override;
+    Level Shutdown() override;
+
+    ProgressStepper Stepper;
+    uint8_t Percent = 0;
+    ui::Window Window;
+
+private:
+    ServicePassProcess& process_;
+    std::unique_ptr<storage::View> ownView_;
+    storage::View* view_;
+    bool filesOpened_ = false;
+};
+
+}  // namespace tarn::checker
