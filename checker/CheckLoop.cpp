@@ -7,6 +7,7 @@
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
+#include "framework/HistoryWindow.h"
 #include "framework/IniStore.h"
 #include "platform/system/Clock.h"
 #include "platform/system/LastError.h"
@@ -17,6 +18,7 @@ namespace tarn::checker {
 void StartUp()
 {
     errors::GlobalErrors().Init();
+    framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
     data::DictionaryInit(true);
     SetUpFolders(platform::Today());

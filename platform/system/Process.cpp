@@ -24,7 +24,10 @@ void Halt(int exitCode, std::string_view message) {
         std::fputc('\n', stderr);
     }
     std::fflush(nullptr);
-    std::exit(exitCode);
+    // Halt comes from deep inside a procedure whose objects still use the program's globals:
+    // running their destructors now would pull them out from under it. Handlers registered with
+    // at_quick_exit (the terminal's restore) still run.
+    std::quick_exit(exitCode);
 }
 
 int64_t MonotonicMilliseconds() {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <regex>
 
@@ -307,6 +308,28 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
     EXPECT_EQ(ReadService(2).RecordID, 0);  // stays deleted
     EXPECT_STREQ(ReadService(3).ServiceDescription, "last");
     EXPECT_EQ(Log().size(), 1u) << "a running service logs nothing";
+}
+
+}  // namespace
+}  // namespace tarn::checker::test
+
+namespace tarn::checker::test {
+namespace {
+
+TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage)
+{
+    {
+        std::ofstream out(folder / "Settings.db", std::ios::binary);
+        out << std::string(4096, 'x');
+    }
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Running(); }, 10s)) << "the checker went on";
+    int status = p.Stop();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::string err = p.Stderr();
+    EXPECT_NE(err.find("Invalid File"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(folder / "Settings.db"), std::string(4096, 'x')) << "the file was touched";
 }
 
 }  // namespace

@@ -1,0 +1,136 @@
+// Cost of one checker pass per record (read, stamp, write back) with a service manager that
+// answers "running" at once, next to raw SQLite reading and durably updating the same records
+// one by one (WAL, synchronous=FULL) in the same run.
+//
+//   bench_checker [records]
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "checker/CheckLoop.h"
+#include "checker/CheckerGlobals.h"
+#include "checker/ReadThroughServices.h"
+#include "data/Dictionary.h"
+#include "data/records/Records.h"
+#include "errors/ErrorManager.h"
+#include "platform/system/Clock.h"
+#include "platform/vuft4/ServiceManager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class AlwaysRunning : public tarn::vuft4::ServiceManager {
+public:
+    int32_t Status(const std::string&) override { return 6; }
+    void Start(const std::string&) override {}
+};
+
+void Fill(int records)
+{
+    auto& f = tarn::records::ServicesToCheckFile();
+    f.Create();
+    f.Open(0x42);
+    f.BeginTransaction(30);
+    for (int id = 1; id <= records; ++id) {
+        auto& r = tarn::records::ServicesToCheck();
+        std::memset(&r, 0, sizeof r);
+        r.RecordID = id;
+        std::snprintf(r.ServerName, sizeof r.ServerName, "localhost");
+        std::snprintf(r.ServiceName, sizeof r.ServiceName, "service%d", id);
+        f.Add();
+    }
+    f.Commit();
+    f.Close();
+}
+
+// Raw SQLite: read each row and update its two stamps in its own transaction.
+double RawMicrosPerRecord(int records)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open("raw.db", &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+                     "CREATE TABLE t(id INTEGER PRIMARY KEY, server TEXT, service TEXT, "
+                     "description TEXT, checked INTEGER, checkedtime INTEGER, chg INTEGER);",
+                 nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* ins = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES(?1,'localhost','svc','',0,0,1)", -1, &ins, nullptr);
+    for (int id = 1; id <= records; ++id) {
+        sqlite3_bind_int(ins, 1, id);
+        sqlite3_step(ins);
+        sqlite3_reset(ins);
+    }
+    sqlite3_finalize(ins);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+
+    sqlite3_stmt* sel = nullptr;
+    sqlite3_stmt* upd = nullptr;
+    sqlite3_prepare_v2(db, "SELECT * FROM t WHERE id = ?1", -1, &sel, nullptr);
+    sqlite3_prepare_v2(db, "UPDATE t SET checked=?2, checkedtime=?3, chg=chg+1 WHERE id=?1 AND chg=?4",
+                       -1, &upd, nullptr);
+    auto start = Clock::now();
+    for (int id = 1; id <= records; ++id) {
+        sqlite3_bind_int(sel, 1, id);
+        sqlite3_step(sel);
+        int64_t chg = sqlite3_column_int64(sel, 6);
+        sqlite3_reset(sel);
+        sqlite3_bind_int(upd, 1, id);
+        sqlite3_bind_int(upd, 2, tarn::platform::Today());
+        sqlite3_bind_int(upd, 3, tarn::platform::Clock());
+        sqlite3_bind_int64(upd, 4, chg);
+        sqlite3_step(upd);
+        sqlite3_reset(upd);
+    }
+    double micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    sqlite3_finalize(sel);
+    sqlite3_finalize(upd);
+    sqlite3_close(db);
+    return micros / records;
+}
+
+long ResidentKilobytes()
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = 0;
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+    if (f) std::fclose(f);
+    return kb;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int records = argc > 1 ? std::atoi(argv[1]) : 10000;
+    char pattern[] = "/tmp/tarn-bench-checker-XXXXXX";
+    std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(mkdtemp(pattern));
+
+    tarn::vuft4::SetServiceManager(std::make_shared<AlwaysRunning>());
+    Fill(records);
+    tarn::checker::StartUp();
+    tarn::checker::LoadSettings();
+
+    for (int pass = 1; pass <= 3; ++pass) {
+        auto start = Clock::now();
+        tarn::checker::ReadThroughServices();
+        double micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+        std::printf("pass %d: %d records, %.1f us/record\n", pass, records, micros / records);
+    }
+    std::printf("raw SQLite read + durable update: %.1f us/record\n", RawMicrosPerRecord(records));
+    std::printf("resident memory after the passes: %ld kB\n", ResidentKilobytes());
+
+    tarn::data::DictionaryKill();
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(pattern);
+    return 0;
+}
