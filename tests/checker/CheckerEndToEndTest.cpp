@@ -153,8 +153,8 @@ TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine)
     EXPECT_EQ(access((folder / "Settings.db").c_str(), F_OK), 0);
     auto settings = ReadSettings();
     ASSERT_EQ(settings.size(), 1u);
-    EXPECT_EQ(settings[0].RecordID, 1);
-    EXPECT_EQ(settings[0].TimeBetweenCyclesInSeconds, 60);
+    EXPECT_EQ(+settings[0].RecordID, 1);
+    EXPECT_EQ(+settings[0].TimeBetweenCyclesInSeconds, 60);
 
     auto lines = Log();
     ASSERT_EQ(lines.size(), 1u);
@@ -183,9 +183,9 @@ TEST_F(CheckerEndToEnd, SettingsWithoutRecordOneGetAFurtherRecord)
     p.Stop();
     auto settings = ReadSettings();
     ASSERT_EQ(settings.size(), 2u);
-    EXPECT_EQ(settings[0].RecordID, 2);
-    EXPECT_EQ(settings[1].RecordID, 3);
-    EXPECT_EQ(settings[1].TimeBetweenCyclesInSeconds, 60);
+    EXPECT_EQ(+settings[0].RecordID, 2);
+    EXPECT_EQ(+settings[1].RecordID, 3);
+    EXPECT_EQ(+settings[1].TimeBetweenCyclesInSeconds, 60);
     EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 60"));
 }
 
@@ -247,9 +247,9 @@ TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOn
 
     ServicesToCheckRecord blank = ReadService(2);
     EXPECT_EQ(std::string(blank.ServerName), platform::ComputerName().substr(0, 127));
-    EXPECT_EQ(blank.LastChecked, 0);
-    EXPECT_EQ(blank.LastCheckedTime, 0);
-    EXPECT_NE(ReadService(3).LastChecked, 0);
+    EXPECT_EQ(+blank.LastChecked, 0);
+    EXPECT_EQ(+blank.LastCheckedTime, 0);
+    EXPECT_NE(+ReadService(3).LastChecked, 0);
     EXPECT_EQ(std::string(ReadService(1).ServerName), platform::ComputerName().substr(0, 127));
 }
 
@@ -302,10 +302,10 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
 
     ServicesToCheckRecord first = ReadService(1);
     EXPECT_STREQ(first.ServiceDescription, "edited meanwhile");
-    EXPECT_NE(first.LastChecked, 0);
-    EXPECT_NE(first.LastCheckedTime, 0);
+    EXPECT_NE(+first.LastChecked, 0);
+    EXPECT_NE(+first.LastCheckedTime, 0);
     EXPECT_STREQ(first.ServerName, platform::ComputerName().substr(0, 127).c_str());
-    EXPECT_EQ(ReadService(2).RecordID, 0);  // stays deleted
+    EXPECT_EQ(+ReadService(2).RecordID, 0);  // stays deleted
     EXPECT_STREQ(ReadService(3).ServiceDescription, "last");
     EXPECT_EQ(Log().size(), 1u) << "a running service logs nothing";
 }

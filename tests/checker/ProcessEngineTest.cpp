@@ -108,6 +108,10 @@ protected:
         dir_ = pattern;
         old_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_);
+        // Earlier tests of this program may have pointed the thread's files elsewhere.
+        records::ServicesToCheckFile().SetName(records::ServicesToCheckDesc().name);
+        records::SettingsFile().SetName(records::SettingsDesc().name);
+        records::QuorvelCheckServiceLogFile().SetName(records::CheckServiceLogDesc().name);
         ui.Attach();
         errors::GlobalErrors().Init();
         data::DictionaryInit(true);
