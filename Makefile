@@ -18,7 +18,8 @@ $(BUILD)/CMakeCache.txt: | setup
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target tarnwatch
 	mkdir -p $(DATA)
 	cd $(DATA) && exec $(abspath $(BUILD))/tarnwatch
 
