@@ -1,0 +1,104 @@
+#include "platform/tui/Layout.h"
+
+#include <algorithm>
+
+#include "platform/ui/Window.h"
+
+namespace tarn::tui {
+
+int CellsAcross(int units) { return units / 4; }
+int CellsDown(int units) { return units / 8; }
+int SizeAcross(int units) { return std::max(1, units / 4); }
+int SizeDown(int units) { return std::max(1, units / 8); }
+
+Cells ClientArea(const ui::Window& window, int lines, int cols) {
+    Cells c;
+    c.width = SizeAcross(window.rect.width);
+    c.height = SizeDown(window.rect.height);
+    // Centred with its frame; a window larger than the screen keeps its top-left corner.
+    c.col = std::max(1, (cols - c.width) / 2);
+    c.row = std::max(1, (lines - c.height) / 2);
+    return c;
+}
+
+Cells ControlCells(const Cells& client, const ui::Control& control) {
+    Cells c;
+    c.row = client.row + CellsDown(control.rect.y);
+    c.col = client.col + CellsAcross(control.rect.x);
+    c.height = SizeDown(control.rect.height);
+    c.width = SizeAcross(control.rect.width);
+    return c;
+}
+
+std::vector<FieldSpot> PlaceFields(const ui::ListFormat& format) {
+    std::vector<FieldSpot> spots;
+    int columnStart = 0;   // dialog units
+    int lineX = 0;         // within the current group line
+    int groupWidth = 0;
+    int group = -1;
+    for (const ui::ListField& f : format.fields) {
+        if (f.group != group) {
+            columnStart += groupWidth;
+            lineX = 0;
+            groupWidth = 0;
+            group = f.group;
+        }
+        FieldSpot s;
+        s.col = CellsAcross(columnStart + lineX);
+        s.width = SizeAcross(f.width);
+        s.line = f.line;
+        spots.push_back(s);
+        lineX += f.width;
+        groupWidth = std::max(groupWidth, lineX);
+        if (f.group < 0) {
+            // A plain column is a group of its own.
+            columnStart += groupWidth;
+            lineX = 0;
+            groupWidth = 0;
+            group = -2;
+        } else if (f.lastOnLine) {
+            lineX = 0;
+        }
+    }
+    return spots;
+}
+
+int FirstShownRow(const ui::Control& list) {
+    int visible = std::max(1, list.VisibleRows());
+    return list.selected > visible ? list.selected - visible + 1 : 1;
+}
+
+int RowAt(const Cells& list, const ui::Control& control, int screenRow) {
+    int lines = std::max(1, control.columns.linesPerRow);
+    int offset = screenRow - list.row - control.columns.headerLines;
+    if (offset < 0 || offset >= control.VisibleRows() * lines) return 0;
+    int row = FirstShownRow(control) + offset / lines;
+    return row <= control.RowCount() ? row : 0;
+}
+
+std::string Caption(const std::string& text, int* accel) {
+    std::string out;
+    if (accel) *accel = -1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+            if (text[i] != '&' && accel && *accel < 0) *accel = static_cast<int>(out.size());
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::vector<std::string> SplitLines(const std::string& text, bool bars) {
+    std::vector<std::string> lines(1);
+    for (char c : text) {
+        if ((bars && c == '|') || c == '\n') {
+            lines.emplace_back();
+        } else if (c != '\r') {
+            lines.back() += c;
+        }
+    }
+    return lines;
+}
+
+}  // namespace tarn::tui

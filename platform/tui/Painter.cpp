@@ -1,0 +1,219 @@
+#include "platform/tui/Painter.h"
+
+#include "platform/tui/Curses.h"
+
+#include <algorithm>
+
+#include "platform/ui/Window.h"
+
+namespace tarn::tui {
+
+namespace {
+
+std::string Fit(const std::string& text, int width, char align) {
+    if (width <= 0) return "";
+    if (static_cast<int>(text.size()) >= width) return text.substr(0, width);
+    int pad = width - static_cast<int>(text.size());
+    int left = align == 'R' || align == 'D' ? pad : align == 'C' ? pad / 2 : 0;
+    return std::string(left, ' ') + text + std::string(pad - left, ' ');
+}
+
+}  // namespace
+
+void Painter::Text(int row, int col, int width, const std::string& text, int attributes) {
+    if (row < 0 || row >= LINES || width <= 0) return;
+    int from = 0;
+    if (col < 0) {
+        from = -col;
+        col = 0;
+    }
+    width = std::min(width, COLS - col);
+    if (width <= 0 || from >= static_cast<int>(text.size())) return;
+    std::string part = text.substr(from, width);
+    attron(attributes);
+    mvaddnstr(row, col, part.c_str(), static_cast<int>(part.size()));
+    attroff(attributes);
+}
+
+void Painter::Fill(const Cells& area, int attributes) {
+    for (int r = 0; r < area.height; ++r)
+        Text(area.row + r, area.col, area.width, std::string(area.width, ' '), attributes);
+}
+
+void Painter::Frame(const Cells& client, const std::string& title) {
+    Cells outer{client.row - 1, client.col - 1, client.height + 2, client.width + 2};
+    Fill(outer, 0);
+    int bottom = outer.row + outer.height - 1;
+    int right = outer.col + outer.width - 1;
+    std::string horizontal(outer.width - 2, '-');
+    Text(outer.row, outer.col, outer.width, "+" + horizontal + "+");
+    Text(bottom, outer.col, outer.width, "+" + horizontal + "+");
+    for (int r = client.row; r < client.row + client.height; ++r) {
+        Text(r, outer.col, 1, "|");
+        Text(r, right, 1, "|");
+    }
+    if (!title.empty()) {
+        std::string shown = " " + title + " ";
+        int col = outer.col + std::max(1, (outer.width - static_cast<int>(shown.size())) / 2);
+        Text(outer.row, col, std::max(0, right - col), shown, A_BOLD);
+    }
+}
+
+void Painter::Button(const Cells& cells, const std::string& caption, bool focused,
+                     bool isDefault, bool disabled) {
+    int accel = -1;
+    std::string shown = "[ " + Caption(caption, &accel) + " ]";
+    int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
+    int row = cells.row + (cells.height - 1) / 2;
+    int attributes = focused ? A_REVERSE : 0;
+    if (isDefault) attributes |= A_BOLD;
+    if (disabled) attributes = A_DIM;
+    Text(row, col, static_cast<int>(shown.size()), shown, attributes);
+    if (accel >= 0 && !disabled)
+        Text(row, col + 2 + accel, 1, shown.substr(2 + accel, 1), attributes | A_UNDERLINE);
+}
+
+Cells Painter::DrawWindow(const ui::Window& window, const PaintState& state) {
+    Cells client = ClientArea(window, LINES, COLS);
+    Frame(client, state.busy && state.active ? window.title + " (busy)" : window.title);
+    cursorRow_ = cursorCol_ = -1;
+    for (const ui::Control& c : window.Controls()) {
+        if (c.hidden) continue;
+        bool focused = state.active && window.Focus() == c.number;
+        DrawControl(c, ControlCells(client, c), focused, state);
+    }
+    return client;
+}
+
+void Painter::PlaceCursor() const {
+    if (cursorRow_ < 0) {
+        curs_set(0);
+        return;
+    }
+    curs_set(1);
+    move(cursorRow_, cursorCol_);
+}
+
+void Painter::DrawControl(const ui::Control& c, const Cells& cells, bool focused,
+                          const PaintState& state) {
+    int dim = c.disabled ? A_DIM : 0;
+    switch (c.kind) {
+    case ui::KindText:
+    case ui::KindPrompt:
+    case ui::KindString:
+        DrawLabel(c, cells, dim);
+        break;
+    case ui::KindEntry:
+        DrawEntry(c, cells, focused, state);
+        break;
+    case ui::KindButton:
+        Button(cells, c.text, focused, c.isDefault, c.disabled);
+        break;
+    case ui::KindProgress:
+        DrawProgress(c, cells, dim);
+        break;
+    case ui::KindList:
+        DrawList(c, cells, focused, dim);
+        break;
+    case ui::KindTextBox:
+        DrawTextBox(c, cells, dim);
+        break;
+    case ui::KindToolbar:
+        break;  // only its buttons show
+    }
+}
+
+void Painter::DrawLabel(const ui::Control& c, const Cells& cells, int attributes) {
+    if (c.kind == ui::KindString) {
+        Text(cells.row, cells.col, cells.width, Fit(c.text, cells.width, c.centred ? 'C' : 'L'),
+             attributes);
+        return;
+    }
+    int accel = -1;
+    std::string shown = Caption(c.text, &accel);
+    int col = cells.col;
+    if (c.centred) col += std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
+    int width = std::max(cells.width, static_cast<int>(shown.size()));
+    Text(cells.row, col, width, shown, attributes);
+    if (accel >= 0) Text(cells.row, col + accel, 1, shown.substr(accel, 1), attributes | A_UNDERLINE);
+}
+
+void Painter::DrawEntry(const ui::Control& c, const Cells& cells, bool focused,
+                        const PaintState& s) {
+    const std::string& text = s.editControl == c.number ? s.editText : c.text;
+    // Long contents scroll so that the end being typed stays visible.
+    int from = std::max(0, static_cast<int>(text.size()) - (cells.width - 1));
+    if (!focused) from = 0;
+    std::string shown = Fit(text.substr(from), cells.width, 'L');
+    int attributes = c.disabled ? A_DIM : A_REVERSE;
+    Text(cells.row, cells.col, cells.width, shown, attributes);
+    if (focused && !c.readOnly) {
+        cursorRow_ = cells.row;
+        cursorCol_ = cells.col + std::min(cells.width - 1, static_cast<int>(text.size()) - from);
+    }
+}
+
+void Painter::DrawProgress(const ui::Control& c, const Cells& cells, int attributes) {
+    int span = c.rangeHigh - c.rangeLow;
+    long done = span > 0 ? std::clamp(c.progress - c.rangeLow, 0, span) : 0;
+    int filled = span > 0 ? static_cast<int>(done * cells.width / span) : 0;
+    std::string bar = std::string(filled, '#') + std::string(cells.width - filled, '.');
+    for (int r = 0; r < cells.height; ++r) Text(cells.row + r, cells.col, cells.width, bar, attributes);
+}
+
+void Painter::DrawList(const ui::Control& c, const Cells& cells, bool focused, int attributes) {
+    int width = c.vscroll ? cells.width - 1 : cells.width;
+    std::vector<FieldSpot> spots = PlaceFields(c.columns);
+    const auto& fields = c.columns.fields;
+    int lines = std::max(1, c.columns.linesPerRow);
+    Fill(Cells{cells.row, cells.col, cells.height, width}, attributes);
+    for (size_t f = 0; f < fields.size(); ++f) {
+        if (c.columns.headerLines == 0 || fields[f].header.empty()) continue;
+        char align = fields[f].headerAlign ? fields[f].headerAlign : fields[f].align;
+        const FieldSpot& s = spots[f];
+        Text(cells.row + s.line, cells.col + s.col, std::min(s.width, width - s.col),
+             Fit(fields[f].header, s.width, align), attributes | A_UNDERLINE);
+    }
+    int top = cells.row + c.columns.headerLines;
+    int first = FirstShownRow(c);
+    for (int i = 0; i < c.VisibleRows() && first + i <= c.RowCount(); ++i) {
+        int row = first + i;
+        int highlight = row == c.selected ? (focused ? A_REVERSE : A_REVERSE | A_DIM) : 0;
+        int at = top + i * lines;
+        if (highlight) Fill(Cells{at, cells.col, lines, width}, highlight);
+        for (size_t f = 0; f < fields.size(); ++f) {
+            const FieldSpot& s = spots[f];
+            std::string cell = Fit(c.CellText(row, static_cast<int>(f) + 1), s.width,
+                                   fields[f].align);
+            Text(at + s.line, cells.col + s.col, std::min(s.width, width - s.col), cell,
+                 attributes | highlight);
+        }
+    }
+    if (c.vscroll) DrawScrollBar(c, cells);
+}
+
+void Painter::DrawScrollBar(const ui::Control& c, const Cells& cells) {
+    int col = cells.col + cells.width - 1;
+    for (int r = 0; r < cells.height; ++r) Text(cells.row + r, col, 1, "|");
+    if (cells.height < 3) return;
+    Text(cells.row, col, 1, "^");
+    Text(cells.row + cells.height - 1, col, 1, "v");
+    int track = cells.height - 2;
+    int thumb = std::clamp(c.thumb, 0, 100) * (track - 1) / 100;
+    Text(cells.row + 1 + thumb, col, 1, "#", A_REVERSE);
+}
+
+void Painter::DrawTextBox(const ui::Control& c, const Cells& cells, int attributes) {
+    std::vector<std::string> rows;
+    for (const std::string& line : SplitLines(c.text, false)) {
+        // Long lines wrap at the box's width.
+        for (size_t at = 0; at == 0 || at < line.size(); at += cells.width)
+            rows.push_back(line.substr(at, cells.width));
+    }
+    for (int r = 0; r < cells.height; ++r) {
+        std::string shown = r < static_cast<int>(rows.size()) ? rows[r] : "";
+        Text(cells.row + r, cells.col, cells.width, Fit(shown, cells.width, 'L'), attributes);
+    }
+}
+
+}  // namespace tarn::tui

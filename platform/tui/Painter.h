@@ -1,0 +1,52 @@
+#pragma once
+// Draws windows and their controls on the curses screen (stdscr). Knows nothing of input.
+#include <string>
+
+#include "platform/tui/Layout.h"
+
+namespace tarn::ui {
+class Window;
+}
+
+namespace tarn::tui {
+
+// What the front end shows beyond the window's own data.
+struct PaintState {
+    int editControl = 0;      // the entry being typed into (its text is `editText`), 0: none
+    std::string editText;
+    bool busy = false;        // the wait cursor is on: the title says so
+    bool active = true;       // the innermost window: its focus is shown
+};
+
+class Painter {
+public:
+    // Draws one window in its frame; returns its client area. Where the entry cursor belongs
+    // (the focused entry's end) is kept for PlaceCursor.
+    Cells DrawWindow(const ui::Window& window, const PaintState& state);
+    // Puts the terminal cursor at the focused entry, or hides it.
+    void PlaceCursor() const;
+
+    // Building blocks, also used by message boxes and popup menus.
+    static void Frame(const Cells& client, const std::string& title);
+    static void Fill(const Cells& area, int attributes);
+    // Writes text clipped to `width` cells from (row, col).
+    static void Text(int row, int col, int width, const std::string& text, int attributes = 0);
+    // "[ Caption ]" centred in the cells; focused in reverse video, the default one in bold.
+    static void Button(const Cells& cells, const std::string& caption, bool focused,
+                       bool isDefault, bool disabled);
+
+private:
+    void DrawControl(const ui::Control& c, const Cells& cells, bool focused,
+                     const PaintState& state);
+    void DrawEntry(const ui::Control& c, const Cells& cells, bool focused, const PaintState& s);
+    static void DrawLabel(const ui::Control& c, const Cells& cells, int attributes);
+    static void DrawProgress(const ui::Control& c, const Cells& cells, int attributes);
+    static void DrawList(const ui::Control& c, const Cells& cells, bool focused, int attributes);
+    static void DrawScrollBar(const ui::Control& c, const Cells& cells);
+    static void DrawTextBox(const ui::Control& c, const Cells& cells, int attributes);
+
+    int cursorRow_ = -1;
+    int cursorCol_ = -1;
+};
+
+}  // namespace tarn::tui

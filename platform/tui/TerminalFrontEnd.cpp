@@ -1,0 +1,284 @@
+#include "platform/tui/TerminalFrontEnd.h"
+
+#include "platform/tui/Curses.h"
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/tui/KeyMap.h"
+#include "platform/tui/TerminalSession.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/Runtime.h"
+#include "platform/ui/Window.h"
+
+namespace tarn::tui {
+
+using ui::Input;
+
+namespace {
+
+Input KeyInput(int keycode, int control = 0) {
+    Input in;
+    in.kind = Input::Key;
+    in.keycode = keycode;
+    in.control = control;
+    return in;
+}
+
+}  // namespace
+
+TerminalFrontEnd::TerminalFrontEnd() {
+    int fds[2];
+    if (pipe(fds) == 0) {
+        wakeRead_ = fds[0];
+        wakeWrite_ = fds[1];
+        for (int fd : fds) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+    }
+}
+
+TerminalFrontEnd::~TerminalFrontEnd() {
+    Detach();
+    StopCurses();
+    if (wakeRead_ >= 0) close(wakeRead_);
+    if (wakeWrite_ >= 0) close(wakeWrite_);
+}
+
+void TerminalFrontEnd::Attach() {
+    if (attached_) return;
+    attached_ = true;
+    oldFrontEnd_ = ui::SetFrontEnd(this);
+    oldMessageBox_ = ui::CurrentMessageBoxFrontEnd();
+    ui::SetMessageBoxFrontEnd(this);
+}
+
+void TerminalFrontEnd::Detach() {
+    if (!attached_) return;
+    attached_ = false;
+    ui::SetFrontEnd(oldFrontEnd_);
+    ui::SetMessageBoxFrontEnd(oldMessageBox_);
+}
+
+bool TerminalFrontEnd::Active() const { return CursesActive(); }
+
+void TerminalFrontEnd::Opened(ui::Window& window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    windows_.push_back(&window);
+    StartCurses();
+}
+
+void TerminalFrontEnd::Closed(ui::Window& window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), &window), windows_.end());
+    if (editWindow_ == &window) {
+        editWindow_ = nullptr;
+        state_.editControl = 0;
+    }
+    if (windows_.empty()) {
+        pending_.clear();
+        selectNext_ = 0;
+        if (boxes_ == 0) StopCurses();
+    }
+}
+
+void TerminalFrontEnd::Wake() {
+    if (wakeWrite_ < 0) return;
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = write(wakeWrite_, &byte, 1);
+}
+
+void TerminalFrontEnd::DrainWakes() {
+    char buffer[64];
+    while (wakeRead_ >= 0 && read(wakeRead_, buffer, sizeof buffer) > 0) {
+    }
+}
+
+void TerminalFrontEnd::Beep() {
+    if (CursesActive()) beep();
+}
+
+void TerminalFrontEnd::CursorChanged(bool wait) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.busy = wait;
+    if (!CursesActive() || windows_.empty()) return;
+    DrawAll(windows_.back());
+    refresh();
+}
+
+void TerminalFrontEnd::DrawAll(const ui::Window* top) {
+    erase();
+    for (const ui::Window* w : windows_) {
+        if (w->IsHidden()) continue;
+        PaintState s = state_;
+        s.active = w == top;
+        if (editWindow_ != w) s.editControl = 0;
+        painter_.DrawWindow(*w, s);
+    }
+}
+
+void TerminalFrontEnd::Redraw(const ui::Window* top) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!CursesActive()) return;
+    DrawAll(top);
+    painter_.PlaceCursor();
+    refresh();
+}
+
+// Waits for the terminal or a wake; false when the deadline passed or a wake came first.
+bool TerminalFrontEnd::WaitReadable(int64_t deadline, bool wakeable) {
+    struct pollfd fds[2];
+    int count = 0;
+    int wakeAt = -1;
+    if (CursesActive()) fds[count++] = {STDIN_FILENO, POLLIN, 0};
+    if (wakeable && wakeRead_ >= 0) {
+        wakeAt = count;
+        fds[count++] = {wakeRead_, POLLIN, 0};
+    }
+    int timeout = -1;
+    if (deadline >= 0) {
+        int64_t left = deadline - Now();
+        if (left <= 0) return false;
+        timeout = static_cast<int>(std::min<int64_t>(left * 10, 1 << 30));
+    }
+    int n = poll(fds, count, timeout);
+    if (n < 0) return errno == EINTR;  // a resize signal: read what curses made of it
+    if (n == 0) return false;
+    if (wakeAt >= 0 && (fds[wakeAt].revents & POLLIN)) {
+        DrainWakes();
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> TerminalFrontEnd::ReadKey(int64_t deadline, bool wakeable) {
+    for (;;) {
+        if (CursesActive()) {
+            nodelay(stdscr, TRUE);
+            int key = getch();
+            if (key != ERR) return key;
+        }
+        if (!WaitReadable(deadline, wakeable)) return std::nullopt;
+    }
+}
+
+int TerminalFrontEnd::ReadAlt() {
+    nodelay(stdscr, TRUE);
+    int next = getch();
+    return next == ERR ? ui::EscKey : MapAltKey(next);
+}
+
+std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t deadline) {
+    if (!pending_.empty()) {
+        Input in = pending_.front();
+        pending_.pop_front();
+        return in;
+    }
+    if (selectNext_ != 0) {
+        window.Select(selectNext_);
+        selectNext_ = 0;
+        return std::nullopt;
+    }
+    if (editWindow_ == &window && state_.editControl != window.Focus()) {
+        // The program moved the focus away from the entry being typed into.
+        if (auto text = FinishEdit(window)) return text;
+    }
+    if (window.IsHidden() || !CursesActive()) {
+        Redraw(nullptr);
+        WaitReadable(deadline, true);
+        return std::nullopt;
+    }
+    for (;;) {
+        Redraw(&window);
+        std::optional<int> key = ReadKey(deadline, true);
+        if (!key) return std::nullopt;
+        std::optional<Input> in;
+        if (*key == KEY_RESIZE) {
+            Input r;
+            r.kind = Input::Resize;
+            r.width = COLS * 4;
+            r.height = LINES * 8;
+            in = r;
+        } else if (*key == KEY_MOUSE) {
+            in = TakeMouse(window);
+        } else {
+            in = TakeKey(window, *key);
+        }
+        if (in) return in;
+    }
+}
+
+bool TerminalFrontEnd::EditingFocused(const ui::Window& window) const {
+    const ui::Control* c = window.Get(window.Focus());
+    return c && c->IsEditable() && !c->readOnly && !c->disabled && !c->hidden;
+}
+
+std::optional<Input> TerminalFrontEnd::FinishEdit(ui::Window& window) {
+    if (editWindow_ != &window || state_.editControl == 0) return std::nullopt;
+    int control = state_.editControl;
+    std::string text = std::move(state_.editText);
+    state_.editControl = 0;
+    state_.editText.clear();
+    editWindow_ = nullptr;
+    const ui::Control* c = window.Get(control);
+    if (!c || c->text == text) return std::nullopt;
+    Input in;
+    in.kind = Input::Text;
+    in.control = control;
+    in.text = std::move(text);
+    return in;
+}
+
+std::optional<Input> TerminalFrontEnd::Deliver(ui::Window& window, const Input& input,
+                                               bool leaves) {
+    if (leaves) {
+        if (auto text = FinishEdit(window)) {
+            pending_.push_back(input);
+            return text;
+        }
+    }
+    return input;
+}
+
+std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
+    if (!EditingFocused(window)) {
+        if (key == ' ') return KeyInput(ui::SpaceKey);
+        return KeyInput(ui::CharKey(static_cast<char>(key)));
+    }
+    int focus = window.Focus();
+    if (editWindow_ != &window || state_.editControl != focus) {
+        state_.editControl = focus;
+        state_.editText = window.Get(focus)->text;
+        editWindow_ = &window;
+    }
+    if (key == ui::BackspaceKey) {
+        if (!state_.editText.empty()) state_.editText.pop_back();
+    } else {
+        state_.editText += static_cast<char>(key);
+    }
+    return std::nullopt;
+}
+
+std::optional<Input> TerminalFrontEnd::TakeKey(ui::Window& window, int key) {
+    if (IsTypedChar(key)) return TakeTyped(window, key);
+    int code = MapCursesKey(key);
+    if (code == ui::EscKey) code = ReadAlt();
+    if (code == 0) return std::nullopt;
+    if (code == ui::BackspaceKey && EditingFocused(window)) return TakeTyped(window, code);
+    if (code == ui::EscKey) {
+        // Esc abandons what was typed.
+        if (editWindow_ == &window) {
+            state_.editControl = 0;
+            editWindow_ = nullptr;
+        }
+        return KeyInput(code);
+    }
+    return Deliver(window, KeyInput(code), true);
+}
+
+}  // namespace tarn::tui

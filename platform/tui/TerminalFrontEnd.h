@@ -1,0 +1,97 @@
+#pragma once
+// The terminal front end: shows the open windows with curses and turns keys, mouse clicks and
+// terminal resizes into the runtime's input.
+//
+// Curses runs only while a window (or a message box) is on the screen: it starts when the first
+// window opens and the terminal is restored (endwin) when the last one closes, at exit and on
+// SIGTERM/SIGINT. Typing into an entry edits a copy here; the copy reaches the window as one
+// Input::Text when the user leaves the entry (Tab, Enter, a click elsewhere). Wake() from any
+// thread interrupts the wait through a self-pipe.
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/tui/Painter.h"
+#include "platform/ui/FrontEnd.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tarn::tui {
+
+class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
+public:
+    TerminalFrontEnd();
+    ~TerminalFrontEnd() override;
+    TerminalFrontEnd(const TerminalFrontEnd&) = delete;
+    TerminalFrontEnd& operator=(const TerminalFrontEnd&) = delete;
+
+    // Makes this the runtime's front end and message-box front end; Detach puts back the old.
+    void Attach();
+    void Detach();
+
+    // FrontEnd
+    void Opened(ui::Window& window) override;
+    void Closed(ui::Window& window) override;
+    std::optional<ui::Input> NextInput(ui::Window& window, int64_t deadline) override;
+    void Wake() override;
+    int ChoosePopup(const std::vector<ui::PopupItem>& items, int x, int y) override;
+    void Beep() override;
+    void CursorChanged(bool wait) override;
+    // MessageBoxFrontEnd
+    int Ask(const ui::MessageBoxRequest& request) override;
+
+    // True while curses owns the terminal.
+    bool Active() const;
+
+private:
+    // One key, mouse event or resize read from curses; nullopt when the deadline passed or a
+    // wake arrived (or, with `wakeable` false, only when the deadline passed).
+    std::optional<int> ReadKey(int64_t deadline, bool wakeable);
+    bool WaitReadable(int64_t deadline, bool wakeable);
+    void DrainWakes();
+
+    void Start();
+    void Stop();
+    void Redraw(const ui::Window* top);
+    void DrawAll(const ui::Window* top);
+
+    std::optional<ui::Input> TakeKey(ui::Window& window, int key);
+    std::optional<ui::Input> TakeMouse(ui::Window& window);
+    std::optional<ui::Input> TakeTyped(ui::Window& window, int key);
+    std::optional<ui::Input> Deliver(ui::Window& window, const ui::Input& input, bool leaves);
+    // The Text input for an entry whose copy differs from its contents; ends the edit.
+    std::optional<ui::Input> FinishEdit(ui::Window& window);
+    bool EditingFocused(const ui::Window& window) const;
+
+    int ReadAlt();
+    // One key of a message box or menu (they wait for nothing else); Esc stays Esc.
+    int ReadDialogKey(int* clickRow, int* clickCol);
+    int AskOnScreen(const ui::MessageBoxRequest& request);
+    int ChooseOnScreen(const std::vector<ui::PopupItem>& items, int x, int y);
+    // Takes the terminal for a box; false when there is none to take.
+    bool BeginBox();
+    void EndBox();
+
+    mutable std::mutex mutex_;
+    std::vector<ui::Window*> windows_;    // open windows, innermost last
+    std::deque<ui::Input> pending_;        // input held back behind a Text input
+    Painter painter_;
+    PaintState state_;
+    const ui::Window* editWindow_ = nullptr;
+    int selectNext_ = 0;                   // a clicked control to focus after a Text input
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    bool started_ = false;                 // curses screen created
+    int boxes_ = 0;                        // message boxes and menus on the screen
+    bool attached_ = false;
+    ui::FrontEnd* oldFrontEnd_ = nullptr;
+    ui::MessageBoxFrontEnd* oldMessageBox_ = nullptr;
+};
+
+// A terminal front end when standard input and output are a terminal and TERM is set, else
+// nullptr (the caller then goes on without one).
+std::unique_ptr<TerminalFrontEnd> MakeTerminalFrontEndIfTerminal();
+
+}  // namespace tarn::tui

@@ -1,0 +1,103 @@
+#include "platform/tui/TerminalSession.h"
+
+#include "platform/tui/Curses.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tarn::tui {
+
+namespace {
+
+std::atomic<bool> gActive{false};
+SCREEN* gScreen = nullptr;
+struct sigaction gOldTerm {};
+struct sigaction gOldInt {};
+
+void RestoreTerminal() {
+    if (gActive.exchange(false)) endwin();
+}
+
+void PutBackHandlers() {
+    sigaction(SIGTERM, &gOldTerm, nullptr);
+    sigaction(SIGINT, &gOldInt, nullptr);
+}
+
+// Restores the terminal, then lets the signal do what it would have done without us.
+void OnSignal(int signal) {
+    RestoreTerminal();
+    PutBackHandlers();
+    const struct sigaction& old = signal == SIGTERM ? gOldTerm : gOldInt;
+    if (old.sa_handler == SIG_IGN) return;
+    if (old.sa_handler == SIG_DFL) {
+        raise(signal);
+        return;
+    }
+    if (old.sa_flags & SA_SIGINFO) return;  // cannot be called without its siginfo
+    old.sa_handler(signal);
+}
+
+void InstallHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, &gOldTerm);
+    sigaction(SIGINT, &sa, &gOldInt);
+}
+
+void AtExit() { RestoreTerminal(); }
+
+bool CreateScreen() {
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        std::atexit(AtExit);
+        std::at_quick_exit(AtExit);
+    }
+    gScreen = newterm(nullptr, stdout, stdin);
+    if (!gScreen) return false;
+    set_term(gScreen);
+    raw();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    set_escdelay(25);
+    mouseinterval(200);
+    mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON3_CLICKED | BUTTON3_PRESSED |
+                  BUTTON4_PRESSED
+#ifdef BUTTON5_PRESSED
+                  | BUTTON5_PRESSED
+#endif
+              ,
+              nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool StartCurses() {
+    if (gActive) return true;
+    std::fflush(stdout);
+    if (!gScreen) {
+        if (!CreateScreen()) return false;
+    } else {
+        reset_prog_mode();
+    }
+    gActive = true;
+    InstallHandlers();
+    clear();
+    refresh();
+    return true;
+}
+
+void StopCurses() {
+    if (!gActive) return;
+    RestoreTerminal();
+    PutBackHandlers();
+}
+
+bool CursesActive() { return gActive; }
+
+}  // namespace tarn::tui
