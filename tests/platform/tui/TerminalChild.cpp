@@ -1,0 +1,106 @@
+// The program the screen tests run under tmux: this test binary started with TARN_TUI_CHILD
+// set plays one scenario before the tests' own main runs, logs what the runtime delivered to
+// TARN_TUI_LOG and exits.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/tui/TerminalFrontEnd.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Runtime.h"
+#include "platform/ui/Window.h"
+
+namespace {
+
+using namespace tarn::ui;
+
+FILE* gLog = nullptr;
+
+void Log(const std::string& line) {
+    std::fprintf(gLog, "%s\n", line.c_str());
+    std::fflush(gLog);
+}
+
+ControlDef Def(ControlKind kind, std::string text, Rect rect, unsigned flags = 0) {
+    ControlDef d;
+    d.kind = kind;
+    d.text = std::move(text);
+    d.rect = rect;
+    d.flags = flags;
+    return d;
+}
+
+// Logs every event until the window closes.
+void Run(Window& w) {
+    w.Open();
+    while (Accept(w)) {
+        const EventRecord& e = CurrentEvent();
+        std::string line = std::to_string(e.event) + " " + std::to_string(e.control);
+        if (const Control* c = w.Get(e.control)) line += " [" + c->text + "]";
+        if (e.event == EventSized)
+            line += " " + std::to_string(w.rect.width) + "x" + std::to_string(w.rect.height);
+        Log(line);
+    }
+}
+
+void Form() {
+    WindowDef def;
+    def.title = "Edit Service";
+    def.rect = {0, 0, 200, 80};
+    def.controls = {
+        Def(KindPrompt, "&Name:", {8, 8, 40, 8}),
+        Def(KindEntry, "@s20@", {52, 8, 100, 8}),
+        Def(KindButton, "OK", {40, 56, 48, 16}, FlagDefault),
+        Def(KindButton, "Cancel", {104, 56, 48, 16}),
+    };
+    Window w(def);
+    Run(w);
+}
+
+void Progress() {
+    WindowDef def;
+    def.title = "Checking";
+    def.rect = {0, 0, 200, 48};
+    def.controls = {
+        Def(KindProgress, "", {20, 16, 160, 8}),
+        Def(KindString, "half way", {0, 32, 200, 8}, FlagCentred),
+    };
+    Window w(def);
+    w.Get(1)->progress = 50;
+    Run(w);
+}
+
+void Box() {
+    MessageBoxRequest r;
+    r.text = "First line|Second line";
+    r.title = "Question";
+    r.buttons = 2 + 4 + 64;  // Yes, No, Cancel
+    r.defaultButton = 2;
+    Log("answer " + std::to_string(ShowMessageBox(r)));
+}
+
+int RunChildIfAsked() {
+    const char* scenario = std::getenv("TARN_TUI_CHILD");
+    const char* log = std::getenv("TARN_TUI_LOG");
+    if (!scenario || !log) return 0;
+    gLog = std::fopen(log, "w");
+    auto frontEnd = tarn::tui::MakeTerminalFrontEndIfTerminal();
+    if (!frontEnd) {
+        Log("no terminal");
+        std::exit(2);
+    }
+    frontEnd->Attach();
+    std::string name = scenario;
+    if (name == "form") Form();
+    if (name == "progress") Progress();
+    if (name == "box") Box();
+    Log(frontEnd->Active() ? "curses still active" : "terminal restored");
+    std::printf("plain output after the window\n");
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+const int gChild = RunChildIfAsked();
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Tmux.h"
+
+namespace tarn::tui::testing {
+namespace {
+
+constexpr int kCols = 100;
+constexpr int kLines = 30;
+
+class TerminalScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
+        char pattern[] = "/tmp/tarn-tui-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        log_ = dir_ + "/events.log";
+    }
+    void TearDown() override {
+        if (!dir_.empty()) std::system(("rm -rf " + dir_).c_str());
+    }
+
+    // Runs this test binary as the child playing `scenario`; the shell then says it is back.
+    void StartChild(const std::string& scenario) {
+        char self[4096];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        ASSERT_GT(n, 0);
+        self[n] = 0;
+        std::string command = "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ + " " +
+                              self + "; echo SHELL-BACK; sleep 60";
+        ASSERT_TRUE(tmux_.Start(command, kCols, kLines));
+    }
+    std::string Log() const { return ReadFile(log_); }
+
+    Tmux tmux_;
+    std::string dir_;
+    std::string log_;
+};
+
+// The form window of 200 x 80 dialog units is 50 x 10 cells, centred: client area at row 10,
+// column 25, its frame one cell around it.
+constexpr int kTop = (kLines - 10) / 2;
+constexpr int kLeft = (kCols - 50) / 2;
+
+TEST_F(TerminalScreen, FormIsDrawnWhereItsDialogUnitsSay) {
+    StartChild("form");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service", &s));
+    EXPECT_EQ(At(s, kTop - 1, kLeft - 1, 1), "+");
+    EXPECT_EQ(At(s, kTop - 1, kLeft + 50, 1), "+");
+    EXPECT_EQ(At(s, kTop + 10, kLeft - 1, 1), "+");
+    EXPECT_EQ(At(s, kTop + 3, kLeft - 1, 1), "|");
+    EXPECT_NE(s[kTop - 1].find(" Edit Service "), std::string::npos);
+    // Prompt at (8, 8) units: two cells in, one down, shown without its '&'.
+    EXPECT_EQ(At(s, kTop + 1, kLeft + 2, 6), "Name: ");
+    // Buttons at y 56, 16 high: the caption on the first of their two rows, centred.
+    EXPECT_EQ(At(s, kTop + 7, kLeft + 10 + 3, 6), "[ OK ]");
+    EXPECT_EQ(At(s, kTop + 7, kLeft + 26 + 1, 10), "[ Cancel ]");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+TEST_F(TerminalScreen, TypedTextArrivesWhenTheEntryIsLeft) {
+    StartChild("form");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+    tmux_.Type("svc");
+    std::vector<std::string> s;
+    // Shown in the entry (column 13 of the client area) while typing, not delivered yet.
+    EXPECT_TRUE(tmux_.WaitFor(
+        [](const auto& screen) { return At(screen, kTop + 1, kLeft + 13, 3) == "svc"; }, &s));
+    EXPECT_EQ(Log().find("[svc]"), std::string::npos);
+    tmux_.Type("d");
+    tmux_.Keys("BSpace");
+    tmux_.Keys("Tab");
+    ASSERT_TRUE(WaitForFileText(log_, "1 2 [svc]"));
+    // Tab then moved the focus to OK, and Enter presses the focused button.
+    tmux_.Keys("Enter");
+    ASSERT_TRUE(WaitForFileText(log_, "1 3 [OK]"));
+    tmux_.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(log_, "513 0"));
+    EXPECT_EQ(Log(), "515 0\n1 2 [svc]\n257 3 [OK]\n1 3 [OK]\n513 0\nterminal restored\n");
+}
+
+TEST_F(TerminalScreen, EnterInTheEntryDeliversTextThenPressesTheDefaultButton) {
+    StartChild("form");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+    tmux_.Type("web");
+    tmux_.Keys("Enter");
+    ASSERT_TRUE(WaitForFileText(log_, "1 3 [OK]"));
+    EXPECT_EQ(Log(), "515 0\n1 2 [web]\n1 3 [OK]\n");
+    // Esc closes the window; the terminal is the shell's again.
+    tmux_.Keys("Escape");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("SHELL-BACK", &s));
+    bool plain = false;
+    for (const std::string& line : s) {
+        EXPECT_EQ(line.find("Edit Service"), std::string::npos) << line;
+        if (line == "plain output after the window") plain = true;
+    }
+    EXPECT_TRUE(plain);
+    EXPECT_NE(Log().find("terminal restored"), std::string::npos);
+}
+
+TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
+    StartChild("progress");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("Checking", &s));
+    // 200 x 48 units: 50 x 6 cells; the bar is 40 cells at (5, 2), the text centred on row 4.
+    int top = (kLines - 6) / 2;
+    EXPECT_EQ(At(s, top + 2, kLeft + 5, 40), std::string(20, '#') + std::string(20, '.'));
+    EXPECT_EQ(At(s, top + 4, kLeft + 21, 8), "half way");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+TEST_F(TerminalScreen, TerminalResizeArrivesAsWindowResize) {
+    StartChild("form");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+    tmux_.ResizeTo(80, 24);
+    ASSERT_TRUE(WaitForFileText(log_, "561 0"));
+    EXPECT_NE(Log().find("561 0 320x192"), std::string::npos) << Log();
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+TEST_F(TerminalScreen, MessageBoxShowsItsLinesAndAnswersTheLetter) {
+    StartChild("box");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("Second line", &s));
+    int first = -1;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i].find("First line") != std::string::npos) first = static_cast<int>(i);
+    ASSERT_GE(first, 0);
+    EXPECT_NE(s[first + 1].find("Second line"), std::string::npos);
+    EXPECT_NE(s[first - 1].find(" Question "), std::string::npos);
+    size_t yes = s[first + 3].find("[ Yes ]");
+    EXPECT_NE(yes, std::string::npos);
+    EXPECT_EQ(s[first + 3].find("[ No ]"), yes + 9);
+    EXPECT_EQ(s[first + 3].find("[ Cancel ]"), yes + 17);
+    tmux_.Type("n");
+    ASSERT_TRUE(WaitForFileText(log_, "terminal restored"));
+    EXPECT_EQ(Log(), "answer 4\nterminal restored\n");
+}
+
+TEST_F(TerminalScreen, MessageBoxKeys) {
+    struct Case {
+        std::vector<std::string> keys;
+        const char* answer;
+    };
+    // Enter takes the default (Yes), arrows move to No, Esc answers Cancel.
+    for (const Case& c : {Case{{"Enter"}, "answer 2"}, Case{{"Right", "Enter"}, "answer 4"},
+                          Case{{"Escape"}, "answer 64"}}) {
+        Tmux tmux;
+        std::remove(log_.c_str());
+        std::swap(tmux_, tmux);
+        StartChild("box");
+        ASSERT_TRUE(tmux_.WaitForText("Second line"));
+        for (const std::string& k : c.keys) tmux_.Keys(k);
+        EXPECT_TRUE(WaitForFileText(log_, c.answer)) << c.answer << ": " << Log();
+    }
+}
+
+}  // namespace
+}  // namespace tarn::tui::testing
