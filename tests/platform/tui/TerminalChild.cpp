@@ -71,6 +71,29 @@ void Progress() {
     Run(w);
 }
 
+class Services : public RowSource {
+public:
+    int RowCount() const override { return 5; }
+    CellValue Cell(int row, int field) const override {
+        if (field == 1) return "svc" + std::to_string(row);
+        return static_cast<int64_t>(row * 10);
+    }
+};
+
+void List() {
+    static Services rows;
+    WindowDef def;
+    def.title = "Services";
+    def.rect = {0, 0, 160, 48};
+    ControlDef list = Def(KindList, "", {0, 0, 160, 40}, FlagVScroll);
+    list.format = "60L~Name~|40R~Count~";
+    def.controls = {list};
+    Window w(def);
+    w.SetRows(1, &rows);
+    w.SetSelected(1, 2);
+    Run(w);
+}
+
 void Box() {
     MessageBoxRequest r;
     r.text = "First line|Second line";
@@ -95,6 +118,7 @@ int RunChildIfAsked() {
     if (name == "form") Form();
     if (name == "progress") Progress();
     if (name == "box") Box();
+    if (name == "list") List();
     Log(frontEnd->Active() ? "curses still active" : "terminal restored");
     std::printf("plain output after the window\n");
     std::fflush(stdout);

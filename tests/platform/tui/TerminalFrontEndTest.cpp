@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Tmux.h"
+#include "platform/tui/TerminalFrontEnd.h"
 
 namespace tarn::tui::testing {
 namespace {
@@ -128,6 +129,32 @@ TEST_F(TerminalScreen, TerminalResizeArrivesAsWindowResize) {
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
 
+TEST_F(TerminalScreen, ListShowsHeadersRowsAndMovesTheHighlight) {
+    StartChild("list");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("svc1", &s));
+    // 160 x 48 units: 40 x 6 cells; the list takes 5 rows: a header and four rows, so the
+    // fifth row is out of view; the scroll bar is the last column.
+    int top = (kLines - 6) / 2;
+    int left = (kCols - 40) / 2;
+    EXPECT_EQ(At(s, top, left, 25), "Name                Count");
+    EXPECT_EQ(At(s, top + 1, left, 25), "svc1                   10");
+    EXPECT_EQ(At(s, top + 4, left, 25), "svc4                   40");
+    EXPECT_EQ(s[top + 5].find("svc5"), std::string::npos);
+    EXPECT_EQ(At(s, top, left + 39, 1), "^");
+    EXPECT_EQ(At(s, top + 4, left + 39, 1), "v");
+    tmux_.Keys("Down");
+    tmux_.Keys("Down");
+    tmux_.Keys("Down");
+    ASSERT_TRUE(WaitForFileText(log_, "2 1 []\n2 1 []\n2 1 []"));
+    // Row 5 is highlighted now and scrolled into view at the bottom.
+    EXPECT_TRUE(tmux_.WaitFor(
+        [&](const auto& screen) { return At(screen, top + 4, left, 4) == "svc5"; }, &s));
+    EXPECT_EQ(At(s, top + 1, left, 4), "svc2");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
 TEST_F(TerminalScreen, MessageBoxShowsItsLinesAndAnswersTheLetter) {
     StartChild("box");
     std::vector<std::string> s;
@@ -167,3 +194,21 @@ TEST_F(TerminalScreen, MessageBoxKeys) {
 
 }  // namespace
 }  // namespace tarn::tui::testing
+
+namespace tarn::tui {
+namespace {
+
+TEST(TerminalFactory, WithoutTermThereIsNoTerminalFrontEnd) {
+    const char* old = std::getenv("TERM");
+    std::string saved = old ? old : "";
+    unsetenv("TERM");
+    EXPECT_EQ(MakeTerminalFrontEndIfTerminal(), nullptr);
+    setenv("TERM", "xterm", 1);
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+        EXPECT_EQ(MakeTerminalFrontEndIfTerminal(), nullptr);
+    if (old) setenv("TERM", saved.c_str(), 1);
+    else unsetenv("TERM");
+}
+
+}  // namespace
+}  // namespace tarn::tui

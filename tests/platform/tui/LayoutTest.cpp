@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <curses.h>
+
+#include "platform/tui/KeyMap.h"
+#include "platform/tui/Layout.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/RowSource.h"
+
+namespace tarn::tui {
+namespace {
+
+TEST(Layout, DialogUnitsBecomeCellsWithAtLeastOneCellOfSize) {
+    EXPECT_EQ(CellsAcross(7), 1);
+    EXPECT_EQ(CellsDown(15), 1);
+    EXPECT_EQ(SizeAcross(2), 1);
+    EXPECT_EQ(SizeDown(0), 1);
+    ui::Control c;
+    c.rect = {8, 16, 42, 3};
+    Cells client{5, 10, 10, 50};
+    Cells cells = ControlCells(client, c);
+    EXPECT_EQ(cells.row, 7);
+    EXPECT_EQ(cells.col, 12);
+    EXPECT_EQ(cells.width, 10);
+    EXPECT_EQ(cells.height, 1);
+}
+
+TEST(Layout, CaptionDropsMarkersAndFindsTheAccelerator) {
+    int accel = 0;
+    EXPECT_EQ(Caption("Save &As", &accel), "Save As");
+    EXPECT_EQ(accel, 5);
+    EXPECT_EQ(Caption("Fish && &Chips", &accel), "Fish & Chips");
+    EXPECT_EQ(accel, 7);
+    EXPECT_EQ(Caption("Plain", &accel), "Plain");
+    EXPECT_EQ(accel, -1);
+}
+
+TEST(Layout, LinesSplitAtBarsOnlyWhenAsked) {
+    EXPECT_EQ(SplitLines("a|b\nc"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(SplitLines("a|b\r\nc", false), (std::vector<std::string>{"a|b", "c"}));
+}
+
+TEST(Layout, GroupedFieldsStackAndLaterColumnsFollowTheWidestLine) {
+    auto format = ui::ParseListFormat("[80L~Server~/40L~Service~]|20R~Count~12L");
+    ASSERT_TRUE(format);
+    std::vector<FieldSpot> spots = PlaceFields(*format);
+    ASSERT_EQ(spots.size(), 4u);
+    EXPECT_EQ(spots[0].col, 0);
+    EXPECT_EQ(spots[0].line, 0);
+    EXPECT_EQ(spots[1].col, 0);
+    EXPECT_EQ(spots[1].line, 1);
+    EXPECT_EQ(spots[1].width, 10);
+    EXPECT_EQ(spots[2].col, 20);   // after the group's 80 units
+    EXPECT_EQ(spots[3].col, 25);
+    EXPECT_EQ(spots[3].width, 3);
+}
+
+class Rows : public ui::RowSource {
+public:
+    int RowCount() const override { return 10; }
+    ui::CellValue Cell(int, int) const override { return std::string("x"); }
+};
+
+TEST(Layout, RowsUnderTheMouseFollowTheScrolledHighlight) {
+    Rows rows;
+    ui::Control list;
+    list.kind = ui::KindList;
+    list.rect = {0, 0, 40, 32};  // a header and three rows
+    list.columns = *ui::ParseListFormat("40L~Name~");
+    list.rows = &rows;
+    Cells cells{4, 0, 4, 10};
+    list.selected = 2;
+    EXPECT_EQ(FirstShownRow(list), 1);
+    EXPECT_EQ(RowAt(cells, list, 4), 0);  // the header
+    EXPECT_EQ(RowAt(cells, list, 5), 1);
+    EXPECT_EQ(RowAt(cells, list, 7), 3);
+    EXPECT_EQ(RowAt(cells, list, 8), 0);
+    list.selected = 9;
+    EXPECT_EQ(FirstShownRow(list), 7);
+    EXPECT_EQ(RowAt(cells, list, 7), 9);
+}
+
+TEST(KeyMap, CursesKeysBecomeVirtualKeyCodes) {
+    EXPECT_EQ(MapCursesKey('\t'), ui::TabKey);
+    EXPECT_EQ(MapCursesKey(KEY_BTAB), ui::ShiftTab);
+    EXPECT_EQ(MapCursesKey('\r'), ui::EnterKey);
+    EXPECT_EQ(MapCursesKey(KEY_IC), 45);
+    EXPECT_EQ(MapCursesKey(KEY_DC), 46);
+    EXPECT_EQ(MapCursesKey(KEY_NPAGE), ui::PgDnKey);
+    EXPECT_EQ(MapCursesKey(KEY_F(5)), ui::F1Key + 4);
+    EXPECT_EQ(MapCursesKey(KEY_F(14)), 0x100 + ui::F1Key + 1);
+    EXPECT_EQ(MapCursesKey(1), 0x200 + 'A');
+    EXPECT_EQ(MapCursesKey(8), 584);        // Ctrl+H, not the backspace key
+    EXPECT_EQ(MapCursesKey(127), ui::BackspaceKey);
+    EXPECT_EQ(MapCursesKey('a'), 0);        // typed text
+    EXPECT_EQ(MapAltKey('x'), 0x400 + 'X');
+    EXPECT_EQ(MapAltKey(KEY_DOWN), 0x400 + ui::DownKey);
+    EXPECT_TRUE(IsTypedChar(' '));
+    EXPECT_FALSE(IsTypedChar(127));
+    EXPECT_FALSE(IsTypedChar(KEY_LEFT));
+}
+
+}  // namespace
+}  // namespace tarn::tui
