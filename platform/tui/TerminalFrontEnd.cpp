@@ -131,11 +131,11 @@ void TerminalFrontEnd::Redraw(const ui::Window* top) {
 }
 
 // Waits for the terminal or a wake; false when the deadline passed or a wake came first.
-bool TerminalFrontEnd::WaitReadable(int64_t deadline, bool wakeable) {
+bool TerminalFrontEnd::WaitReadable(int64_t deadline, bool wakeable, bool terminal) {
     struct pollfd fds[2];
     int count = 0;
     int wakeAt = -1;
-    if (CursesActive()) fds[count++] = {STDIN_FILENO, POLLIN, 0};
+    if (terminal && CursesActive()) fds[count++] = {STDIN_FILENO, POLLIN, 0};
     if (wakeable && wakeRead_ >= 0) {
         wakeAt = count;
         fds[count++] = {wakeRead_, POLLIN, 0};
@@ -189,8 +189,9 @@ std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t dea
         if (auto text = FinishEdit(window)) return text;
     }
     if (window.IsHidden() || !CursesActive()) {
+        // Nobody can type into a window that is not on the screen: only time or a wake.
         Redraw(nullptr);
-        WaitReadable(deadline, true);
+        WaitReadable(deadline, true, false);
         return std::nullopt;
     }
     for (;;) {

@@ -49,7 +49,7 @@ private:
     // One key, mouse event or resize read from curses; nullopt when the deadline passed or a
     // wake arrived (or, with `wakeable` false, only when the deadline passed).
     std::optional<int> ReadKey(int64_t deadline, bool wakeable);
-    bool WaitReadable(int64_t deadline, bool wakeable);
+    bool WaitReadable(int64_t deadline, bool wakeable, bool terminal = true);
     void DrainWakes();
 
     void Start();

@@ -204,10 +204,14 @@ TEST(TerminalFactory, WithoutTermThereIsNoTerminalFrontEnd) {
     unsetenv("TERM");
     EXPECT_EQ(MakeTerminalFrontEndIfTerminal(), nullptr);
     setenv("TERM", "xterm", 1);
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         EXPECT_EQ(MakeTerminalFrontEndIfTerminal(), nullptr);
-    if (old) setenv("TERM", saved.c_str(), 1);
-    else unsetenv("TERM");
+    }
+    if (old) {
+        setenv("TERM", saved.c_str(), 1);
+    } else {
+        unsetenv("TERM");
+    }
 }
 
 }  // namespace
