@@ -4,6 +4,7 @@
 #include "data/DataFileManagers.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
+#include "platform/ui/Runtime.h"
 
 namespace tarn::checker {
 
@@ -42,9 +43,24 @@ Level ServicePass::Initialise()
     return LevelQuiet;
 }
 
+void ServicePass::OnShow()
+{
+    // The terminal is taken only while a window is on it, never for the hidden passes.
+    if (ui::CurrentFrontEnd()) return;
+    terminal_ = tui::MakeTerminalFrontEndIfTerminal();
+    if (!terminal_) return;
+    terminal_->Attach();
+    terminal_->Opened(Window);
+}
+
 Level ServicePass::Shutdown()
 {
     Level result = ServicePassWindow::Shutdown();
+    if (terminal_) {
+        if (Window.IsOpen()) Window.Close();
+        terminal_->Detach();
+        terminal_.reset();
+    }
     process_.Kill();
     if (filesOpened_) {
         data::Relate_QuorvelCheckServiceLog->Close();

@@ -8,6 +8,7 @@
 #include "checker/ServicePassProcess.h"
 #include "checker/ServicePassWindow.h"
 #include "platform/storage/RecordFile.h"
+#include "platform/tui/TerminalFrontEnd.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::checker {
@@ -19,6 +20,8 @@ public:
 
     Level Initialise() override;
     Level Shutdown() override;
+    // A pass that runs long shows its window on the terminal, when the checker has one.
+    void OnShow() override;
 
     ProgressStepper Stepper;
     uint8_t Percent = 0;
@@ -29,6 +32,7 @@ private:
     std::unique_ptr<storage::View> ownView_;
     storage::View* view_;
     bool filesOpened_ = false;
+    std::unique_ptr<tui::TerminalFrontEnd> terminal_;
 };
 
 }  // namespace tarn::checker

@@ -78,8 +78,9 @@ Level ServicePassWindow::TakeBatch()
     const int32_t base = Process->RecordsProcessed;
     const int64_t start = Now();
     if (DeferWindow != 0 && Now() - StartTime > int64_t{DeferWindow} * 100) {
-        if (MyWindow) MyWindow->Show();
         DeferWindow = 0;
+        OnShow();
+        if (MyWindow) MyWindow->Show();
     }
     int64_t elapsed = 0;
     do {

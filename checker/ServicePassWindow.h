@@ -58,6 +58,8 @@ public:
     virtual Level OpenReport();
     virtual void NoRecords() {}
     virtual Level TakeRecord();
+    // Called when the window comes out of hiding.
+    virtual void OnShow() {}
 
     // Hundredths of a second on the window runtime's clock, which never goes back.
     virtual int64_t Now();
