@@ -12,6 +12,7 @@
 #include "platform/system/Clock.h"
 #include "platform/system/LastError.h"
 #include "platform/system/Process.h"
+#include "platform/ui/Runtime.h"
 
 namespace tarn::checker {
 
@@ -55,6 +56,7 @@ void CheckLoop()
 {
     LoadSettings();
     for (;;) {
+        ui::Yield();
         ReadThroughServices();
         platform::Sleep(static_cast<uint32_t>(Globals().SleepMilliseconds));
     }

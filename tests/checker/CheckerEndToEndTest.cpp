@@ -334,3 +334,22 @@ TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage)
 
 }  // namespace
 }  // namespace tarn::checker::test
+
+namespace tarn::checker::test {
+namespace {
+
+TEST_F(CheckerEndToEnd, ReadOnlyFolderEndsWithExitCodeOneAndAMessage)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the checker as another user";
+    chmod(folder.Path().c_str(), 0555);
+    CheckerProcess p(folder.Path(), "", 65534);
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Running(); }, 10s)) << "the checker went on";
+    int status = p.Stop();
+    chmod(folder.Path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(p.Stderr().find("File Creation Error"), std::string::npos) << p.Stderr();
+}
+
+}  // namespace
+}  // namespace tarn::checker::test

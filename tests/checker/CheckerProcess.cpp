@@ -53,7 +53,7 @@ std::vector<std::string> ReadCrLfLines(const std::string& path)
     return lines;
 }
 
-CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin)
+CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid)
     : stderrPath_(folder + "/.stderr")
 {
     std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
@@ -61,8 +61,9 @@ CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stu
     if (!stubBin.empty()) path = stubBin + ":" + path;
     pid_ = fork();
     if (pid_ == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
         int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (uid != -1 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
+        if (chdir(folder.c_str()) != 0) _exit(127);
         int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(err, 2);

@@ -28,8 +28,9 @@ std::vector<std::string> ReadCrLfLines(const std::string& path);
 
 class CheckerProcess {
 public:
-    // Starts tarnwatch in folder with stubBin first on PATH (when not empty).
-    CheckerProcess(const std::string& folder, const std::string& stubBin = "");
+    // Starts tarnwatch in folder with stubBin first on PATH (when not empty), as user uid when
+    // it is not -1 (root ignores file permissions).
+    CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1);
     ~CheckerProcess();
     // Polls until done() is true or the time runs out; false on time-out or when the checker
     // ended by itself.
