@@ -25,17 +25,17 @@ std::string Strftime(const char* format, const std::tm& tm) {
     return std::string(buffer, n);
 }
 
-std::string FormatDate(const PictureSpec& spec, int64_t value) {
+std::string FormatDate(const PictureSpec& pic, int64_t value) {
     if (value < 1 || value > DayNumber(9999, 12, 31)) return "";
     const Ymd d = DateOf(static_cast<int32_t>(value));
     char out[32];
-    switch (spec.style) {
+    switch (pic.style) {
         case 12:
             std::snprintf(out, sizeof out, "%04d%02d%02d", d.year, d.month, d.day);
             return out;
         case 8:
-            std::snprintf(out, sizeof out, "%02d%c%s%c%04d", d.day, spec.separator,
-                          kMonths[d.month - 1], spec.separator, d.year);
+            std::snprintf(out, sizeof out, "%02d%c%s%c%04d", d.day, pic.separator,
+                          kMonths[d.month - 1], pic.separator, d.year);
             return out;
         default: {
             std::tm tm{};
@@ -47,14 +47,14 @@ std::string FormatDate(const PictureSpec& spec, int64_t value) {
     }
 }
 
-std::string FormatTime(const PictureSpec& spec, int64_t value) {
+std::string FormatTime(const PictureSpec& pic, int64_t value) {
     if (value < 1 || value > kLastClock) return "";
     const int64_t seconds = (value - 1) / 100;
     const int h = static_cast<int>(seconds / 3600);
     const int m = static_cast<int>(seconds / 60 % 60);
     const int s = static_cast<int>(seconds % 60);
     char out[32];
-    switch (spec.style) {
+    switch (pic.style) {
         case 6: {
             const int h12 = h % 12 == 0 ? 12 : h % 12;  // midnight is 12 AM, noon 12 PM
             std::snprintf(out, sizeof out, "%02d:%02d:%02d%s", h12, m, s, h < 12 ? "AM" : "PM");
@@ -76,8 +76,8 @@ std::string FormatTime(const PictureSpec& spec, int64_t value) {
     }
 }
 
-std::string FormatNumber(const PictureSpec& spec, int64_t value) {
-    if (value == 0 && spec.blankZero) return "";
+std::string FormatNumber(const PictureSpec& pic, int64_t value) {
+    if (value == 0 && pic.blankZero) return "";
     const bool negative = value < 0;
     uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     std::string digits;
@@ -90,8 +90,8 @@ std::string FormatNumber(const PictureSpec& spec, int64_t value) {
     } while (magnitude != 0);
     if (negative) digits.insert(digits.begin(), '-');
     // A number wider than the picture is shown whole rather than cut into a wrong value.
-    if (static_cast<int>(digits.size()) < spec.width) {
-        digits.insert(digits.begin(), static_cast<size_t>(spec.width) - digits.size(), ' ');
+    if (static_cast<int>(digits.size()) < pic.width) {
+        digits.insert(digits.begin(), static_cast<size_t>(pic.width) - digits.size(), ' ');
     }
     return digits;
 }
@@ -99,24 +99,24 @@ std::string FormatNumber(const PictureSpec& spec, int64_t value) {
 }  // namespace
 
 std::string FormatPicture(std::string_view picture, int64_t value) {
-    const PictureSpec spec = ParsePicture(picture);
-    switch (spec.kind) {
+    const PictureSpec pic = ParsePicture(picture);
+    switch (pic.kind) {
         case PictureKind::Date:
-            return FormatDate(spec, value);
+            return FormatDate(pic, value);
         case PictureKind::Time:
-            return FormatTime(spec, value);
+            return FormatTime(pic, value);
         case PictureKind::Number:
-            return FormatNumber(spec, value);
+            return FormatNumber(pic, value);
         case PictureKind::Text:
-            return CutText(std::to_string(value), spec.width);
+            return CutText(std::to_string(value), pic.width);
     }
     return std::to_string(value);
 }
 
 std::string FormatPicture(std::string_view picture, std::string_view text) {
-    const PictureSpec spec = ParsePicture(picture);
-    if (spec.kind != PictureKind::Text) return std::string(text);
-    return CutText(text, spec.width);
+    const PictureSpec pic = ParsePicture(picture);
+    if (pic.kind != PictureKind::Text) return std::string(text);
+    return CutText(text, pic.width);
 }
 
 bool IsNumericPicture(std::string_view picture) {

@@ -71,9 +71,9 @@ std::optional<std::tm> ReadLocale(std::string_view s, const char* format) {
     return tm;
 }
 
-std::optional<int64_t> ReadDate(const PictureSpec& spec, std::string_view s) {
-    if (spec.style == 12) return ReadDigitsDate(s);
-    if (spec.style == 8) return ReadMonthNameDate(s);
+std::optional<int64_t> ReadDate(const PictureSpec& pic, std::string_view s) {
+    if (pic.style == 12) return ReadDigitsDate(s);
+    if (pic.style == 8) return ReadMonthNameDate(s);
     const auto tm = ReadLocale(s, "%x");
     if (!tm) return std::nullopt;
     return Checked(DayNumber(tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday));
@@ -101,8 +101,8 @@ std::optional<int64_t> ReadClockText(std::string_view s) {
     return Checked(ClockValue(h, m, sec));
 }
 
-std::optional<int64_t> ReadTime(const PictureSpec& spec, std::string_view s) {
-    if (spec.style == 6 || spec.style == 1 || spec.style == 4) return ReadClockText(s);
+std::optional<int64_t> ReadTime(const PictureSpec& pic, std::string_view s) {
+    if (pic.style == 6 || pic.style == 1 || pic.style == 4) return ReadClockText(s);
     const auto tm = ReadLocale(s, "%X");
     if (!tm) return std::nullopt;
     return Checked(ClockValue(tm->tm_hour, tm->tm_min, tm->tm_sec));
@@ -132,14 +132,14 @@ std::optional<int64_t> ReadNumber(std::string_view s) {
 }  // namespace
 
 std::optional<int64_t> ReadPicture(std::string_view picture, std::string_view text) {
-    const PictureSpec spec = ParsePicture(picture);
+    const PictureSpec pic = ParsePicture(picture);
     const std::string_view s = TrimSpaces(text);
     if (s.empty()) return 0;
-    switch (spec.kind) {
+    switch (pic.kind) {
         case PictureKind::Date:
-            return ReadDate(spec, s);
+            return ReadDate(pic, s);
         case PictureKind::Time:
-            return ReadTime(spec, s);
+            return ReadTime(pic, s);
         default:
             return ReadNumber(s);
     }

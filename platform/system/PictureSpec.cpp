@@ -22,12 +22,12 @@ PictureKind KindOf(char letter) {
 }  // namespace
 
 PictureSpec ParsePicture(std::string_view picture) {
-    PictureSpec spec;
+    PictureSpec pic;
     if (!picture.empty() && picture.front() == '@') picture.remove_prefix(1);
-    if (picture.empty()) return spec;
-    spec.kind = KindOf(picture.front());
+    if (picture.empty()) return pic;
+    pic.kind = KindOf(picture.front());
     size_t i = 1;
-    if (spec.kind == PictureKind::Number && i < picture.size() && picture[i] == '-') ++i;
+    if (pic.kind == PictureKind::Number && i < picture.size() && picture[i] == '-') ++i;
     int number = -1;
     for (; i < picture.size() && std::isdigit(static_cast<unsigned char>(picture[i])); ++i) {
         number = (number < 0 ? 0 : number * 10) + (picture[i] - '0');
@@ -35,15 +35,15 @@ PictureSpec ParsePicture(std::string_view picture) {
     }
     for (; i < picture.size(); ++i) {
         const char c = picture[i];
-        if (c == 'b' || c == 'B') spec.blankZero = true;
-        if (c == '-' || c == '/' || c == '.' || c == '_') spec.separator = c == '_' ? ' ' : c;
+        if (c == 'b' || c == 'B') pic.blankZero = true;
+        if (c == '-' || c == '/' || c == '.' || c == '_') pic.separator = c == '_' ? ' ' : c;
     }
-    if (spec.kind == PictureKind::Date || spec.kind == PictureKind::Time) {
-        spec.style = number;
+    if (pic.kind == PictureKind::Date || pic.kind == PictureKind::Time) {
+        pic.style = number;
     } else {
-        spec.width = number;
+        pic.width = number;
     }
-    return spec;
+    return pic;
 }
 
 }  // namespace tarn::platform

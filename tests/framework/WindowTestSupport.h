@@ -72,11 +72,11 @@ inline ui::WindowDef MakeWindowDef(const std::string& title, ui::Rect rect,
     ui::WindowDef def;
     def.title = title;
     def.rect = rect;
-    for (const ControlSpec& spec : controls) {
+    for (const ControlSpec& control : controls) {
         ui::ControlDef c;
-        c.kind = spec.kind;
-        c.name = spec.name;
-        c.text = spec.text;
+        c.kind = control.kind;
+        c.name = control.name;
+        c.text = control.text;
         def.controls.push_back(c);
     }
     return def;
