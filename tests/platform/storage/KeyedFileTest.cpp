@@ -105,7 +105,7 @@ TEST(KeyedOpen, OperationsOnClosedFileAnswerFileNotOpen) {
 
 TEST(KeyedOpen, UnknownDriverIsNull) {
     FileDesc d = TestDesc();
-    d.driver = "TOPSPEED";
+    d.driver = "NOSUCHDRIVER";
     TestRecord rec{};
     EXPECT_EQ(MakeRecordFile(d, reinterpret_cast<uint8_t*>(&rec)), nullptr);
     EXPECT_EQ(LastErrorCode(), kDriverError);
