@@ -161,7 +161,7 @@ TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine)
     std::regex head(R"(\d\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\d{4} \d\d:\d\d:\d\d(AM|PM)  Loaded Settings\. Sleep Time = 60)");
     EXPECT_TRUE(std::regex_match(lines[0], head)) << lines[0];
     // Every line ends with CR LF, nothing else in the file.
-    std::string raw = ReadFile(TodaysLog(folder.Path()));
+    std::string raw = ReadAll(TodaysLog(folder.Path()));
     EXPECT_EQ(raw, lines[0] + "\r\n");
 }
 
@@ -290,7 +290,7 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
     WriteServices({{1, "", "cron", "before"}, {2, "", "cron", "doomed"}, {3, "", "cron", "last"}});
     CheckerProcess p(folder.Path(), stubs.Path());
     auto callCount = [&] {
-        std::string text = ReadFile(calls);
+        std::string text = ReadAll(calls);
         return std::count(text.begin(), text.end(), '\n');
     };
     ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 1; }, 10s)) << p.Stderr();
@@ -329,7 +329,7 @@ TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage)
     EXPECT_EQ(WEXITSTATUS(status), 1);
     std::string err = p.Stderr();
     EXPECT_NE(err.find("Invalid File"), std::string::npos) << err;
-    EXPECT_EQ(ReadFile(folder / "Settings.db"), std::string(4096, 'x')) << "the file was touched";
+    EXPECT_EQ(ReadAll(folder / "Settings.db"), std::string(4096, 'x')) << "the file was touched";
 }
 
 }  // namespace

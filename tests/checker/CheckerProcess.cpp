@@ -17,35 +17,15 @@
 
 namespace tarn::checker::test {
 
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/tarnwatch-e2e-XXXXXX";
-    path_ = mkdtemp(pattern);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 void WriteScript(const std::string& path, const std::string& body)
 {
     std::ofstream(path) << "#!/bin/sh\n" << body;
     chmod(path.c_str(), 0755);
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 std::vector<std::string> ReadCrLfLines(const std::string& path)
 {
-    std::string text = ReadFile(path);
+    std::string text = ReadAll(path);
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -115,7 +95,7 @@ int CheckerProcess::Stop()
     return status_;
 }
 
-std::string CheckerProcess::Stderr() const { return ReadFile(stderrPath_); }
+std::string CheckerProcess::Stderr() const { return ReadAll(stderrPath_); }
 
 std::string TodaysLog(const std::string& folder)
 {

@@ -7,22 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestFolder.h"
+
 namespace tarn::checker::test {
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using tarn::test::ReadAll;
+using tarn::test::TempFolder;
 
 // Writes an executable shell script (the stub service managers of the tests).
 void WriteScript(const std::string& path, const std::string& body);
-std::string ReadFile(const std::string& path);
 // The lines of a CR LF file, without their terminators.
 std::vector<std::string> ReadCrLfLines(const std::string& path);
 

@@ -62,11 +62,11 @@ TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt)
     ASSERT_TRUE(tmux.WaitForText("Cancel", &screen));
     tmux.Keys("Enter");
     ASSERT_TRUE(tui::testing::WaitForFileText(folder / "result", "response 2"))
-        << tui::testing::ReadFile(folder / "result");
+        << ReadAll(folder / "result");
     ASSERT_TRUE(tmux.WaitForText("plain output after the pass", &screen));
     for (const std::string& line : screen) EXPECT_EQ(line.find("Processing Records"), std::string::npos);
     int handled = 0;
-    std::sscanf(tui::testing::ReadFile(folder / "result").c_str(), "response 2 records %d", &handled);
+    std::sscanf(ReadAll(folder / "result").c_str(), "response 2 records %d", &handled);
     EXPECT_GE(handled, 4);
     EXPECT_LT(handled, 200);
 }

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "PassTestSupport.h"
@@ -17,6 +16,7 @@
 #include "framework/Requests.h"
 #include "platform/system/LastError.h"
 #include "platform/ui/HeadlessFrontEnd.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::checker::test {
 namespace {
@@ -56,11 +56,7 @@ class ProcessEngine : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tarn-engine-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
+        ASSERT_FALSE(dir_.Path().empty());
         // Earlier tests of this program may have pointed the thread's files elsewhere.
         records::ServicesToCheckFile().SetName(records::ServicesToCheckDesc().name);
         records::SettingsFile().SetName(records::SettingsDesc().name);
@@ -74,8 +70,6 @@ protected:
         data::DictionaryKill();
         errors::GlobalErrors().Shutdown();
         ui.Detach();
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
     }
 
     void AddServices(int32_t from, int32_t to)
@@ -95,8 +89,8 @@ protected:
     }
 
     ui::HeadlessFrontEnd ui;
-    std::string dir_;
-    std::filesystem::path old_;
+    tarn::test::TempFolder dir_{"tarn-engine"};
+    tarn::test::CurrentFolder inDir_{dir_.Path()};
 };
 
 TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes)

@@ -22,6 +22,7 @@
 #include "platform/storage/RecordFile.h"
 #include "platform/system/LastError.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::data::test {
 
@@ -234,15 +235,12 @@ private:
 class DataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tarn-data-XXXXXX";
-        dir_ = mkdtemp(pattern);
         errors_.Init();
         ui::SetMessageBoxFrontEnd(&box_);
     }
     void TearDown() override {
         ui::SetMessageBoxFrontEnd(nullptr);
         errors_.Shutdown();
-        std::filesystem::remove_all(dir_);
     }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -285,7 +283,8 @@ protected:
         return requests.empty() ? std::string() : requests.back().text;
     }
 
-    std::string dir_;
+    tarn::test::TempFolder folder_{"tarn-data"};
+    std::string dir_ = folder_.Path();
     RecordingErrors errors_;
     ui::ScriptedMessageBox box_;
 };

@@ -15,28 +15,19 @@
 #include "errors/ErrorManager.h"
 #include "platform/system/LastError.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::errors {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using tarn::test::ReadAll;
 
 // Runs each test in a fresh temporary folder: the log lives in the current folder.
 class ErrorLog : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tarn-errlog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        old = fs::current_path();
-        fs::current_path(dir);
         manager.Init();
         manager.SetLogErrors(true);
         ui::SetMessageBoxFrontEnd(&box);
@@ -44,12 +35,10 @@ protected:
     void TearDown() override {
         ui::SetMessageBoxFrontEnd(nullptr);
         manager.Shutdown();
-        fs::current_path(old);
-        fs::permissions(dir, fs::perms::owner_all);
-        fs::remove_all(dir);
     }
 
-    fs::path dir, old;
+    tarn::test::TempFolder folder{"tarn-errlog"};
+    tarn::test::CurrentFolder inFolder{folder.Path()};
     ErrorManager manager;
     ui::ScriptedMessageBox box;
 };

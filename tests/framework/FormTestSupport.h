@@ -16,6 +16,7 @@
 #include "data/records/Records.h"
 #include "framework/WindowManager.h"
 #include "WindowTestSupport.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::framework::test {
 
@@ -156,19 +157,12 @@ class FormTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        char pattern[] = "/tmp/tarn-wm-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
         errors::GlobalErrors().Init();
         data::DictionaryInit();
     }
     void TearDown() override {
         data::DictionaryKill();
         errors::GlobalErrors().Shutdown();
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
         HeadlessTest::TearDown();
     }
 
@@ -202,8 +196,8 @@ protected:
         return nullptr;
     }
 
-    std::filesystem::path dir_;
-    std::filesystem::path old_;
+    tarn::test::TempFolder dir_{"tarn-wm"};
+    tarn::test::CurrentFolder inDir_{dir_.Path()};
 };
 
 }  // namespace tarn::framework::test

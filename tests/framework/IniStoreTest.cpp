@@ -11,18 +11,14 @@
 
 #include "framework/IniStore.h"
 #include "platform/system/IniFile.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::framework {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using tarn::test::ReadAll;
 
 // Lines of the file that are neither empty nor blank.
 std::vector<std::string> Lines(const fs::path& path) {
@@ -37,16 +33,9 @@ std::vector<std::string> Lines(const fs::path& path) {
 
 class IniStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarn-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ini = (dir / "Tarnconfig.INI").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
-    std::string ini;
+    tarn::test::TempFolder folder{"tarn-ini"};
+    fs::path dir = folder.Path();
+    std::string ini = (dir / "Tarnconfig.INI").string();
 };
 
 TEST_F(IniStoreTest, NewFileHoldsOnlyTheEmptySectorList) {

@@ -11,6 +11,7 @@
 
 #include "data/records/Records.h"
 #include "platform/system/LastError.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::records {
 namespace {
@@ -119,12 +120,8 @@ TEST(RecordInstances, EachThreadHasItsOwnBuffersAndFiles) {
 
 class RecordFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarnrecordsXXXXXX";
-        dir = mkdtemp(pattern);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string dir;
+    tarn::test::TempFolder folder{"tarnrecords"};
+    std::string dir = folder.Path();
 };
 
 TEST_F(RecordFiles, ServicesListInServerAndServiceOrderIgnoringCase) {

@@ -10,6 +10,7 @@
 
 #include "platform/storage/RecordFile.h"
 #include "platform/system/LastError.h"
+#include "tests/support/TestFolder.h"
 
 namespace tarn::storage::test {
 
@@ -49,23 +50,7 @@ inline const FileDesc& TestDesc() {
     return d;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/tarnstorageXXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using tarn::test::TempFolder;
 
 // A test file in a scratch folder, created and opened.
 class KeyedFixture : public ::testing::Test {
