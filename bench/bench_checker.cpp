@@ -27,13 +27,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 class AlwaysRunning : public tarn::vuft4::ServiceManager {
-public:
+  public:
     int32_t Status(const std::string&) override { return 6; }
     void Start(const std::string&) override {}
 };
 
-void Fill(int records)
-{
+void Fill(int records) {
     auto& f = tarn::records::ServicesToCheckFile();
     f.Create();
     f.Open(0x42);
@@ -51,17 +50,18 @@ void Fill(int records)
 }
 
 // Raw SQLite: read each row and update its two stamps in its own transaction.
-double RawMicrosPerRecord(int records)
-{
+double RawMicrosPerRecord(int records) {
     sqlite3* db = nullptr;
     sqlite3_open("raw.db", &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
-                     "CREATE TABLE t(id INTEGER PRIMARY KEY, server TEXT, service TEXT, "
-                     "description TEXT, checked INTEGER, checkedtime INTEGER, chg INTEGER);",
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+                 "CREATE TABLE t(id INTEGER PRIMARY KEY, server TEXT, service TEXT, "
+                 "description TEXT, checked INTEGER, checkedtime INTEGER, chg INTEGER);",
                  nullptr, nullptr, nullptr);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* ins = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES(?1,'localhost','svc','',0,0,1)", -1, &ins, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES(?1,'localhost','svc','',0,0,1)", -1, &ins,
+                       nullptr);
     for (int id = 1; id <= records; ++id) {
         sqlite3_bind_int(ins, 1, id);
         sqlite3_step(ins);
@@ -73,7 +73,8 @@ double RawMicrosPerRecord(int records)
     sqlite3_stmt* sel = nullptr;
     sqlite3_stmt* upd = nullptr;
     sqlite3_prepare_v2(db, "SELECT * FROM t WHERE id = ?1", -1, &sel, nullptr);
-    sqlite3_prepare_v2(db, "UPDATE t SET checked=?2, checkedtime=?3, chg=chg+1 WHERE id=?1 AND chg=?4",
+    sqlite3_prepare_v2(db,
+                       "UPDATE t SET checked=?2, checkedtime=?3, chg=chg+1 WHERE id=?1 AND chg=?4",
                        -1, &upd, nullptr);
     auto start = Clock::now();
     for (int id = 1; id <= records; ++id) {
@@ -95,8 +96,7 @@ double RawMicrosPerRecord(int records)
     return micros / records;
 }
 
-long ResidentKilobytes()
-{
+long ResidentKilobytes() {
     FILE* f = std::fopen("/proc/self/status", "r");
     char line[256];
     long kb = 0;
@@ -108,8 +108,7 @@ long ResidentKilobytes()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int records = argc > 1 ? std::atoi(argv[1]) : 10000;
     char pattern[] = "/tmp/tarn-bench-checker-XXXXXX";
     std::filesystem::path old = std::filesystem::current_path();

@@ -28,7 +28,7 @@ double MicrosPer(Clock::time_point start, int count) {
 }
 
 class ServicesManager : public data::FileManager {
-public:
+  public:
     using FileManager::FileManager;
     Level EnsureUsable(uint8_t kind) override {
         if (Initialized == 0) {
@@ -46,8 +46,10 @@ void Fill(records::ServicesToCheckRecord& rec, int i) {
     std::snprintf(rec.ServiceDescription, sizeof rec.ServiceDescription, "description of %d", i);
 }
 
-std::unique_ptr<storage::RecordFile> NewFile(const std::string& path, records::ServicesToCheckRecord& rec) {
-    auto file = storage::MakeRecordFile(records::ServicesToCheckDesc(), reinterpret_cast<uint8_t*>(&rec));
+std::unique_ptr<storage::RecordFile> NewFile(const std::string& path,
+                                             records::ServicesToCheckRecord& rec) {
+    auto file =
+        storage::MakeRecordFile(records::ServicesToCheckDesc(), reinterpret_cast<uint8_t*>(&rec));
     file->SetName(path);
     file->Create();
     file->Open();
@@ -118,7 +120,8 @@ int main(int argc, char** argv) {
     const std::string dir = mkdtemp(pattern);
     errors::GlobalErrors().Init();
 
-    std::printf("auto-number + insert %d records (synchronous=FULL, one commit each)\n", insertCount);
+    std::printf("auto-number + insert %d records (synchronous=FULL, one commit each)\n",
+                insertCount);
     double bareInsert = BareInsert(dir + "/bare", insertCount);
     double managerInsert = ManagerInsert(dir + "/managed", insertCount);
     std::printf("  bare driver     %8.2f us/record\n", bareInsert);

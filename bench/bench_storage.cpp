@@ -23,7 +23,9 @@ using Clock = std::chrono::steady_clock;
 using tarn::records::ServicesToCheck;
 using tarn::records::ServicesToCheckFile;
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double Seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
 
 double MedianMicros(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -43,7 +45,8 @@ std::vector<double> Sample(int n, Body body) {
 
 void Check(int rc, const char* what) {
     if (rc == 0) return;
-    std::fprintf(stderr, "%s failed: %d %s\n", what, rc, tarn::platform::LastError().driverText.c_str());
+    std::fprintf(stderr, "%s failed: %d %s\n", what, rc,
+                 tarn::platform::LastError().driverText.c_str());
     std::exit(1);
 }
 
@@ -53,7 +56,8 @@ void FillRecord(int id) {
     r.RecordID = id;
     std::snprintf(r.ServerName, sizeof r.ServerName, "server%02d", id % 50);
     std::snprintf(r.ServiceName, sizeof r.ServiceName, "Service number %d", id);
-    std::snprintf(r.ServiceDescription, sizeof r.ServiceDescription, "Description of service %d", id);
+    std::snprintf(r.ServiceDescription, sizeof r.ServiceDescription, "Description of service %d",
+                  id);
 }
 
 struct Figures {
@@ -116,8 +120,10 @@ void ReadRow(sqlite3_stmt* s) {
     auto& r = ServicesToCheck();
     r.RecordID = sqlite3_column_int(s, 0);
     std::snprintf(r.ServerName, sizeof r.ServerName, "%s", (const char*)sqlite3_column_text(s, 1));
-    std::snprintf(r.ServiceName, sizeof r.ServiceName, "%s", (const char*)sqlite3_column_text(s, 2));
-    std::snprintf(r.ServiceDescription, sizeof r.ServiceDescription, "%s", (const char*)sqlite3_column_text(s, 3));
+    std::snprintf(r.ServiceName, sizeof r.ServiceName, "%s",
+                  (const char*)sqlite3_column_text(s, 2));
+    std::snprintf(r.ServiceDescription, sizeof r.ServiceDescription, "%s",
+                  (const char*)sqlite3_column_text(s, 3));
     r.LastChecked = sqlite3_column_int(s, 4);
     r.LastCheckedTime = sqlite3_column_int(s, 5);
 }
@@ -127,7 +133,8 @@ Figures BenchRaw(const std::string& dir, int n) {
     sqlite3_open((dir + "/raw.db").c_str(), &db);
     sqlite3_exec(db,
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
-                 "CREATE TABLE s(id INTEGER PRIMARY KEY, server TEXT COLLATE NOCASE, service TEXT COLLATE NOCASE,"
+                 "CREATE TABLE s(id INTEGER PRIMARY KEY, server TEXT COLLATE NOCASE, service TEXT "
+                 "COLLATE NOCASE,"
                  " descr TEXT, d INTEGER, t INTEGER);"
                  "CREATE INDEX s2 ON s(server, service);",
                  nullptr, nullptr, nullptr);
@@ -186,11 +193,12 @@ int main(int argc, char** argv) {
     const Figures driver = BenchDriver(dir, n);
     const Figures raw = BenchRaw(dir, n);
     std::printf("\n%-28s %14s %14s\n", "", "driver", "raw SQLite");
-    std::printf("%-28s %14.0f %14.0f   (goal >= 200000)\n", "key order read, records/s", driver.readPerSecond,
-                raw.readPerSecond);
-    std::printf("%-28s %14.1f %14.1f   (goal < 20)\n", "get by key, median us", driver.getMicros, raw.getMicros);
-    std::printf("%-28s %14.1f %14.1f   (goal < 100)\n", "put in own transaction, us", driver.putMicros,
-                raw.putMicros);
+    std::printf("%-28s %14.0f %14.0f   (goal >= 200000)\n", "key order read, records/s",
+                driver.readPerSecond, raw.readPerSecond);
+    std::printf("%-28s %14.1f %14.1f   (goal < 20)\n", "get by key, median us", driver.getMicros,
+                raw.getMicros);
+    std::printf("%-28s %14.1f %14.1f   (goal < 100)\n", "put in own transaction, us",
+                driver.putMicros, raw.putMicros);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -16,8 +16,7 @@
 
 namespace tarn::checker {
 
-void StartUp()
-{
+void StartUp() {
     errors::GlobalErrors().Init();
     framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
@@ -25,8 +24,7 @@ void StartUp()
     SetUpFolders(platform::Today());
 }
 
-void LoadSettings()
-{
+void LoadSettings() {
     CheckerGlobals& g = Globals();
     records::QuorvelCheckServiceLogFile().SetName(g.LogFileName);
 
@@ -52,8 +50,7 @@ void LoadSettings()
     WriteLogLine("  Loaded Settings. Sleep Time = " + std::to_string(g.SleepMilliseconds / 1000));
 }
 
-void CheckLoop()
-{
+void CheckLoop() {
     LoadSettings();
     for (;;) {
         ui::Yield();

@@ -9,8 +9,7 @@
 
 namespace tarn::checker {
 
-std::string LogLine(std::string_view eventText, int32_t day, int32_t time)
-{
+std::string LogLine(std::string_view eventText, int32_t day, int32_t time) {
     std::string line = platform::FormatPicture("D08-b", day);
     line += ' ';
     line += platform::FormatPicture("t06b", time);
@@ -18,8 +17,7 @@ std::string LogLine(std::string_view eventText, int32_t day, int32_t time)
     return line;
 }
 
-void WriteLogLine(std::string_view eventText)
-{
+void WriteLogLine(std::string_view eventText) {
     auto& record = records::QuorvelCheckServiceLog();
     std::string line = platform::CutText(LogLine(eventText, platform::Today(), platform::Clock()),
                                          sizeof(record.Field1));

@@ -4,8 +4,7 @@
 
 namespace tarn::checker {
 
-uint8_t ProgressStepper::Percentile(double value)
-{
+uint8_t ProgressStepper::Percentile(double value) {
     if (High == Low) return 50;
     double span = static_cast<double>(High) - static_cast<double>(Low);
     double p = (value - Low) * (100.0 / span);
@@ -18,14 +17,12 @@ uint8_t ProgressStepper::Percentile(double value)
     return static_cast<uint8_t>(whole);
 }
 
-double ProgressStepper::Value(uint8_t percent)
-{
+double ProgressStepper::Value(uint8_t percent) {
     double p = (Controls & kDescending) ? 100.0 - percent : percent;
     return Low + (static_cast<double>(High) - Low) * p / 100.0;
 }
 
-void ProgressStepper::SetLimits(double low, double high)
-{
+void ProgressStepper::SetLimits(double low, double high) {
     Low = static_cast<int32_t>(low);
     High = static_cast<int32_t>(high);
     if (Controls & kDescending) std::swap(Low, High);

@@ -5,7 +5,7 @@
 namespace tarn::checker {
 
 class ProgressStepper {
-public:
+  public:
     static constexpr uint8_t kDescending = 16;
 
     // ---- fields ----

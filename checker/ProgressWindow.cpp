@@ -2,8 +2,7 @@
 
 namespace tarn::checker {
 
-const ui::WindowDef& ProgressWindowDef()
-{
+const ui::WindowDef& ProgressWindowDef() {
     static const ui::WindowDef def = [] {
         ui::WindowDef d;
         d.title = "Progress...";
@@ -14,7 +13,12 @@ const ui::WindowDef& ProgressWindowDef()
             {ui::KindProgress, "?Progress:Thermometer", "", {15, 15, 111, 12}},
             {ui::KindString, "?Progress:UserString", "", {0, 3, 141, 10}, ui::FlagCentred},
             {ui::KindString, "?Progress:PctText", "", {0, 30, 141, 10}, ui::FlagCentred},
-            {ui::KindButton, "?Progress:Cancel", "Cancel", {46, 42, 49, 15}, 0, "WACANCEL.ICO",
+            {ui::KindButton,
+             "?Progress:Cancel",
+             "Cancel",
+             {46, 42, 49, 15},
+             0,
+             "WACANCEL.ICO",
              "Cancel Process"},
         };
         return d;

@@ -14,8 +14,7 @@ namespace {
 // Writes the record back under watch. A record another station changed meanwhile is read again
 // and gets only the pass's own changes; a record deleted meanwhile is skipped. False when the
 // write failed for any other reason.
-bool WriteBack(storage::RecordFile& file, const records::ServicesToCheckRecord& asRead)
-{
+bool WriteBack(storage::RecordFile& file, const records::ServicesToCheckRecord& asRead) {
     auto& record = records::ServicesToCheck();
     const PassChanges changes = ChangesMade(asRead, record);
     const std::string position = file.Position(-1);
@@ -33,12 +32,11 @@ bool WriteBack(storage::RecordFile& file, const records::ServicesToCheckRecord& 
 }
 
 class PassProcess : public ServicePassProcess {
-public:
+  public:
     ServicePassWindow* Window = nullptr;
     ServiceCheckLocals Locals;
 
-    Level TakeRecord() override
-    {
+    Level TakeRecord() override {
         const records::ServicesToCheckRecord asRead = records::ServicesToCheck();
         CheckService(Locals);
         if (WriteBack(*Primary->Me->File, asRead)) return LevelQuiet;
@@ -50,8 +48,7 @@ public:
 
 }  // namespace
 
-void ReadThroughServices()
-{
+void ReadThroughServices() {
     PassProcess process;
     ServicePass pass(process);
     process.Window = &pass;

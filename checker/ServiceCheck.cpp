@@ -9,8 +9,7 @@
 
 namespace tarn::checker {
 
-std::string Clipped(const char* field, size_t size)
-{
+std::string Clipped(const char* field, size_t size) {
     size_t len = strnlen(field, size);
     while (len > 0 && field[len - 1] == ' ') --len;
     return std::string(field, len);
@@ -19,21 +18,18 @@ std::string Clipped(const char* field, size_t size)
 namespace {
 
 // Copies text into a zero-terminated field, at most size-1 bytes, never half a character.
-void Assign(char* field, size_t size, const std::string& text)
-{
+void Assign(char* field, size_t size, const std::string& text) {
     std::string cut = platform::CutText(text, static_cast<long>(size) - 1);
     std::memset(field, 0, size);
     std::memcpy(field, cut.data(), cut.size());
 }
 
-std::string ServiceName()
-{
+std::string ServiceName() {
     auto& r = records::ServicesToCheck();
     return Clipped(r.ServiceName, sizeof r.ServiceName);
 }
 
-int32_t QueryStatus()
-{
+int32_t QueryStatus() {
     auto& r = records::ServicesToCheck();
     // The fields are passed as stored: zero-terminated, at most 127 characters.
     char server[sizeof r.ServerName];
@@ -47,8 +43,7 @@ int32_t QueryStatus()
 
 }  // namespace
 
-void CheckService(ServiceCheckLocals& locals)
-{
+void CheckService(ServiceCheckLocals& locals) {
     auto& r = records::ServicesToCheck();
     if (Clipped(r.ServerName, sizeof r.ServerName).empty())
         Assign(r.ServerName, sizeof r.ServerName, vuft4::VUCOMPUTERNAME());
@@ -59,8 +54,7 @@ void CheckService(ServiceCheckLocals& locals)
     if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals);
 }
 
-void RestartService(ServiceCheckLocals& locals)
-{
+void RestartService(ServiceCheckLocals& locals) {
     const std::string name = ServiceName();
     WriteLogLine(" Service Status: " + name + " CODE IS :" + std::to_string(locals.ServiceStatus));
     locals.CommandLine = platform::CutText("net start \"" + name + "\"", 254);
@@ -69,19 +63,19 @@ void RestartService(ServiceCheckLocals& locals)
     if (locals.ServiceStatus == 6)
         WriteLogLine(" Successfully Restarted Service: " + name);
     else
-        WriteLogLine(" FAILED Restart Service: " + name + " ERROR CODE IS :" +
-                     std::to_string(locals.ServiceStatus));
+        WriteLogLine(" FAILED Restart Service: " + name +
+                     " ERROR CODE IS :" + std::to_string(locals.ServiceStatus));
 }
 
 PassChanges ChangesMade(const records::ServicesToCheckRecord& before,
-                        const records::ServicesToCheckRecord& after)
-{
+                        const records::ServicesToCheckRecord& after) {
     PassChanges c;
     if (std::memcmp(before.ServerName, after.ServerName, sizeof before.ServerName) != 0) {
         c.serverFilled = true;
         std::memcpy(c.serverName, after.ServerName, sizeof c.serverName);
     }
-    if (before.LastChecked != after.LastChecked || before.LastCheckedTime != after.LastCheckedTime) {
+    if (before.LastChecked != after.LastChecked ||
+        before.LastCheckedTime != after.LastCheckedTime) {
         c.stamped = true;
         c.lastChecked = after.LastChecked;
         c.lastCheckedTime = after.LastCheckedTime;
@@ -89,8 +83,7 @@ PassChanges ChangesMade(const records::ServicesToCheckRecord& before,
     return c;
 }
 
-void ApplyChanges(const PassChanges& changes, records::ServicesToCheckRecord& record)
-{
+void ApplyChanges(const PassChanges& changes, records::ServicesToCheckRecord& record) {
     if (changes.serverFilled && Clipped(record.ServerName, sizeof record.ServerName).empty())
         std::memcpy(record.ServerName, changes.serverName, sizeof record.ServerName);
     if (changes.stamped) {

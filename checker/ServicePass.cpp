@@ -9,12 +9,9 @@
 namespace tarn::checker {
 
 ServicePass::ServicePass(ServicePassProcess& process, storage::View* view)
-    : Window(ProgressWindowDef()), process_(process), view_(view)
-{
-}
+    : Window(ProgressWindowDef()), process_(process), view_(view) {}
 
-Level ServicePass::Initialise()
-{
+Level ServicePass::Initialise() {
     errors::GlobalErrors().PushProcedureName("ReadThroughServices");
     Level result = ServicePassWindow::Initialise();
     if (result != LevelQuiet) return result;
@@ -43,8 +40,7 @@ Level ServicePass::Initialise()
     return LevelQuiet;
 }
 
-void ServicePass::OnShow()
-{
+void ServicePass::OnShow() {
     // The terminal is taken only while a window is on it, never for the hidden passes.
     if (ui::CurrentFrontEnd()) return;
     terminal_ = tui::MakeTerminalFrontEndIfTerminal();
@@ -53,8 +49,7 @@ void ServicePass::OnShow()
     terminal_->Opened(Window);
 }
 
-Level ServicePass::Shutdown()
-{
+Level ServicePass::Shutdown() {
     Level result = ServicePassWindow::Shutdown();
     if (terminal_) {
         if (Window.IsOpen()) Window.Close();

@@ -14,7 +14,7 @@
 namespace tarn::checker {
 
 class ServicePass : public ServicePassWindow {
-public:
+  public:
     // view: the view to read (a view on ServicesToCheck is made when null).
     explicit ServicePass(ServicePassProcess& process, storage::View* view = nullptr);
 
@@ -27,7 +27,7 @@ public:
     uint8_t Percent = 0;
     ui::Window Window;
 
-private:
+  private:
     ServicePassProcess& process_;
     std::unique_ptr<storage::View> ownView_;
     storage::View* view_;

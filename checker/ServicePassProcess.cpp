@@ -10,8 +10,7 @@ namespace tarn::checker {
 
 void ServicePassProcess::Init(storage::View& view, data::RelationManager& primary, int32_t pText,
                               uint8_t* percentile, ProgressStepper* stepper,
-                              const data::FieldRef& valueField)
-{
+                              const data::FieldRef& valueField) {
     PText = pText;
     Percentile = percentile;
     StepMgr = stepper;
@@ -21,8 +20,7 @@ void ServicePassProcess::Init(storage::View& view, data::RelationManager& primar
     Attach(view, primary);
 }
 
-void ServicePassProcess::Reset()
-{
+void ServicePassProcess::Reset() {
     RecordsProcessed = 0;
     if (StepMgr) SetStepLimits();
     // Without a step object the progress would come from a record count or the file size;
@@ -31,16 +29,14 @@ void ServicePassProcess::Reset()
     Restart();
 }
 
-double ServicePassProcess::StepValue() const
-{
+double ServicePassProcess::StepValue() const {
     // Texts are measured by their leading number; the checker measures a record number.
     if (!ValueField.IsSet()) return 0;
     if (!ValueField.IsString()) return ValueField.Number();
     return std::atof(ValueField.Text().c_str());
 }
 
-void ServicePassProcess::SetStepLimits()
-{
+void ServicePassProcess::SetStepLimits() {
     Restart();
     double high = data::ViewManager::Previous() == LevelQuiet ? StepValue() : INT32_MAX;
     Restart();
@@ -48,8 +44,7 @@ void ServicePassProcess::SetStepLimits()
     StepMgr->SetLimits(low, high);
 }
 
-Level ServicePassProcess::Next(bool count)
-{
+Level ServicePassProcess::Next(bool count) {
     Level result = data::ViewManager::Next();
     if (result != LevelQuiet || !count) return result;
     if (FileSize > 0) BytesRead += static_cast<int32_t>(Primary->Me->BufferSize);
@@ -61,7 +56,8 @@ Level ServicePassProcess::Next(bool count)
     else if (FileSize > 0)
         percent = static_cast<long>(static_cast<int64_t>(BytesRead) * 100 / FileSize);
     else if (RecordsToProcess > 0)
-        percent = static_cast<long>(static_cast<int64_t>(RecordsProcessed) * 100 / RecordsToProcess);
+        percent =
+            static_cast<long>(static_cast<int64_t>(RecordsProcessed) * 100 / RecordsToProcess);
     percent = std::min(percent, 100L);
     if (percent != *Percentile) {
         *Percentile = static_cast<uint8_t>(percent);
@@ -70,8 +66,7 @@ Level ServicePassProcess::Next(bool count)
     return result;
 }
 
-void ServicePassProcess::UpdateDisplay()
-{
+void ServicePassProcess::UpdateDisplay() {
     ui::Window* window = ui::CurrentWindow();
     if (!window || !Percentile) return;
     if (ui::Control* text = PText > 0 ? window->Get(PText) : nullptr)
@@ -81,8 +76,7 @@ void ServicePassProcess::UpdateDisplay()
     window->Display();
 }
 
-void ServicePassProcess::Kill()
-{
+void ServicePassProcess::Kill() {
     Percentile = nullptr;
     ValueField = data::FieldRef{};
     if (Primary) Primary->SetQuickScan(0);

@@ -11,7 +11,7 @@
 namespace tarn::checker {
 
 class ServicePassProcess : public data::ViewManager {
-public:
+  public:
     // ---- fields, after the view manager's ----
     int32_t BytesRead = 0;
     int32_t FileSize = 0;
@@ -42,7 +42,7 @@ public:
     // Drops the references, switches the read-ahead off and shuts the view manager down.
     virtual void Kill();
 
-private:
+  private:
     void SetStepLimits();
     double StepValue() const;
 };

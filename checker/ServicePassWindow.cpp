@@ -6,8 +6,7 @@
 
 namespace tarn::checker {
 
-void ServicePassWindow::Init(ServicePassProcess& process)
-{
+void ServicePassWindow::Init(ServicePassProcess& process) {
     Process = &process;
     UseMrp = 1;
     RecordsPerCycle = 1;
@@ -16,8 +15,7 @@ void ServicePassWindow::Init(ServicePassProcess& process)
 
 int64_t ServicePassWindow::Now() { return ui::UiNow(); }
 
-void ServicePassWindow::EventLoop()
-{
+void ServicePassWindow::EventLoop() {
     if (DeferWindow != 0 && MyWindow) {
         StartTime = Now();
         if (WaitCursor) ui::SetWaitCursor(true);
@@ -27,14 +25,12 @@ void ServicePassWindow::EventLoop()
     if (WaitCursor) ui::SetWaitCursor(false);
 }
 
-void ServicePassWindow::OnFirstOpen()
-{
+void ServicePassWindow::OnFirstOpen() {
     framework::WindowManager::OnFirstOpen();
     OpenReport();
 }
 
-Level ServicePassWindow::OpenReport()
-{
+Level ServicePassWindow::OpenReport() {
     Process->Reset();
     Level read = NextRecord();
     DeferOpenReport = 0;
@@ -47,8 +43,7 @@ Level ServicePassWindow::OpenReport()
     return LevelQuiet;
 }
 
-Level ServicePassWindow::NextRecord()
-{
+Level ServicePassWindow::NextRecord() {
     Level result = Process->Next(true);
     if (result == LevelNotice && Process->RecordsProcessed != 0) {
         Response = ResponseCompleted;
@@ -63,16 +58,14 @@ Level ServicePassWindow::NextRecord()
     return LevelQuiet;
 }
 
-Level ServicePassWindow::OnWindowEvent()
-{
+Level ServicePassWindow::OnWindowEvent() {
     if (ui::Event() != ui::EventTimer) return framework::WindowManager::OnWindowEvent();
     Level batch = TakeBatch();
     if (batch != LevelQuiet) return batch;
     return framework::WindowManager::OnWindowEvent();
 }
 
-Level ServicePassWindow::TakeBatch()
-{
+Level ServicePassWindow::TakeBatch() {
     if (DeferOpenReport) OpenReport();
     if (OpenFailed) return KeepVisible ? LevelQuiet : LevelFatal;
     const int32_t base = Process->RecordsProcessed;
@@ -95,8 +88,7 @@ Level ServicePassWindow::TakeBatch()
     return LevelQuiet;
 }
 
-Level ServicePassWindow::TakeRecord()
-{
+Level ServicePassWindow::TakeRecord() {
     Level handled = Process->TakeRecord();
     if (handled == LevelFatal) {
         StopTimer();
@@ -111,8 +103,7 @@ Level ServicePassWindow::TakeRecord()
     return LevelQuiet;
 }
 
-void ServicePassWindow::StopTimer()
-{
+void ServicePassWindow::StopTimer() {
     if (MyWindow) MyWindow->SetTimer(0);
 }
 

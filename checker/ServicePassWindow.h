@@ -14,7 +14,7 @@
 namespace tarn::checker {
 
 class ServicePassWindow : public framework::WindowManager {
-public:
+  public:
     // ---- fields, after the window manager's (report and preview ones unused here) ----
     int32_t DeferWindow = 0;
     void* Processors = nullptr;
@@ -64,7 +64,7 @@ public:
     // Hundredths of a second on the window runtime's clock, which never goes back.
     virtual int64_t Now();
 
-private:
+  private:
     void StopTimer();
 };
 

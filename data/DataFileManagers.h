@@ -7,7 +7,7 @@
 namespace tarn::data {
 
 class SettingsFileManager : public FileManager {
-public:
+  public:
     using FileManager::FileManager;
     void Setup() override;
     Level EnsureUsable(uint8_t kind) override;
@@ -15,7 +15,7 @@ public:
 };
 
 class ServicesToCheckFileManager : public FileManager {
-public:
+  public:
     using FileManager::FileManager;
     void Setup() override;
     Level EnsureUsable(uint8_t kind) override;
@@ -24,7 +24,7 @@ public:
 
 // The checker's daily log: keyless, appended to.
 class CheckServiceLogFileManager : public FileManager {
-public:
+  public:
     using FileManager::FileManager;
     void Setup() override;
     Level EnsureUsable(uint8_t kind) override;

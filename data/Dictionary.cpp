@@ -44,13 +44,15 @@ void DictionaryInit(bool withLog) {
     // The checker builds its managers in the order ServicesToCheck, Settings, log; the editor in
     // the order Settings, ServicesToCheck.
     if (withLog) {
-        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(), Relate_ServicesToCheck);
+        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(),
+                                          Relate_ServicesToCheck);
         Build<SettingsFileManager>(gSettings, records::SettingsFile(), Relate_Settings);
         Build<CheckServiceLogFileManager>(gLog, records::QuorvelCheckServiceLogFile(),
                                           Relate_QuorvelCheckServiceLog);
     } else {
         Build<SettingsFileManager>(gSettings, records::SettingsFile(), Relate_Settings);
-        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(), Relate_ServicesToCheck);
+        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(),
+                                          Relate_ServicesToCheck);
     }
 }
 

@@ -42,13 +42,9 @@ bool FieldPairs::Equal() const {
     return true;
 }
 
-bool FieldPairs::EqualPair(int n) const {
-    return Left(n).Equals(Right(n));
-}
+bool FieldPairs::EqualPair(int n) const { return Left(n).Equals(Right(n)); }
 
-void FieldPairs::Kill() {
-    pairs_.clear();
-}
+void FieldPairs::Kill() { pairs_.clear(); }
 
 int BufferedPairs::AddPair(const FieldRef& left, const FieldRef& right) {
     auto block = std::make_unique<uint8_t[]>(left.size);

@@ -12,7 +12,7 @@
 namespace tarn::data {
 
 class FieldPairs {
-public:
+  public:
     virtual ~FieldPairs() = default;
 
     // Appends a pair; returns its number (from 1).
@@ -32,7 +32,7 @@ public:
     bool EqualPair(int n) const;
     virtual void Kill();
 
-protected:
+  protected:
     struct Pair {
         FieldRef left;
         FieldRef right;
@@ -41,7 +41,7 @@ protected:
 };
 
 class BufferedPairs : public FieldPairs {
-public:
+  public:
     int AddPair(const FieldRef& left, const FieldRef& right) override;
     // The snapshot of pair n as a field (so it can be copied and compared like the others).
     const FieldRef& Buffer(int n) const;
@@ -54,7 +54,7 @@ public:
     bool EqualRightBuffer() const;
     void Kill() override;
 
-private:
+  private:
     // Each snapshot is stored in a block of the left member's size and kind.
     std::vector<std::unique_ptr<uint8_t[]>> storage_;
     std::vector<FieldRef> buffers_;

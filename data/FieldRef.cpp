@@ -33,7 +33,8 @@ std::string FieldRef::Text() const {
 
 int32_t FieldRef::Number() const {
     if (!address) return 0;
-    if (kind != FieldKind::Long) return static_cast<int32_t>(std::strtol(Text().c_str(), nullptr, 10));
+    if (kind != FieldKind::Long)
+        return static_cast<int32_t>(std::strtol(Text().c_str(), nullptr, 10));
     int32_t v;
     std::memcpy(&v, address, sizeof v);
     return v;

@@ -9,9 +9,7 @@ namespace tarn::data {
 FileManager::FileManager(storage::RecordFile& file, errors::ErrorManager& errors)
     : Errors(&errors), File(&file) {}
 
-FileManager::~FileManager() {
-    Destroy();
-}
+FileManager::~FileManager() { Destroy(); }
 
 void FileManager::Setup() {
     Initialized = 0;
@@ -116,13 +114,9 @@ Level FileManager::ReportWithText(long id, const std::string& text) {
     return Errors->HandleLevel(static_cast<uint16_t>(LastError));
 }
 
-Level FileManager::Open() {
-    return OpenCore(1, 0);
-}
+Level FileManager::Open() { return OpenCore(1, 0); }
 
-Level FileManager::OpenQuiet() {
-    return OpenCore(0, 0);
-}
+Level FileManager::OpenQuiet() { return OpenCore(0, 0); }
 
 Level FileManager::OpenCore(uint8_t report, uint8_t force) {
     UsageEntry* entry = ThreadRegistry().DeepestUsage(File);
@@ -165,43 +159,43 @@ Level FileManager::OpenAttempt(uint8_t report, bool& retry) {
         code = Opener->Open(OpenMode);
     }
     switch (code) {
-    case 0:
-        Used = 1;
-        AtEof = 0;
-        AutoIncDone = 0;
-        return LevelQuiet;
-    case platform::kAccessDenied:
-        if ((OpenMode & 0x03) == 0) return kFails;
-        OpenMode &= 0xF0;
-        Report(MsgReadOnlyFallback);
-        retry = true;
-        return LevelQuiet;
-    case platform::kFileNotFound: {
-        if (Create == 0) return kFails;
-        if (File->Create() == 0) {
+        case 0:
+            Used = 1;
+            AtEof = 0;
+            AutoIncDone = 0;
+            return LevelQuiet;
+        case platform::kAccessDenied:
+            if ((OpenMode & 0x03) == 0) return kFails;
+            OpenMode &= 0xF0;
+            Report(MsgReadOnlyFallback);
             retry = true;
             return LevelQuiet;
+        case platform::kFileNotFound: {
+            if (Create == 0) return kFails;
+            if (File->Create() == 0) {
+                retry = true;
+                return LevelQuiet;
+            }
+            NoteError(MsgFileCreateError);
+            Level result = report ? ReportLast() : LevelNotice;
+            return result != LevelQuiet ? result : kFails;
         }
-        NoteError(MsgFileCreateError);
-        Level result = report ? ReportLast() : LevelNotice;
-        return result != LevelQuiet ? result : kFails;
-    }
-    case platform::kInvalidFile: {
-        NoteError(MsgFileStructureInvalid);
-        Level result = report ? ReportLast() : LevelNotice;
-        return result != LevelQuiet ? result : kFails;
-    }
-    case platform::kKeysNeedRebuild:
-        NoteError(MsgKeyInvalid);
-        if (!report) return LevelNotice;
-        ReportLast();
-        if (File->BuildKeys() == 0) {
-            retry = true;
-            return LevelQuiet;
+        case platform::kInvalidFile: {
+            NoteError(MsgFileStructureInvalid);
+            Level result = report ? ReportLast() : LevelNotice;
+            return result != LevelQuiet ? result : kFails;
         }
-        return Report(MsgKeyRepairFailed);
-    default:
-        return kFails;
+        case platform::kKeysNeedRebuild:
+            NoteError(MsgKeyInvalid);
+            if (!report) return LevelNotice;
+            ReportLast();
+            if (File->BuildKeys() == 0) {
+                retry = true;
+                return LevelQuiet;
+            }
+            return Report(MsgKeyRepairFailed);
+        default:
+            return kFails;
     }
 }
 
@@ -271,8 +265,8 @@ void FileManager::RegisterUsage(uint8_t kind) {
     if (!entry) {
         registry.StatusQ.push_back({ThreadNumber(), proc, File, kind, 0, 1, 0});
     } else if (entry->Proc != proc) {
-        UsageEntry added{ThreadNumber(), proc, File, kind, 0,
-                         static_cast<uint16_t>(entry->ScopeLevel + 1), 0};
+        UsageEntry added{
+            ThreadNumber(), proc, File, kind, 0, static_cast<uint16_t>(entry->ScopeLevel + 1), 0};
         // The new entry goes in first so the saved state's own usage check finds it.
         registry.StatusQ.push_back(added);
         if (kind <= 2) {

@@ -62,19 +62,19 @@ struct SavedFileState {
 // Switches the driver's read-ahead off for one write and back to what it was: a write must not
 // work on records read ahead, and later reads should not lose their batches.
 class ReadAheadPause {
-public:
+  public:
     explicit ReadAheadPause(storage::RecordFile& file);
     ~ReadAheadPause();
     ReadAheadPause(const ReadAheadPause&) = delete;
     ReadAheadPause& operator=(const ReadAheadPause&) = delete;
 
-private:
+  private:
     storage::RecordFile& file_;
     int saved_;
 };
 
 class FileManager {
-public:
+  public:
     FileManager(storage::RecordFile& file, errors::ErrorManager& errors);
     virtual ~FileManager();
     FileManager(const FileManager&) = delete;
@@ -82,12 +82,12 @@ public:
 
     // Forwards the driver's notifications to the manager's own handlers.
     class CallbackInterface : public storage::OperationObserver {
-    public:
+      public:
         explicit CallbackInterface(FileManager& owner) : owner_(owner) {}
         bool OnOperationStart(storage::OperationCall& call) override;
         bool OnOperationDone(storage::OperationCall& call) override;
 
-    private:
+      private:
         FileManager& owner_;
     };
 
@@ -233,12 +233,12 @@ public:
     // The registered entry of a driver key; null when it was not registered.
     const KeyEntry* FindKey(int key) const;
 
-protected:
+  protected:
     // The subclass's first EnsureUsable: Attach, create flag and lock wait; the subclass then
     // registers its keys.
     void BeginInitialisation();
 
-private:
+  private:
     Level OpenCore(uint8_t report, uint8_t force);
     Level PhysicalOpen(uint8_t report);
     Level OpenAttempt(uint8_t report, bool& retry);

@@ -12,9 +12,7 @@ ReadAheadPause::ReadAheadPause(storage::RecordFile& file) : file_(file), saved_(
     file_.SetReadAhead(0);
 }
 
-ReadAheadPause::~ReadAheadPause() {
-    file_.SetReadAhead(saved_);
-}
+ReadAheadPause::~ReadAheadPause() { file_.SetReadAhead(saved_); }
 
 Level FileManager::GetByKeyQuiet(int key) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
@@ -40,18 +38,18 @@ Level FileManager::ReadSequential(bool forward, uint8_t report) {
         if (UseMrp == 1 && File->ReadAhead() <= 1) File->SetReadAhead(MrpSize);
         int code = forward ? File->Next() : File->Previous();
         switch (code) {
-        case 0:
-            return LevelQuiet;
-        case platform::kEndOfFile:
-            AtEof = 1;
-            return LevelNotice;
-        case platform::kRecordHeld:
-            if (SkipHeldRecords == 1) continue;
-            NoteError(MsgRecordLocked);
-            return report ? ReportLast() : LevelNotice;
-        default:
-            NoteError(MsgReadError);
-            return report ? ReportLast() : LevelFatal;
+            case 0:
+                return LevelQuiet;
+            case platform::kEndOfFile:
+                AtEof = 1;
+                return LevelNotice;
+            case platform::kRecordHeld:
+                if (SkipHeldRecords == 1) continue;
+                NoteError(MsgRecordLocked);
+                return report ? ReportLast() : LevelNotice;
+            default:
+                NoteError(MsgReadError);
+                return report ? ReportLast() : LevelFatal;
         }
     }
 }
@@ -76,7 +74,8 @@ Level FileManager::PrepareThroughAlias(uint8_t keepBuffer) {
     if (!alias) return LevelNotice;
     alias->Open();
     uint16_t state = alias->SaveFileState();
-    if (keepBuffer == 1) std::memcpy(alias->Buffer, Buffer, std::min(BufferSize, alias->BufferSize));
+    if (keepBuffer == 1)
+        std::memcpy(alias->Buffer, Buffer, std::min(BufferSize, alias->BufferSize));
     Level result = alias->PrepareNewRecord(keepBuffer);
     if (result == LevelQuiet) {
         uint16_t primed = alias->SaveFileState();

@@ -111,9 +111,7 @@ void FileManager::RestoreFileState(uint16_t& id, uint8_t restore) {
     id = 0;
 }
 
-int FileManager::PositionKey() const {
-    return PrimaryKey ? Keys[PrimaryKey - 1].Key : -1;
-}
+int FileManager::PositionKey() const { return PrimaryKey ? Keys[PrimaryKey - 1].Key : -1; }
 
 bool FileManager::CallbackInterface::OnOperationStart(storage::OperationCall& call) {
     return owner_.OnOperationStart(call.op, call);

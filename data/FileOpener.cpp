@@ -33,9 +33,7 @@ void LeaveRegister(SharedOpener* opener) {
 }
 
 // A driver answer "already open" counts as success.
-int OpenCode(int code) {
-    return code == platform::kAlreadyOpen ? 0 : code;
-}
+int OpenCode(int code) { return code == platform::kAlreadyOpen ? 0 : code; }
 
 }  // namespace
 
@@ -79,13 +77,9 @@ void SharedOpener::Release() {
     delete this;
 }
 
-int PerThreadOpener::Open(uint8_t mode) {
-    return OpenCode(myFile_->Open(mode));
-}
+int PerThreadOpener::Open(uint8_t mode) { return OpenCode(myFile_->Open(mode)); }
 
-int PerThreadOpener::Close() {
-    return myFile_->Close();
-}
+int PerThreadOpener::Close() { return myFile_->Close(); }
 
 void PerThreadOpener::Release() {
     if (usage_ > 0) {

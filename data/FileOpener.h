@@ -12,7 +12,7 @@
 namespace tarn::data {
 
 class IFileOpenServer {
-public:
+  public:
     // Opens the file with the mode byte; answers the driver's code (0 success, 52 counts as 0).
     virtual int Open(uint8_t mode) = 0;
     // Closes the file when this was the last open; answers the driver's code.
@@ -21,12 +21,12 @@ public:
     // Drops one reference; the last one disposes of the opener.
     virtual void Release() = 0;
 
-protected:
+  protected:
     virtual ~IFileOpenServer() = default;
 };
 
 class SharedOpener final : public IFileOpenServer {
-public:
+  public:
     explicit SharedOpener(storage::RecordFile& file) : myFile_(&file) {}
     int Open(uint8_t mode) override;
     int Close() override;
@@ -35,7 +35,7 @@ public:
     storage::RecordFile* File() const { return myFile_; }
     long FileUsageCount() const { return fileUsageCount_; }
 
-private:
+  private:
     uint8_t disposed_ = 0;
     storage::RecordFile* myFile_;
     long usage_ = 0;  // references beyond the first
@@ -44,14 +44,14 @@ private:
 };
 
 class PerThreadOpener final : public IFileOpenServer {
-public:
+  public:
     explicit PerThreadOpener(storage::RecordFile& file) : myFile_(&file) {}
     int Open(uint8_t mode) override;
     int Close() override;
     void AddReference() override { ++usage_; }
     void Release() override;
 
-private:
+  private:
     uint8_t disposed_ = 0;
     storage::RecordFile* myFile_;
     long usage_ = 0;

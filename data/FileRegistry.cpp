@@ -11,7 +11,8 @@ void FileRegistry::AddFileManager(storage::RecordFile* file, FileManager* manage
 }
 
 void FileRegistry::RemoveFileManager(FileManager* manager) {
-    std::erase_if(FileMappingList, [manager](const FileMapping& m) { return m.FileManager == manager; });
+    std::erase_if(FileMappingList,
+                  [manager](const FileMapping& m) { return m.FileManager == manager; });
 }
 
 FileManager* FileRegistry::FileManagerOf(const storage::RecordFile* file) const {
@@ -41,7 +42,8 @@ UsageEntry* FileRegistry::DeepestUsage(const storage::RecordFile* file) {
     UsageEntry* deepest = nullptr;
     long thread = ThreadNumber();
     for (UsageEntry& e : StatusQ) {
-        if (e.Thread == thread && e.Id == file && (!deepest || e.ScopeLevel > deepest->ScopeLevel)) {
+        if (e.Thread == thread && e.Id == file &&
+            (!deepest || e.ScopeLevel > deepest->ScopeLevel)) {
             deepest = &e;
         }
     }

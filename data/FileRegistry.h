@@ -24,8 +24,8 @@ struct UsageEntry {
     long Thread = 0;
     std::string Proc;
     storage::RecordFile* Id = nullptr;
-    uint8_t UStat = 0;        // highest usage kind so far
-    uint16_t Hold = 0;        // saved-state id to restore at the final close
+    uint8_t UStat = 0;  // highest usage kind so far
+    uint16_t Hold = 0;  // saved-state id to restore at the final close
     uint16_t ScopeLevel = 0;
     uint16_t NestedOpen = 0;
 };

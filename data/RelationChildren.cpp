@@ -54,7 +54,9 @@ Level RelationManager::WalkChildren(int key, BufferedPairs& pairs, bool oldValue
                                     const std::function<Level(bool& moved)>& perRecord) {
     if (Me->EnsureUsable(2) != LevelQuiet) return LevelFatal;
     uint16_t hold = Me->SaveFileState();
-    auto linkValue = [&](int i) -> const FieldRef& { return oldValues ? pairs.Buffer(i) : pairs.Left(i); };
+    auto linkValue = [&](int i) -> const FieldRef& {
+        return oldValues ? pairs.Buffer(i) : pairs.Left(i);
+    };
     auto setStart = [&] {
         Me->File->ClearBuffer(false);
         for (int i = 1; i <= pairs.Count(); ++i) pairs.Right(i).Assign(linkValue(i));
@@ -73,7 +75,8 @@ Level RelationManager::WalkChildren(int key, BufferedPairs& pairs, bool oldValue
         }
         if (read != LevelQuiet) break;
         bool linked = true;
-        for (int i = 1; i <= pairs.Count() && linked; ++i) linked = pairs.Right(i).Equals(linkValue(i));
+        for (int i = 1; i <= pairs.Count() && linked; ++i)
+            linked = pairs.Right(i).Equals(linkValue(i));
         if (!linked) break;
         bool moved = false;
         result = perRecord(moved);

@@ -23,9 +23,7 @@ long& RelationPass() {
     return pass;
 }
 
-RelationManager::~RelationManager() {
-    ThreadRegistry().RemoveRelationManager(this);
-}
+RelationManager::~RelationManager() { ThreadRegistry().RemoveRelationManager(this); }
 
 void RelationManager::Attach(FileManager& file, uint8_t useTransactions) {
     Me = &file;
@@ -60,9 +58,7 @@ void RelationManager::EnsureRelationsDeclared() {
     DeclareRelations();
 }
 
-Level RelationManager::UndoAutoNumber() {
-    return Me->UndoAutoNumber(this);
-}
+Level RelationManager::UndoAutoNumber() { return Me->UndoAutoNumber(this); }
 
 Level RelationManager::Open(uint8_t propagated) {
     if (Me->LazyOpen == 0) ForcingOpen = 1;
@@ -154,8 +150,8 @@ Level RelationManager::PrepareTransaction(int kind, std::vector<storage::RecordF
         Level result = LevelQuiet;
         if (kind == FrameInsert) {
             result = rel.File->PrepareTransaction(FrameInsert, files);
-        } else if (kind == FrameUpdate && (rel.UpdateMode == RelationClear ||
-                                           rel.UpdateMode == RelationCascade)) {
+        } else if (kind == FrameUpdate &&
+                   (rel.UpdateMode == RelationClear || rel.UpdateMode == RelationCascade)) {
             result = rel.File->PrepareTransaction(FrameUpdate, files);
         } else if (kind == FrameDelete && rel.DeleteMode == RelationCascade) {
             result = rel.File->PrepareTransaction(FrameDelete, files);
@@ -203,7 +199,8 @@ void RelationManager::EndFramed(bool framed, bool commit,
     tFrame = Frame{};
 }
 
-Level RelationManager::OpenFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed) {
+Level RelationManager::OpenFramed(int kind, std::vector<storage::RecordFile*>& files,
+                                  bool& framed) {
     framed = false;
     Level result = ForcedOpen();
     if (result == LevelQuiet) result = BeginFramed(kind, files, framed);
@@ -214,7 +211,8 @@ Level RelationManager::OpenFramed(int kind, std::vector<storage::RecordFile*>& f
 // Shows the failure of a framed change (already rolled back) and gives the caller's level.
 Level RelationManager::ChangeFailed(Level result) {
     if (result == LevelNotice) Me->ReportLast();
-    bool changedElsewhere = Me->LastError == MsgChangedElsewhere || Me->LastError == MsgChangedElsewhereRecall;
+    bool changedElsewhere =
+        Me->LastError == MsgChangedElsewhere || Me->LastError == MsgChangedElsewhereRecall;
     return changedElsewhere ? LevelNotice : LevelQuestion;
 }
 
@@ -242,7 +240,8 @@ Level RelationManager::Update(uint8_t fromForm) {
     result = Me->UpdateQuiet();
     if (result != LevelQuiet) {
         AbortFramed();
-        if (fromForm == 1 && Me->LastError == MsgChangedElsewhere) Me->LastError = MsgChangedElsewhereRecall;
+        if (fromForm == 1 && Me->LastError == MsgChangedElsewhere)
+            Me->LastError = MsgChangedElsewhereRecall;
         result = ChangeFailed(result);
     } else {
         EnsureRelationsDeclared();

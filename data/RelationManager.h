@@ -22,10 +22,15 @@
 namespace tarn::data {
 
 // Modes of a relation for a change of the linking fields and for a deletion.
-enum RelationMode : uint8_t { RelationNone = 0, RelationClear = 1, RelationRestrict = 2, RelationCascade = 3 };
+enum RelationMode : uint8_t {
+    RelationNone = 0,
+    RelationClear = 1,
+    RelationRestrict = 2,
+    RelationCascade = 3
+};
 
 class RelationManager {
-public:
+  public:
     struct Relation {
         RelationManager* File = nullptr;
         // Left: this file's linking field; right: the related file's; buffer: snapshot of left.
@@ -80,7 +85,7 @@ public:
     // Adds a linking field pair to the last declared relation.
     void AddRelationLink(const FieldRef& mine, const FieldRef& his);
 
-private:
+  private:
     enum FrameKind { FrameInsert, FrameUpdate, FrameDelete };
 
     Level OpenWorker(uint8_t propagated);

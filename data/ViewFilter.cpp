@@ -87,22 +87,22 @@ uint8_t ViewManager::RefreshRange() {
         taken = true;
     };
     switch (order.LimitType) {
-    case RangeFollowLast:
-        if (count > 0 && !pairs->EqualPair(count)) take(count);
-        break;
-    case RangeBetween:
-        if (count >= 2 && (!pairs->EqualPair(count - 1) || !pairs->EqualPair(count))) {
-            take(count - 1);
-            take(count);
-        }
-        break;
-    case RangeFollowAll:
-        if (count > 0 && !pairs->Equal()) {
-            for (int i = 1; i <= count; ++i) take(i);
-        }
-        break;
-    default:
-        break;
+        case RangeFollowLast:
+            if (count > 0 && !pairs->EqualPair(count)) take(count);
+            break;
+        case RangeBetween:
+            if (count >= 2 && (!pairs->EqualPair(count - 1) || !pairs->EqualPair(count))) {
+                take(count - 1);
+                take(count);
+            }
+            break;
+        case RangeFollowAll:
+            if (count > 0 && !pairs->Equal()) {
+                for (int i = 1; i <= count; ++i) take(i);
+            }
+            break;
+        default:
+            break;
     }
     if (!taken) return 0;
     BuildFilter();

@@ -9,9 +9,7 @@ namespace {
 const char kStandardFilter[] = "5 Standard";
 }
 
-ViewManager::~ViewManager() {
-    Destroy();
-}
+ViewManager::~ViewManager() { Destroy(); }
 
 void ViewManager::Attach(storage::View& view, RelationManager& primary, SortOrderList* list) {
     Inited = 1;
@@ -34,7 +32,8 @@ void ViewManager::Attach(storage::View& view, RelationManager& primary, SortOrde
 }
 
 std::vector<FileManager*> ViewManager::ViewFiles() const {
-    return Primary && Primary->Me ? std::vector<FileManager*>{Primary->Me} : std::vector<FileManager*>{};
+    return Primary && Primary->Me ? std::vector<FileManager*>{Primary->Me}
+                                  : std::vector<FileManager*>{};
 }
 
 SortOrder& ViewManager::CurrentOrder() {
@@ -47,7 +46,8 @@ int ViewManager::NewSortOrder(int key) {
     entry.MainKey = key;
     entry.RangeList = std::make_unique<FieldPairs>();
     FileManager* fm = Primary->Me;
-    if (key >= 0 && fm->KeyComponentCount(key) > 0) entry.FreeElement = fm->KeyComponentField(key, 1);
+    if (key >= 0 && fm->KeyComponentCount(key) > 0)
+        entry.FreeElement = fm->KeyComponentField(key, 1);
     Order->Entries.push_back(std::move(entry));
     Order->Current = static_cast<int>(Order->Entries.size()) - 1;
     if (key >= 0) SetOrder(fm->KeyOrderText(key, 1));
@@ -62,9 +62,7 @@ uint8_t ViewManager::SelectSortOrder(int number) {
     return 1;
 }
 
-void ViewManager::SetOrder(const std::string& text) {
-    CurrentOrder().Order = text;
-}
+void ViewManager::SetOrder(const std::string& text) { CurrentOrder().Order = text; }
 
 void ViewManager::ExtendOrder(const std::string& text) {
     SortOrder& order = CurrentOrder();
@@ -94,9 +92,7 @@ void ViewManager::SetNamedFilter(const std::string& text, const std::string& id)
     }
 }
 
-void ViewManager::SetFilter(const std::string& text) {
-    SetNamedFilter(text, kStandardFilter);
-}
+void ViewManager::SetFilter(const std::string& text) { SetNamedFilter(text, kStandardFilter); }
 
 void ViewManager::AddRange(const FieldRef& source) {
     SortOrder& order = CurrentOrder();
@@ -107,17 +103,11 @@ void ViewManager::AddRange(const FieldRef& source) {
     order.RangeList->AddPair(source, value);
 }
 
-void ViewManager::PushOrder() {
-    View->SetOrder(CurrentOrder().Order);
-}
+void ViewManager::PushOrder() { View->SetOrder(CurrentOrder().Order); }
 
-void ViewManager::BuildFilter() {
-    View->SetFilter(FilterText());
-}
+void ViewManager::BuildFilter() { View->SetFilter(FilterText()); }
 
-void ViewManager::RaiseViewError() {
-    Primary->Me->Report(MsgViewError);
-}
+void ViewManager::RaiseViewError() { Primary->Me->Report(MsgViewError); }
 
 // Opens the storage view; a refused order or filter text is reported and dropped.
 int ViewManager::OpenView() {
@@ -167,7 +157,8 @@ void ViewManager::Restart(int components) {
         uint16_t snapshot = fm->TakeSnapshot();
         SortOrder& order = CurrentOrder();
         if (order.MainKey >= 0) {
-            fm->SetKeyToLimit(order.MainKey, components + 1, fm->KeyComponentCount(order.MainKey), 0);
+            fm->SetKeyToLimit(order.MainKey, components + 1, fm->KeyComponentCount(order.MainKey),
+                              0);
         }
         rc = View->SetToBuffer();
         fm->RecallSnapshot(snapshot, 1);
@@ -175,17 +166,11 @@ void ViewManager::Restart(int components) {
     if (rc != 0) RaiseViewError();
 }
 
-void ViewManager::Restart() {
-    Restart(0);
-}
+void ViewManager::Restart() { Restart(0); }
 
-Level ViewManager::Next() {
-    return Read(true);
-}
+Level ViewManager::Next() { return Read(true); }
 
-Level ViewManager::Previous() {
-    return Read(false);
-}
+Level ViewManager::Previous() { return Read(false); }
 
 Level ViewManager::Read(bool forward) {
     for (;;) {
@@ -201,9 +186,7 @@ Level ViewManager::Read(bool forward) {
     }
 }
 
-uint8_t ViewManager::AcceptRecord() {
-    return 0;
-}
+uint8_t ViewManager::AcceptRecord() { return 0; }
 
 Level ViewManager::PrepareNewRecord(uint8_t keepBuffers) {
     if (keepBuffers == 0) ClearRecordBuffers();
@@ -232,9 +215,7 @@ void ViewManager::RecallSnapshots() {
     SavedBuffers.clear();
 }
 
-void ViewManager::Close() {
-    CloseForced(0);
-}
+void ViewManager::Close() { CloseForced(0); }
 
 void ViewManager::CloseForced(uint8_t force) {
     if (Opened == 1 || force == 1) {

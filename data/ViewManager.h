@@ -57,7 +57,7 @@ struct SavedSnapshot {
 };
 
 class ViewManager {
-public:
+  public:
     ViewManager() = default;
     virtual ~ViewManager();
     ViewManager(const ViewManager&) = delete;
@@ -120,7 +120,7 @@ public:
     // The filter text BuildFilter would set now.
     std::string FilterText();
 
-private:
+  private:
     std::vector<FileManager*> ViewFiles() const;
     std::string RangeText(SortOrder& order);
     std::string RangeValueText(SortOrder& order, int pair, int component);

@@ -20,8 +20,8 @@ storage::FileDesc LogDesc(const std::string& fileName) {
     desc.driver = "ASCII";
     desc.options = "/ENDOFRECORD=2,13,10";
     desc.recordSize = kErrorLogLineWidth;
-    desc.fields.push_back({"TXT", storage::FieldKind::FixedString, 0,
-                           static_cast<uint32_t>(kErrorLogLineWidth)});
+    desc.fields.push_back(
+        {"TXT", storage::FieldKind::FixedString, 0, static_cast<uint32_t>(kErrorLogLineWidth)});
     desc.perThread = false;
     return desc;
 }
@@ -33,9 +33,7 @@ StandardErrorLog::StandardErrorLog(std::string fileName)
       desc_(std::make_unique<storage::FileDesc>(LogDesc(fileName_))),
       record_(std::make_unique<uint8_t[]>(kErrorLogLineWidth)) {}
 
-StandardErrorLog::~StandardErrorLog() {
-    Close(true);
-}
+StandardErrorLog::~StandardErrorLog() { Close(true); }
 
 Level StandardErrorLog::Open(bool force) {
     if (usage_ == 0 || force) {

@@ -14,13 +14,13 @@
 namespace tarn::storage {
 class RecordFile;
 struct FileDesc;
-}
+}  // namespace tarn::storage
 
 namespace tarn::errors {
 
 // What the error manager needs of an error-log writer; each returns LevelQuiet or LevelNotice.
 class ErrorLogInterface {
-public:
+  public:
     virtual ~ErrorLogInterface() = default;
     virtual Level Close(bool force) = 0;
     virtual Level Open(bool force) = 0;
@@ -32,7 +32,7 @@ inline constexpr size_t kErrorLogLineWidth = 1024;
 
 // Writes "QELError.Log" in the current folder through the ASCII driver.
 class StandardErrorLog : public ErrorLogInterface {
-public:
+  public:
     // fileName is for tests; the programs use the default.
     explicit StandardErrorLog(std::string fileName = std::string(kErrorLogName));
     ~StandardErrorLog() override;  // closes by force
@@ -45,7 +45,7 @@ public:
 
     int32_t Usage() const { return usage_; }
 
-private:
+  private:
     std::string fileName_;
     std::unique_ptr<storage::FileDesc> desc_;  // outlives file_, which refers to it
     int32_t usage_ = 0;

@@ -100,8 +100,8 @@ void ErrorManager::AddMessage(int32_t id, std::string_view text, std::string_vie
                               uint8_t level, std::string_view category) {
     Hold hold(critSect_);
     if (!errors_) errors_ = std::make_unique<std::vector<ErrorEntry>>();
-    errors_->push_back(ErrorEntry{id, std::string(text), std::string(title), level,
-                                  std::string(category)});
+    errors_->push_back(
+        ErrorEntry{id, std::string(text), std::string(title), level, std::string(category)});
 }
 
 void ErrorManager::RemoveMessage(int32_t id) {
@@ -159,9 +159,7 @@ ErrorStatus& ErrorManager::Context() {
     return contexts[serial_];
 }
 
-const ErrorStatus& ErrorManager::Status() {
-    return Context();
-}
+const ErrorStatus& ErrorManager::Status() { return Context(); }
 
 void ErrorManager::SetFieldName(std::string_view name) {
     Context().fieldName = Clip(name, kNameWidth);
@@ -171,9 +169,7 @@ void ErrorManager::SetFileName(std::string_view name) {
     Context().fileName = Clip(name, kNameWidth);
 }
 
-void ErrorManager::SetKeyName(std::string_view name) {
-    Context().keyName = Clip(name, kNameWidth);
-}
+void ErrorManager::SetKeyName(std::string_view name) { Context().keyName = Clip(name, kNameWidth); }
 
 void ErrorManager::SetMessageText(std::string_view text) {
     Context().messageText = Clip(text, kNameWidth);
@@ -226,19 +222,61 @@ std::string ErrorManager::CurrentProcedureName() {
 
 // --- switches ---
 
-int32_t ErrorManager::HistoryThreshold() { Hold hold(critSect_); return historyThreshold_; }
-void ErrorManager::SetHistoryThreshold(int32_t threshold) { Hold hold(critSect_); historyThreshold_ = threshold; }
-int32_t ErrorManager::HistoryViewLevel() { Hold hold(critSect_); return historyViewLevel_; }
-void ErrorManager::SetHistoryViewLevel(int32_t level) { Hold hold(critSect_); historyViewLevel_ = level; }
-bool ErrorManager::HistoryResetOnView() { Hold hold(critSect_); return historyResetOnView_; }
-void ErrorManager::SetHistoryResetOnView(bool reset) { Hold hold(critSect_); historyResetOnView_ = reset; }
-std::string ErrorManager::DefaultCategory() { Hold hold(critSect_); return defaultCategory_; }
-void ErrorManager::SetDefaultCategory(std::string_view category) { Hold hold(critSect_); defaultCategory_ = category; }
-bool ErrorManager::Silent() { Hold hold(critSect_); return silent_; }
-void ErrorManager::SetSilent(bool silent) { Hold hold(critSect_); silent_ = silent; }
-bool ErrorManager::LogErrors() { Hold hold(critSect_); return logErrors_; }
-void ErrorManager::SetLogErrors(bool log) { Hold hold(critSect_); logErrors_ = log; }
-int16_t ErrorManager::MsgStyle() { Hold hold(critSect_); return msgStyle_; }
-void ErrorManager::SetMsgStyle(int16_t style) { Hold hold(critSect_); msgStyle_ = style; }
+int32_t ErrorManager::HistoryThreshold() {
+    Hold hold(critSect_);
+    return historyThreshold_;
+}
+void ErrorManager::SetHistoryThreshold(int32_t threshold) {
+    Hold hold(critSect_);
+    historyThreshold_ = threshold;
+}
+int32_t ErrorManager::HistoryViewLevel() {
+    Hold hold(critSect_);
+    return historyViewLevel_;
+}
+void ErrorManager::SetHistoryViewLevel(int32_t level) {
+    Hold hold(critSect_);
+    historyViewLevel_ = level;
+}
+bool ErrorManager::HistoryResetOnView() {
+    Hold hold(critSect_);
+    return historyResetOnView_;
+}
+void ErrorManager::SetHistoryResetOnView(bool reset) {
+    Hold hold(critSect_);
+    historyResetOnView_ = reset;
+}
+std::string ErrorManager::DefaultCategory() {
+    Hold hold(critSect_);
+    return defaultCategory_;
+}
+void ErrorManager::SetDefaultCategory(std::string_view category) {
+    Hold hold(critSect_);
+    defaultCategory_ = category;
+}
+bool ErrorManager::Silent() {
+    Hold hold(critSect_);
+    return silent_;
+}
+void ErrorManager::SetSilent(bool silent) {
+    Hold hold(critSect_);
+    silent_ = silent;
+}
+bool ErrorManager::LogErrors() {
+    Hold hold(critSect_);
+    return logErrors_;
+}
+void ErrorManager::SetLogErrors(bool log) {
+    Hold hold(critSect_);
+    logErrors_ = log;
+}
+int16_t ErrorManager::MsgStyle() {
+    Hold hold(critSect_);
+    return msgStyle_;
+}
+void ErrorManager::SetMsgStyle(int16_t style) {
+    Hold hold(critSect_);
+    msgStyle_ = style;
+}
 
 }  // namespace tarn::errors

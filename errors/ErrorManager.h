@@ -29,12 +29,12 @@
 namespace tarn::errors {
 
 class ErrorManager {
-public:
+  public:
     // Shows the history in place of a message box while a history is kept; returns the button
     // pressed. The default hook shows nothing and answers the default button.
-    using HistoryWindowHook = std::function<int(const std::vector<HistoryEntry>& history,
-                                                std::string_view caption, std::string_view icon,
-                                                int buttons, int defaultButton)>;
+    using HistoryWindowHook =
+        std::function<int(const std::vector<HistoryEntry>& history, std::string_view caption,
+                          std::string_view icon, int buttons, int defaultButton)>;
 
     ErrorManager();
     virtual ~ErrorManager();
@@ -136,7 +136,7 @@ public:
     int16_t MsgStyle();
     void SetMsgStyle(int16_t style);
 
-private:
+  private:
     ErrorStatus& Context();
     ErrorEntry* Find(int32_t id, bool asUnsigned16);
     void WriteLog(std::string_view text);

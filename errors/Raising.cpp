@@ -38,13 +38,19 @@ Level ErrorManager::RaiseWithFile(uint16_t id, std::string_view file) {
 Level ErrorManager::HandleLevel(uint16_t id) {
     SelectMessage(id);
     switch (Context().errorBuffer.fatality) {
-    case LevelQuiet: return OnQuiet();
-    case LevelQuestion:
-    case LevelDeclined: return OnQuestion();
-    case LevelInternal: return OnInternal();
-    case LevelFatal: return OnFatal();
-    case LevelNotice: return OnNotice();
-    default: return OnOther();
+        case LevelQuiet:
+            return OnQuiet();
+        case LevelQuestion:
+        case LevelDeclined:
+            return OnQuestion();
+        case LevelInternal:
+            return OnInternal();
+        case LevelFatal:
+            return OnFatal();
+        case LevelNotice:
+            return OnNotice();
+        default:
+            return OnOther();
     }
 }
 
@@ -57,9 +63,7 @@ int ErrorManager::AskQuestion(uint16_t id, int buttons, int defaultButton) {
 
 // --- level operations ---
 
-Level ErrorManager::OnQuiet() {
-    return LevelQuiet;
-}
+Level ErrorManager::OnQuiet() { return LevelQuiet; }
 
 Level ErrorManager::OnQuestion() {
     int answer = ShowMessage(SubstitutedText(), Context().errorBuffer.title, IconQuestion,
@@ -67,9 +71,7 @@ Level ErrorManager::OnQuestion() {
     return answer == ButtonYes ? LevelQuiet : LevelDeclined;
 }
 
-Level ErrorManager::OnInternal() {
-    return OnFatal();
-}
+Level ErrorManager::OnInternal() { return OnFatal(); }
 
 Level ErrorManager::OnFatal() {
     std::string title = Context().errorBuffer.title;
@@ -80,19 +82,17 @@ Level ErrorManager::OnFatal() {
 }
 
 Level ErrorManager::OnNotice() {
-    ShowMessage(SubstitutedText(), Context().errorBuffer.title, IconExclamation, ButtonOk,
-                ButtonOk, MsgStyle());
+    ShowMessage(SubstitutedText(), Context().errorBuffer.title, IconExclamation, ButtonOk, ButtonOk,
+                MsgStyle());
     return LevelNotice;
 }
 
-Level ErrorManager::OnOther() {
-    return OnInternal();
-}
+Level ErrorManager::OnOther() { return OnInternal(); }
 
 // --- showing ---
 
-int ErrorManager::ShowMessage(std::string_view text, std::string_view title,
-                              std::string_view icon, int buttons, int defaultButton, int style) {
+int ErrorManager::ShowMessage(std::string_view text, std::string_view title, std::string_view icon,
+                              int buttons, int defaultButton, int style) {
     if (LogErrors()) WriteLog(text);
     if (HistoryThreshold() != 0) KeepHistory(text, Context().errorBuffer.id);
     if (Silent()) return defaultButton;
@@ -137,10 +137,10 @@ void ErrorManager::KeepHistory(std::string_view text, int32_t id) {
                                static_cast<int16_t>(id)});
 }
 
-int ErrorManager::StandardBox(std::string_view text, std::string_view title,
-                              std::string_view icon, int buttons, int defaultButton, int style) {
+int ErrorManager::StandardBox(std::string_view text, std::string_view title, std::string_view icon,
+                              int buttons, int defaultButton, int style) {
     ui::MessageBoxRequest request{std::string(text), std::string(title), std::string(icon),
-                                  buttons, defaultButton, style};
+                                  buttons,           defaultButton,      style};
     return ui::ShowMessageBox(request);
 }
 

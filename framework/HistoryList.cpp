@@ -31,9 +31,7 @@ void HistoryList::Redisplay() {
     if (Win && list_) Win->Display(list_);
 }
 
-int HistoryList::RowCount() const {
-    return History ? static_cast<int>(History->size()) : 0;
-}
+int HistoryList::RowCount() const { return History ? static_cast<int>(History->size()) : 0; }
 
 ui::CellValue HistoryList::Cell(int row, int field) const {
     if (!History || row < 1 || row > RowCount()) return std::string();

@@ -11,7 +11,7 @@
 namespace tarn::framework {
 
 class HistoryList : public WindowComponent, public ui::RowSource {
-public:
+  public:
     // Shows history, which must outlive the list.
     HistoryList(errors::ErrorManager& err, const std::vector<errors::HistoryEntry>& history);
 
@@ -38,7 +38,7 @@ public:
     int RowCount() const override;
     ui::CellValue Cell(int row, int field) const override;
 
-private:
+  private:
     int list_ = 0;
 };
 

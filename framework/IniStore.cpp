@@ -19,9 +19,7 @@ constexpr long kFieldSourceWidth = 999;
 constexpr long kSectorFieldWidth = 99;
 constexpr uint32_t kDefaultRoot = 0x80000000u;  // the classes root
 
-std::string Cut(std::string_view text, long width) {
-    return platform::CutText(text, width);
-}
+std::string Cut(std::string_view text, long width) { return platform::CutText(text, width); }
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
     std::string out;
@@ -34,13 +32,9 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
-std::string Escape(std::string_view item) {
-    return ReplaceAll(item, "$", "$$$");
-}
+std::string Escape(std::string_view item) { return ReplaceAll(item, "$", "$$$"); }
 
-std::string Unescape(std::string_view item) {
-    return ReplaceAll(item, "$$$", "$");
-}
+std::string Unescape(std::string_view item) { return ReplaceAll(item, "$$$", "$"); }
 
 }  // namespace
 
@@ -57,13 +51,15 @@ void IniStore::Open(std::string_view fileName, int32_t storageKind, uint32_t roo
     sectors_.clear();
     sectorsOpen_ = true;
     OnOpen();
-    FetchList(kSectorSection, kSectorEntry, sectors_, &Sector::family, &Sector::item, &Sector::type);
+    FetchList(kSectorSection, kSectorEntry, sectors_, &Sector::family, &Sector::item,
+              &Sector::type);
 }
 
 void IniStore::Close() {
     Hold hold(critSect_);
     if (!sectorsOpen_) return;
-    StoreList(kSectorSection, kSectorEntry, sectors_, &Sector::family, &Sector::item, &Sector::type);
+    StoreList(kSectorSection, kSectorEntry, sectors_, &Sector::family, &Sector::item,
+              &Sector::type);
     sectors_.clear();
     sectorsOpen_ = false;
 }
@@ -176,8 +172,8 @@ std::string IniStore::ReadValue(std::string_view file, std::string_view fallback
                    kValueWidth);
     }
     if (kind_ == StorageRegistry) {
-        std::string value = platform::GetIniEntry(RegistryKey(section), std::string(entry), "",
-                                                  RegistryFile());
+        std::string value =
+            platform::GetIniEntry(RegistryKey(section), std::string(entry), "", RegistryFile());
         return value.empty() ? std::string(fallback) : value;
     }
     return {};

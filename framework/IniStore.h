@@ -37,14 +37,15 @@ struct Sector {
 };
 
 class IniStore {
-public:
+  public:
     IniStore() = default;
     virtual ~IniStore() = default;
     IniStore(const IniStore&) = delete;
     IniStore& operator=(const IniStore&) = delete;
 
     // Binds the store to fileName (key path prefix in registry mode) and loads the sector list.
-    void Open(std::string_view fileName, int32_t storageKind = StorageIniFile, uint32_t rootKey = 0);
+    void Open(std::string_view fileName, int32_t storageKind = StorageIniFile,
+              uint32_t rootKey = 0);
     // Writes the sector list back and drops it; nothing when the store is not open.
     void Close();
 
@@ -61,9 +62,10 @@ public:
                    std::string Record::*third = nullptr, std::string Record::*fourth = nullptr);
     // Stores the count and one "first,second,third,fourth" value per record (given fields only).
     template <class Record>
-    void StoreList(std::string_view section, std::string_view entry, const std::vector<Record>& list,
-                   std::string Record::*first, std::string Record::*second = nullptr,
-                   std::string Record::*third = nullptr, std::string Record::*fourth = nullptr);
+    void StoreList(std::string_view section, std::string_view entry,
+                   const std::vector<Record>& list, std::string Record::*first,
+                   std::string Record::*second = nullptr, std::string Record::*third = nullptr,
+                   std::string Record::*fourth = nullptr);
 
     // "family$item$$type" with each "$" of item written as "$$$".
     static std::string SectorKey(std::string_view family, std::string_view item,
@@ -93,7 +95,7 @@ public:
     void SetRegistryFolder(std::string folder) { registryFolder_ = std::move(folder); }
     std::string RegistryFile() const;
 
-private:
+  private:
     std::string RegistryKey(std::string_view section) const;
 
     platform::CriticalSection critSect_;

@@ -36,15 +36,24 @@ ui::WindowDef MessageWindow::Definition() {
 
 std::string MessageWindow::ButtonCaption(int bit) {
     switch (bit) {
-    case ButtonOk: return "O&k";
-    case ButtonYes: return "&Yes";
-    case ButtonNo: return "&No";
-    case ButtonAbort: return "&Abort";
-    case ButtonRetry: return "&Retry";
-    case ButtonIgnore: return "&Ignore";
-    case ButtonCancel: return "&Cancel";
-    case ButtonHelp: return "&Help";
-    default: return "";
+        case ButtonOk:
+            return "O&k";
+        case ButtonYes:
+            return "&Yes";
+        case ButtonNo:
+            return "&No";
+        case ButtonAbort:
+            return "&Abort";
+        case ButtonRetry:
+            return "&Retry";
+        case ButtonIgnore:
+            return "&Ignore";
+        case ButtonCancel:
+            return "&Cancel";
+        case ButtonHelp:
+            return "&Help";
+        default:
+            return "";
     }
 }
 

@@ -16,7 +16,7 @@
 namespace tarn::framework {
 
 class MessageWindow : public WindowManager {
-public:
+  public:
     // Control numbers of the window, in declaration order.
     static constexpr int kImage = 1;
     static constexpr int kList = 2;
@@ -51,7 +51,7 @@ public:
     Level Initialise() override;
     Level OnAccepted() override;
 
-private:
+  private:
     void PlaceButtons();
 
     ui::Window window_{Definition()};

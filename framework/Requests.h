@@ -16,7 +16,7 @@ enum Request : uint8_t {
     RequestDelete = 3,
     RequestSelect = 4,
     RequestView = 6,
-    RequestSave = 7,   // set by the window itself when its Save button is pressed
+    RequestSave = 7,  // set by the window itself when its Save button is pressed
 };
 
 enum Response : uint8_t {
@@ -33,7 +33,7 @@ enum FormNavigation : int32_t {
     NavigationFirst = 3006,
     NavigationPageDown = 3007,
     NavigationPageUp = 3008,
-    NavigationNext = 3009,        // after an insert: insert another
+    NavigationNext = 3009,  // after an insert: insert another
     NavigationPrevious = 3010,
     NavigationHistoryButton = 3012,  // the toolbar's history button: recall the focused field
 };

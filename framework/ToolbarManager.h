@@ -13,7 +13,7 @@ namespace tarn::framework {
 
 // Something the toolbar's buttons can drive (a list or a form).
 class ToolbarTarget {
-public:
+  public:
     virtual ~ToolbarTarget() = default;
     virtual void ShowButtons() = 0;
     virtual void MakeCurrent() = 0;
@@ -24,7 +24,7 @@ public:
 };
 
 class ToolbarManager {
-public:
+  public:
     struct TargetEntry {
         int32_t Id = 0;
         ToolbarTarget* Item = nullptr;
@@ -51,7 +51,7 @@ public:
     void SetTarget(int32_t id);
     ToolbarTarget* Current() const;
 
-private:
+  private:
     int current_ = -1;  // index into List
 };
 

@@ -27,18 +27,21 @@ struct WaitCursor {
 Level WindowManager::OnCompleted() {
     RememberHistory();
     switch (Request) {
-    case RequestInsert: return CompleteInsert();
-    case RequestChange: return CompleteChange();
-    case RequestDelete: return CompleteDelete();
-    case RequestView:
-        if (BatchProcessing && FormVcr) return MoveOnInBatch();
-        return LevelQuiet;
-    case RequestSave:
-        if (OriginalRequest == RequestInsert) return SaveInsertKeepOpen();
-        if (OriginalRequest == RequestChange) return SaveChangeKeepOpen();
-        return LevelQuiet;
-    default:
-        return LevelQuiet;
+        case RequestInsert:
+            return CompleteInsert();
+        case RequestChange:
+            return CompleteChange();
+        case RequestDelete:
+            return CompleteDelete();
+        case RequestView:
+            if (BatchProcessing && FormVcr) return MoveOnInBatch();
+            return LevelQuiet;
+        case RequestSave:
+            if (OriginalRequest == RequestInsert) return SaveInsertKeepOpen();
+            if (OriginalRequest == RequestChange) return SaveChangeKeepOpen();
+            return LevelQuiet;
+        default:
+            return LevelQuiet;
     }
 }
 

@@ -13,7 +13,7 @@ namespace tarn::framework {
 
 // A part of a window that sees its events. Registered with WindowManager::AddComponent.
 class WindowComponent {
-public:
+  public:
     virtual ~WindowComponent() = default;
     virtual void Shutdown() = 0;
     // Reloads what the component shows; force > 0 reloads even when nothing seems changed.
@@ -30,27 +30,27 @@ public:
 
 // A browse: a component that can be told its window was opened to pick a record.
 class BrowseComponent : public WindowComponent {
-public:
+  public:
     virtual void SetSelecting(bool selecting) = 0;
 };
 
 // Rewrites a window's texts when it first opens.
 class WindowTranslator {
-public:
+  public:
     virtual ~WindowTranslator() = default;
     virtual void TranslateWindow(ui::Window& window) = 0;
 };
 
 // What the window manager needs of its resizer: to be shut down with it.
 class ResizerHandle {
-public:
+  public:
     virtual ~ResizerHandle() = default;
     virtual void Shutdown() = 0;
 };
 
 // Moves a form on to its next record when it works through records in a batch.
 class FormNavigator {
-public:
+  public:
     virtual ~FormNavigator() = default;
     virtual void MoveOn() = 0;
 };

@@ -28,20 +28,29 @@ Level WindowManager::HandleEvent() {
         if (result != LevelQuiet) return result;
     }
     switch (event) {
-    case ui::EventAccepted: result = OnAccepted(); break;
-    case ui::EventNewSelection: result = OnNewSelection(); break;
-    case ui::EventAlertKey:
-        // The key arrives on the control that had the focus when it was pressed.
-        if (HistoryKey != 0 && ui::Keycode() == HistoryKey && MyWindow) {
-            RecallField(control ? control : MyWindow->Focus());
-        }
-        break;
-    case ui::EventRejected: result = OnRejected(); break;
-    case ui::EventSelected: result = OnSelected(); break;
-    case ui::EventSized:
-        if (MyWindow) MyWindow->Post(ui::EventDoResize, 0, 1);
-        break;
-    default: break;
+        case ui::EventAccepted:
+            result = OnAccepted();
+            break;
+        case ui::EventNewSelection:
+            result = OnNewSelection();
+            break;
+        case ui::EventAlertKey:
+            // The key arrives on the control that had the focus when it was pressed.
+            if (HistoryKey != 0 && ui::Keycode() == HistoryKey && MyWindow) {
+                RecallField(control ? control : MyWindow->Focus());
+            }
+            break;
+        case ui::EventRejected:
+            result = OnRejected();
+            break;
+        case ui::EventSelected:
+            result = OnSelected();
+            break;
+        case ui::EventSized:
+            if (MyWindow) MyWindow->Post(ui::EventDoResize, 0, 1);
+            break;
+        default:
+            break;
     }
     if (result != LevelQuiet) return result;
     if (control != 0) {
@@ -67,60 +76,76 @@ Level WindowManager::HandleEvent() {
 
 bool WindowManager::IsQuietEvent(int event, bool immediateControl) {
     switch (event) {
-    case 11: case 12: case 16: case 17: case 21: case 22: case 23: case 27: case 258:
-    case ui::EventLoseFocus: case ui::EventGainFocus:
-        return true;
-    case 3: case 4: case 5: case 6: case 7: case 8: case 20: case 29:
-        return immediateControl;
-    default:
-        return event >= 544 && event <= 548;
+        case 11:
+        case 12:
+        case 16:
+        case 17:
+        case 21:
+        case 22:
+        case 23:
+        case 27:
+        case 258:
+        case ui::EventLoseFocus:
+        case ui::EventGainFocus:
+            return true;
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 20:
+        case 29:
+            return immediateControl;
+        default:
+            return event >= 544 && event <= 548;
     }
 }
 
 Level WindowManager::OnWindowEvent() {
     switch (ui::Event()) {
-    case ui::EventCloseWindow:
-    case ui::EventCloseDown:
-        return OnCloseRequest();
-    case ui::EventOpenWindow:
-        if (!(Inited & kInitedOpen)) OnFirstOpen();
-        if (FirstField) FocusFirstField();
-        return LevelQuiet;
-    case ui::EventLoseFocus:
-        if (ResetOnGainFocus) ForcedReset = 1;
-        return LevelQuiet;
-    case ui::EventGainFocus:
-        if (Inited & kInitedOpen) {
-            Refresh(0);
-        } else {
-            OnFirstOpen();
+        case ui::EventCloseWindow:
+        case ui::EventCloseDown:
+            return OnCloseRequest();
+        case ui::EventOpenWindow:
+            if (!(Inited & kInitedOpen)) OnFirstOpen();
+            if (FirstField) FocusFirstField();
+            return LevelQuiet;
+        case ui::EventLoseFocus:
+            if (ResetOnGainFocus) ForcedReset = 1;
+            return LevelQuiet;
+        case ui::EventGainFocus:
+            if (Inited & kInitedOpen) {
+                Refresh(0);
+            } else {
+                OnFirstOpen();
+            }
+            return LevelQuiet;
+        case ui::EventNotify: {
+            int code = 0, thread = 0, parameter = 0;
+            ui::Notification(code, thread, parameter);
+            Level result = OnNotification(code, thread, parameter);
+            if (result == LevelQuiet && code == ui::EventGainFocus && MyWindow) {
+                // Another thread asks this window to come forward.
+                std::this_thread::yield();
+                if (MyWindow->State() == ui::WindowState::Iconized) MyWindow->Restore();
+                MyWindow->Show();
+                ui::PostToThread(MyWindow->Thread(), ui::EventGainFocus);
+            }
+            return result;
         }
-        return LevelQuiet;
-    case ui::EventNotify: {
-        int code = 0, thread = 0, parameter = 0;
-        ui::Notification(code, thread, parameter);
-        Level result = OnNotification(code, thread, parameter);
-        if (result == LevelQuiet && code == ui::EventGainFocus && MyWindow) {
-            // Another thread asks this window to come forward.
-            std::this_thread::yield();
-            if (MyWindow->State() == ui::WindowState::Iconized) MyWindow->Restore();
-            MyWindow->Show();
-            ui::PostToThread(MyWindow->Thread(), ui::EventGainFocus);
-        }
-        return result;
-    }
-    case ui::EventCompleted:
-        return OnCompleted();
-    case ui::EventSized:
-        // The first 561 comes from opening the window itself, not from the user.
-        if (Inited & kInitedSized) {
-            Refresh(0);
-        } else {
-            Inited |= kInitedSized;
-        }
-        return LevelQuiet;
-    default:
-        return LevelQuiet;
+        case ui::EventCompleted:
+            return OnCompleted();
+        case ui::EventSized:
+            // The first 561 comes from opening the window itself, not from the user.
+            if (Inited & kInitedSized) {
+                Refresh(0);
+            } else {
+                Inited |= kInitedSized;
+            }
+            return LevelQuiet;
+        default:
+            return LevelQuiet;
     }
 }
 
@@ -176,20 +201,20 @@ Level WindowManager::OnAccepted() {
 void WindowManager::RequestCompletion() {
     if (!MyWindow) return;
     switch (OriginalRequest) {
-    case RequestInsert:
-    case RequestChange:
-    case RequestView:
-        MyWindow->AcceptAll();
-        if (OriginalRequest == RequestView && !BatchProcessing)
-            MyWindow->Post(ui::EventCompleted);
-        break;
-    default:
-        if (BatchProcessing) {
+        case RequestInsert:
+        case RequestChange:
+        case RequestView:
             MyWindow->AcceptAll();
-        } else {
-            MyWindow->Post(ui::EventCompleted);
-        }
-        break;
+            if (OriginalRequest == RequestView && !BatchProcessing)
+                MyWindow->Post(ui::EventCompleted);
+            break;
+        default:
+            if (BatchProcessing) {
+                MyWindow->AcceptAll();
+            } else {
+                MyWindow->Post(ui::EventCompleted);
+            }
+            break;
     }
 }
 

@@ -157,9 +157,9 @@ void WindowManager::AddSecondaryFile(data::FileManager& file) {
     Files->push_back(SecondaryFile{&file, 0});
 }
 
-void WindowManager::AddHistoryField(uint8_t* record, uint8_t* historyRecord,
-                                    uint32_t recordSize, const data::FieldRef& field,
-                                    const data::FieldRef& historyCopy, int32_t control) {
+void WindowManager::AddHistoryField(uint8_t* record, uint8_t* historyRecord, uint32_t recordSize,
+                                    const data::FieldRef& field, const data::FieldRef& historyCopy,
+                                    int32_t control) {
     if (!History) History = std::make_unique<std::vector<HistoryField>>();
     HistoryField entry{record, historyRecord, recordSize, field, historyCopy, control};
     for (HistoryField& h : *History) {

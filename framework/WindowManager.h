@@ -46,7 +46,7 @@ inline constexpr int kTabSheetKind = 37;
 inline constexpr size_t kPositionWidth = 1024;
 
 class WindowManager {
-public:
+  public:
     struct ResponseButton {
         int32_t Control = 0;
         uint8_t Response = 0;
@@ -181,7 +181,7 @@ public:
     // True for the events that never ask the components for a refresh.
     static bool IsQuietEvent(int event, bool immediateControl);
 
-protected:
+  protected:
     data::FileManager* PrimaryFile() const;
     // True when the primary buffer differs from SAVED.
     bool PrimaryChanged() const;
@@ -190,7 +190,7 @@ protected:
     void Redisplay();
     void PostClose();
 
-private:
+  private:
     void RememberHistory();
     Level NextInsert();
     Level AfterWrittenChange(bool written);

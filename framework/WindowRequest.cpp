@@ -57,8 +57,8 @@ Level WindowManager::AskToLeave() {
     const bool saves = CancelAction & 1;
     const bool asks = CancelAction & 2;
     if (saves && asks) {
-        int answer = Errors->AskQuestion(MsgSaveQuestion, ButtonYes + ButtonNo + ButtonCancel,
-                                         ButtonCancel);
+        int answer =
+            Errors->AskQuestion(MsgSaveQuestion, ButtonYes + ButtonNo + ButtonCancel, ButtonCancel);
         if (answer == ButtonNo) return LevelQuiet;
         if (answer == ButtonYes) {
             MyWindow->Post(ui::EventAccepted, OkControl);

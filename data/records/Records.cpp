@@ -41,8 +41,10 @@ FileDesc MakeServicesToCheck() {
     d.recordSize = sizeof(R);
     d.fields = {
         Field("SERCHK:RecordID", FieldKind::Long, offsetof(R, RecordID), 4),
-        Field("SERCHK:ServerName", FieldKind::CString, offsetof(R, ServerName), sizeof(R::ServerName)),
-        Field("SERCHK:ServiceName", FieldKind::CString, offsetof(R, ServiceName), sizeof(R::ServiceName)),
+        Field("SERCHK:ServerName", FieldKind::CString, offsetof(R, ServerName),
+              sizeof(R::ServerName)),
+        Field("SERCHK:ServiceName", FieldKind::CString, offsetof(R, ServiceName),
+              sizeof(R::ServiceName)),
         Field("SERCHK:ServiceDescription", FieldKind::CString, offsetof(R, ServiceDescription),
               sizeof(R::ServiceDescription)),
         Field("SERCHK:LastChecked", FieldKind::Long, offsetof(R, LastChecked), 4),
@@ -66,7 +68,8 @@ FileDesc MakeCheckServiceLog() {
     d.driver = "ASCII";
     d.options = "/ENDOFRECORD=2,13,10";
     d.recordSize = sizeof(CheckServiceLogRecord);
-    d.fields = {Field("LOGF:Field1", FieldKind::FixedString, offsetof(CheckServiceLogRecord, Field1),
+    d.fields = {Field("LOGF:Field1", FieldKind::FixedString,
+                      offsetof(CheckServiceLogRecord, Field1),
                       sizeof(CheckServiceLogRecord::Field1))};
     return d;
 }
@@ -125,7 +128,8 @@ storage::RecordFile& ServicesToCheckFile() {
 }
 
 storage::RecordFile& QuorvelCheckServiceLogFile() {
-    thread_local auto f = storage::MakeRecordFile(CheckServiceLogDesc(), Bytes(QuorvelCheckServiceLog()));
+    thread_local auto f =
+        storage::MakeRecordFile(CheckServiceLogDesc(), Bytes(QuorvelCheckServiceLog()));
     return *f;
 }
 

@@ -18,7 +18,8 @@ std::string RecordTerminator(const std::string& options) {
     static const char kWord[] = "ENDOFRECORD=";
     size_t at = std::string::npos;
     for (size_t i = 0; i + sizeof kWord - 1 <= options.size(); ++i)
-        if (strncasecmp(options.c_str() + i, kWord, sizeof kWord - 1) == 0) at = i + sizeof kWord - 1;
+        if (strncasecmp(options.c_str() + i, kWord, sizeof kWord - 1) == 0)
+            at = i + sizeof kWord - 1;
     if (at == std::string::npos) return "\r\n";
     std::vector<int> numbers;
     const char* p = options.c_str() + at;
@@ -29,7 +30,10 @@ std::string RecordTerminator(const std::string& options) {
         if (ec != std::errc()) break;
         numbers.push_back(n);
         p = next;
-        if (p < end && *p == ',') ++p; else break;
+        if (p < end && *p == ',')
+            ++p;
+        else
+            break;
     }
     if (numbers.empty() || numbers[0] < 1 || size_t(numbers[0]) >= numbers.size()) return "\r\n";
     std::string t;
@@ -56,7 +60,8 @@ int AsciiFile::Fail(int code, const std::string& driverCode, const std::string& 
 
 int AsciiFile::FailErrno(int err) {
     if (err == ENOENT || err == ENOTDIR) return Fail(platform::kFileNotFound);
-    if (err == EACCES || err == EPERM) return Fail(platform::kAccessDenied, std::to_string(err), std::strerror(err));
+    if (err == EACCES || err == EPERM)
+        return Fail(platform::kAccessDenied, std::to_string(err), std::strerror(err));
     return Fail(platform::kFileSystemError, std::to_string(err), std::strerror(err));
 }
 
@@ -172,7 +177,9 @@ int AsciiFile::Next() {
     });
 }
 
-std::string AsciiFile::Position(int) const { return current_ < 0 ? std::string() : std::to_string(current_); }
+std::string AsciiFile::Position(int) const {
+    return current_ < 0 ? std::string() : std::to_string(current_);
+}
 
 int AsciiFile::SaveState() {
     states_.emplace_back(readOffset_, current_);

@@ -19,7 +19,7 @@ namespace tarn::storage {
 std::string RecordTerminator(const std::string& options);
 
 class AsciiFile final : public RecordFile {
-public:
+  public:
     AsciiFile(const FileDesc& desc, uint8_t* buffer);
     ~AsciiFile() override;
 
@@ -66,7 +66,7 @@ public:
     void SetReadAhead(int) override {}
     int ReadAhead() const override { return 1; }
 
-private:
+  private:
     int Ok();
     int Fail(int code, const std::string& driverCode = "", const std::string& driverText = "");
     int FailErrno(int err);

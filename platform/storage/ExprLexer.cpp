@@ -6,7 +6,9 @@ namespace tarn::storage {
 
 namespace {
 
-bool NameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ':'; }
+bool NameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ':';
+}
 
 // Reads a quoted string starting at text[i] (the quote); answers the offset after it or npos.
 size_t ReadString(std::string_view text, size_t i, std::string& value) {
@@ -28,7 +30,8 @@ size_t ReadString(std::string_view text, size_t i, std::string& value) {
 bool SameWord(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -44,9 +47,12 @@ bool Tokenize(std::string_view text, std::vector<Token>& tokens, std::string& er
             ++i;
             continue;
         }
-        if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && i + 1 < text.size() && std::isdigit(text[i + 1]))) {
+        if (std::isdigit(static_cast<unsigned char>(c)) ||
+            (c == '.' && i + 1 < text.size() && std::isdigit(text[i + 1]))) {
             t.kind = Token::Number;
-            while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.')) t.text += text[i++];
+            while (i < text.size() &&
+                   (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.'))
+                t.text += text[i++];
         } else if (NameChar(c)) {
             t.kind = Token::Name;
             while (i < text.size() && NameChar(text[i])) t.text += text[i++];
@@ -54,17 +60,20 @@ bool Tokenize(std::string_view text, std::vector<Token>& tokens, std::string& er
             t.kind = Token::String;
             i = ReadString(text, i, t.text);
             if (i == std::string_view::npos) {
-                error = "Missing closing quote for the text starting at position " + std::to_string(t.at + 1);
+                error = "Missing closing quote for the text starting at position " +
+                        std::to_string(t.at + 1);
                 return false;
             }
         } else if (std::string_view("<>=(),+-").find(c) != std::string_view::npos) {
             t.kind = Token::Symbol;
             t.text = c;
             ++i;
-            if (i < text.size() && (c == '<' || c == '>') && (text[i] == '=' || (c == '<' && text[i] == '>')))
+            if (i < text.size() && (c == '<' || c == '>') &&
+                (text[i] == '=' || (c == '<' && text[i] == '>')))
                 t.text += text[i++];
         } else {
-            error = std::string("Unexpected character '") + c + "' at position " + std::to_string(i + 1);
+            error = std::string("Unexpected character '") + c + "' at position " +
+                    std::to_string(i + 1);
             return false;
         }
         tokens.push_back(std::move(t));

@@ -31,7 +31,7 @@ NodePtr MakeNode(Expression::Node::Kind kind, NodePtr a = nullptr, NodePtr b = n
 }
 
 class Parser {
-public:
+  public:
     Parser(const std::vector<Token>& tokens, const FileDesc& desc, std::string& error)
         : t_(tokens), desc_(desc), error_(error) {}
 
@@ -41,8 +41,10 @@ public:
         return n;
     }
 
-private:
-    bool IsWord(const char* w) const { return t_[i_].kind == Token::Name && SameWord(t_[i_].text, w); }
+  private:
+    bool IsWord(const char* w) const {
+        return t_[i_].kind == Token::Name && SameWord(t_[i_].text, w);
+    }
     bool IsSymbol(const char* s) const { return t_[i_].kind == Token::Symbol && t_[i_].text == s; }
     NodePtr Fail(const std::string& what) {
         if (error_.empty()) error_ = what + " at position " + std::to_string(t_[i_].at + 1);
@@ -154,7 +156,8 @@ NodePtr Parser::Operand() {
         ++i_;
         return n;
     }
-    return Fail(t.kind == Token::End ? "Unexpected end of expression" : "Unexpected '" + t.text + "'");
+    return Fail(t.kind == Token::End ? "Unexpected end of expression"
+                                     : "Unexpected '" + t.text + "'");
 }
 
 std::string AsText(const ExprValue& v) {
@@ -190,27 +193,36 @@ ExprValue CompareValues(const ExprValue& l, const ExprValue& r, const std::strin
 ExprValue Eval(const Expression::Node& n, const FileDesc& desc, const uint8_t* record) {
     using K = Expression::Node;
     switch (n.kind) {
-    case K::Literal: return n.value;
-    case K::Field: {
-        const FieldDesc& f = desc.fields[n.field];
-        ExprValue v;
-        v.isText = f.kind != FieldKind::Long;
-        if (v.isText) v.text = FieldText(f, record);
-        else v.number = double(std::get<int64_t>(ReadField(f, record)));
-        return v;
-    }
-    case K::Not: return Bool(!Truth(Eval(*n.a, desc, record)));
-    case K::And: return Bool(Truth(Eval(*n.a, desc, record)) && Truth(Eval(*n.b, desc, record)));
-    case K::Or: return Bool(Truth(Eval(*n.a, desc, record)) || Truth(Eval(*n.b, desc, record)));
-    case K::Compare: return CompareValues(Eval(*n.a, desc, record), Eval(*n.b, desc, record), n.op);
-    case K::Upper:
-    case K::Lower: {
-        ExprValue v;
-        v.isText = true;
-        v.text = AsText(Eval(*n.a, desc, record));
-        for (char& c : v.text) c = char(n.kind == K::Upper ? std::toupper((unsigned char)c) : std::tolower((unsigned char)c));
-        return v;
-    }
+        case K::Literal:
+            return n.value;
+        case K::Field: {
+            const FieldDesc& f = desc.fields[n.field];
+            ExprValue v;
+            v.isText = f.kind != FieldKind::Long;
+            if (v.isText)
+                v.text = FieldText(f, record);
+            else
+                v.number = double(std::get<int64_t>(ReadField(f, record)));
+            return v;
+        }
+        case K::Not:
+            return Bool(!Truth(Eval(*n.a, desc, record)));
+        case K::And:
+            return Bool(Truth(Eval(*n.a, desc, record)) && Truth(Eval(*n.b, desc, record)));
+        case K::Or:
+            return Bool(Truth(Eval(*n.a, desc, record)) || Truth(Eval(*n.b, desc, record)));
+        case K::Compare:
+            return CompareValues(Eval(*n.a, desc, record), Eval(*n.b, desc, record), n.op);
+        case K::Upper:
+        case K::Lower: {
+            ExprValue v;
+            v.isText = true;
+            v.text = AsText(Eval(*n.a, desc, record));
+            for (char& c : v.text)
+                c = char(n.kind == K::Upper ? std::toupper((unsigned char)c)
+                                            : std::tolower((unsigned char)c));
+            return v;
+        }
     }
     return Bool(false);
 }
@@ -221,17 +233,20 @@ int FindField(const FileDesc& desc, std::string_view name) {
     for (size_t i = 0; i < desc.fields.size(); ++i) {
         const std::string& full = desc.fields[i].name;
         const size_t colon = full.find(':');
-        if (SameWord(full, name) || (colon != std::string::npos && SameWord(full.substr(colon + 1), name)))
+        if (SameWord(full, name) ||
+            (colon != std::string::npos && SameWord(full.substr(colon + 1), name)))
             return int(i);
     }
     return -1;
 }
 
-Expression::Expression(const FileDesc& desc, std::unique_ptr<Node> root) : desc_(desc), root_(std::move(root)) {}
+Expression::Expression(const FileDesc& desc, std::unique_ptr<Node> root)
+    : desc_(desc), root_(std::move(root)) {}
 
 Expression::~Expression() = default;
 
-std::unique_ptr<Expression> Expression::Parse(std::string_view text, const FileDesc& desc, std::string& error) {
+std::unique_ptr<Expression> Expression::Parse(std::string_view text, const FileDesc& desc,
+                                              std::string& error) {
     error.clear();
     std::vector<Token> tokens;
     if (!Tokenize(text, tokens, error)) return nullptr;

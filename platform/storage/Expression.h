@@ -28,16 +28,17 @@ struct ExprValue {
 int FindField(const FileDesc& desc, std::string_view name);
 
 class Expression {
-public:
+  public:
     struct Node;
     // The parsed expression, or null with a readable error when text cannot be parsed.
-    static std::unique_ptr<Expression> Parse(std::string_view text, const FileDesc& desc, std::string& error);
+    static std::unique_ptr<Expression> Parse(std::string_view text, const FileDesc& desc,
+                                             std::string& error);
     ~Expression();
 
     ExprValue Evaluate(const uint8_t* record) const;
     bool Matches(const uint8_t* record) const;
 
-private:
+  private:
     Expression(const FileDesc& desc, std::unique_ptr<Node> root);
     const FileDesc& desc_;
     std::unique_ptr<Node> root_;

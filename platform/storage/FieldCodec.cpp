@@ -36,10 +36,13 @@ int64_t ParseNumber(const std::string& s) {
 FieldValue ReadField(const FieldDesc& f, const uint8_t* record) {
     const uint8_t* p = record + f.offset;
     switch (f.kind) {
-    case FieldKind::Long: return int64_t{LoadLong(p)};
-    case FieldKind::CString:
-        return std::string(reinterpret_cast<const char*>(p), strnlen(reinterpret_cast<const char*>(p), f.size));
-    case FieldKind::FixedString: return std::string(reinterpret_cast<const char*>(p), f.size);
+        case FieldKind::Long:
+            return int64_t{LoadLong(p)};
+        case FieldKind::CString:
+            return std::string(reinterpret_cast<const char*>(p),
+                               strnlen(reinterpret_cast<const char*>(p), f.size));
+        case FieldKind::FixedString:
+            return std::string(reinterpret_cast<const char*>(p), f.size);
     }
     return int64_t{0};
 }
@@ -67,24 +70,32 @@ void WriteText(const FieldDesc& f, std::string_view text, uint8_t* record) {
 }
 
 void WriteNumber(const FieldDesc& f, int64_t n, uint8_t* record) {
-    if (f.kind == FieldKind::Long) StoreLong(record + f.offset, Clamp32(n));
-    else WriteText(f, std::to_string(n), record);
+    if (f.kind == FieldKind::Long)
+        StoreLong(record + f.offset, Clamp32(n));
+    else
+        WriteText(f, std::to_string(n), record);
 }
 
 void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record) {
-    if (auto* n = std::get_if<int64_t>(&v)) WriteNumber(f, *n, record);
-    else WriteText(f, std::get<std::string>(v), record);
+    if (auto* n = std::get_if<int64_t>(&v))
+        WriteNumber(f, *n, record);
+    else
+        WriteText(f, std::get<std::string>(v), record);
 }
 
 void ClearField(const FieldDesc& f, uint8_t* record, bool high) {
     uint8_t* p = record + f.offset;
     switch (f.kind) {
-    case FieldKind::Long: StoreLong(p, high ? INT32_MAX : 0); break;
-    case FieldKind::CString:
-        std::memset(p, high ? 0xFF : 0, f.size);
-        if (f.size > 0) p[f.size - 1] = 0;
-        break;
-    case FieldKind::FixedString: std::memset(p, high ? 0xFF : ' ', f.size); break;
+        case FieldKind::Long:
+            StoreLong(p, high ? INT32_MAX : 0);
+            break;
+        case FieldKind::CString:
+            std::memset(p, high ? 0xFF : 0, f.size);
+            if (f.size > 0) p[f.size - 1] = 0;
+            break;
+        case FieldKind::FixedString:
+            std::memset(p, high ? 0xFF : ' ', f.size);
+            break;
     }
 }
 

@@ -7,9 +7,9 @@
 namespace tarn::storage {
 
 enum class FieldKind : uint8_t {
-    Long,        // signed 32-bit integer, little-endian
-    CString,     // zero-terminated text of n bytes (at most n-1 characters)
-    FixedString, // blank-padded text of n bytes, no terminator
+    Long,         // signed 32-bit integer, little-endian
+    CString,      // zero-terminated text of n bytes (at most n-1 characters)
+    FixedString,  // blank-padded text of n bytes, no terminator
 };
 
 struct FieldDesc {
@@ -20,7 +20,7 @@ struct FieldDesc {
 };
 
 struct KeyComponent {
-    int field;       // 1-based field number in FileDesc::fields
+    int field;  // 1-based field number in FileDesc::fields
     bool ascending = true;
 };
 

@@ -16,16 +16,20 @@ namespace {
 // SQLite's result codes in the contract's terms; 0 when the code has no contract meaning.
 int ContractCode(int rc) {
     switch (rc) {
-    case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY: return platform::kDuplicateKey;
-    case SQLITE_PERM:
-    case SQLITE_AUTH: return platform::kAccessDenied;
+        case SQLITE_CONSTRAINT_UNIQUE:
+        case SQLITE_CONSTRAINT_PRIMARYKEY:
+            return platform::kDuplicateKey;
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return platform::kAccessDenied;
     }
     switch (rc & 0xFF) {
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-    case SQLITE_FORMAT: return platform::kInvalidFile;
-    case SQLITE_READONLY: return platform::kAccessDenied;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_FORMAT:
+            return platform::kInvalidFile;
+        case SQLITE_READONLY:
+            return platform::kAccessDenied;
     }
     return 0;
 }
@@ -64,8 +68,12 @@ bool PendingLog(const std::string& path) {
 }  // namespace
 
 KeyedFile::KeyedFile(const FileDesc& desc, uint8_t* buffer)
-    : RecordFile(desc, buffer), schema_(desc), insertSql_(schema_.InsertSql()), blobs_(desc.blobs.size()) {
-    for (size_t k = 0; k < desc.keys.size(); ++k) byKeySql_.push_back(schema_.SelectByKeySql(int(k)));
+    : RecordFile(desc, buffer),
+      schema_(desc),
+      insertSql_(schema_.InsertSql()),
+      blobs_(desc.blobs.size()) {
+    for (size_t k = 0; k < desc.keys.size(); ++k)
+        byKeySql_.push_back(schema_.SelectByKeySql(int(k)));
     for (int watched : {0, 1})
         for (int blobs : {0, 1}) updateSql_[watched][blobs] = schema_.UpdateSql(watched, blobs);
 }
@@ -111,7 +119,8 @@ int KeyedFile::DoOpen(uint8_t mode) {
     }
     readOnly_ = (mode & 3) == 0;
     // SQLite would quietly open a write-protected file read-only; the caller must know.
-    if (!readOnly_ && (access(path.c_str(), W_OK) != 0 || access(FolderOf(path).c_str(), W_OK) != 0))
+    if (!readOnly_ &&
+        (access(path.c_str(), W_OK) != 0 || access(FolderOf(path).c_str(), W_OK) != 0))
         return Fail(platform::kAccessDenied);
     const int flags = readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     int rc = OpenConnection(path, flags);
@@ -123,7 +132,8 @@ int KeyedFile::DoOpen(uint8_t mode) {
         rc = OpenConnection(ImmutableUri(path), flags | SQLITE_OPEN_URI);
         if (rc == 0) rc = CheckLayout();
     }
-    if (rc == 0 && !readOnly_ && sqlite3_db_readonly(db_, "main") == 1) rc = Fail(platform::kAccessDenied);
+    if (rc == 0 && !readOnly_ && sqlite3_db_readonly(db_, "main") == 1)
+        rc = Fail(platform::kAccessDenied);
     if (rc != 0) {
         const platform::RuntimeError saved = platform::LastError();
         Disconnect();
@@ -160,7 +170,8 @@ int KeyedFile::CheckLayout() {
     if (!s) {
         const int rc = sqlite3_extended_errcode(db_);
         // No layout table: a database, but not one of ours.
-        return rc == SQLITE_ERROR ? Fail(platform::kInvalidFile, "1", sqlite3_errmsg(db_)) : SqlFail(rc);
+        return rc == SQLITE_ERROR ? Fail(platform::kInvalidFile, "1", sqlite3_errmsg(db_))
+                                  : SqlFail(rc);
     }
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Fail(platform::kInvalidFile) : SqlFail(rc);
@@ -214,7 +225,8 @@ int KeyedFile::InitialiseFile() {
     if (rc == SQLITE_OK) {
         sqlite3_stmt* s = statements_.Get("INSERT OR IGNORE INTO layout VALUES('layout', ?1)");
         rc = s ? Bind(s, 1, schema_.Layout()) : sqlite3_extended_errcode(db_);
-        if (rc == SQLITE_OK) rc = sqlite3_step(s) == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db_);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(s) == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db_);
     }
     if (rc == SQLITE_OK) rc = Exec(db_, "COMMIT");
     if (rc == SQLITE_OK) return 0;
@@ -233,7 +245,8 @@ int KeyedFile::BuildKeys() {
 
 std::string KeyedFile::SendCommand(std::string_view command) {
     auto starts = [&](std::string_view word) {
-        return command.size() >= word.size() && strncasecmp(command.data(), word.data(), word.size()) == 0;
+        return command.size() >= word.size() &&
+               strncasecmp(command.data(), word.data(), word.size()) == 0;
     };
     if (starts("Recover=")) {
         busyMs_ = std::atoi(std::string(command.substr(8)).c_str()) * 1000;

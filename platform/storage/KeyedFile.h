@@ -31,7 +31,7 @@
 namespace tarn::storage {
 
 class KeyedFile final : public RecordFile {
-public:
+  public:
     KeyedFile(const FileDesc& desc, uint8_t* buffer);
     ~KeyedFile() override;
 
@@ -82,7 +82,7 @@ public:
     void SetReadAhead(int records) override { readAhead_ = records < 1 ? 1 : records; }
     int ReadAhead() const override { return readAhead_; }
 
-private:
+  private:
     struct Row {
         int64_t rid = 0;
         int64_t chg = 0;
@@ -148,7 +148,7 @@ private:
 
     int seqKey_ = -1;
     SeekAnchor anchor_;
-    std::vector<Row> batch_;   // rows are reused from batch to batch
+    std::vector<Row> batch_;  // rows are reused from batch to batch
     size_t batchCount_ = 0;
     size_t batchPos_ = 0;
     bool anchorInBatch_ = false;  // the anchor is the row before batchPos_, not yet copied

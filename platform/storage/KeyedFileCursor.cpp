@@ -40,7 +40,8 @@ int KeyedFile::ResetTo(std::string_view position, int key) {
         if (!ValidKey(key)) return BadKey();
         Row row;
         if (int rc = FindByRid(position, row)) return rc;
-        Reanchor(key, SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true});
+        Reanchor(key,
+                 SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true});
         return Ok();
     });
 }

@@ -19,11 +19,13 @@ void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row) const {
             WriteNumber(f, sqlite3_column_int64(s, col), row.image.data());
         } else {
             const char* text = static_cast<const char*>(sqlite3_column_blob(s, col));
-            WriteText(f, std::string_view(text ? text : "", size_t(sqlite3_column_bytes(s, col))), row.image.data());
+            WriteText(f, std::string_view(text ? text : "", size_t(sqlite3_column_bytes(s, col))),
+                      row.image.data());
         }
     }
     row.blobs.resize(desc_.blobs.size());
-    for (size_t i = 0; i < desc_.blobs.size(); ++i) row.blobs[i] = ColumnText(s, schema_.FirstBlobColumn() + int(i));
+    for (size_t i = 0; i < desc_.blobs.size(); ++i)
+        row.blobs[i] = ColumnText(s, schema_.FirstBlobColumn() + int(i));
 }
 
 // Makes row the current record and copies it into the buffer.
@@ -33,8 +35,10 @@ void KeyedFile::Deliver(const Row& row) {
     curChg_ = row.chg;
     blobsSkipped_ = skipBlobs_;
     for (size_t i = 0; i < blobs_.size(); ++i) {
-        if (skipBlobs_) blobs_[i].clear();
-        else blobs_[i] = row.blobs[i];
+        if (skipBlobs_)
+            blobs_[i].clear();
+        else
+            blobs_[i] = row.blobs[i];
     }
     skipBlobs_ = false;
 }
@@ -59,7 +63,8 @@ int KeyedFile::BindRecord(sqlite3_stmt* s, int first, bool withBlobs) {
         if (int rc = Bind(s, p++, ReadField(f, buffer_))) return rc;
     if (withBlobs)
         for (const std::string& b : blobs_)
-            if (int rc = sqlite3_bind_blob(s, p++, b.data(), int(b.size()), SQLITE_TRANSIENT)) return rc;
+            if (int rc = sqlite3_bind_blob(s, p++, b.data(), int(b.size()), SQLITE_TRANSIENT))
+                return rc;
     return SQLITE_OK;
 }
 
@@ -117,7 +122,9 @@ void KeyedFile::GetRecordZero() {
     });
 }
 
-std::string KeyedFile::Position(int) const { return curRid_ ? std::to_string(curRid_) : std::string(); }
+std::string KeyedFile::Position(int) const {
+    return curRid_ ? std::to_string(curRid_) : std::string();
+}
 
 int KeyedFile::Add() {
     return Observed(*this, OpAdd, 0, [&] {
@@ -188,7 +195,8 @@ bool KeyedFile::Duplicate(int key) {
     Ok();
     if (desc_.keys[key].duplicates) return false;
     sqlite3_stmt* s = statements_.Get(schema_.DuplicateSql(key));
-    if (!s || BindKeyValues(s, key, buffer_) != SQLITE_OK) return SqlFail(sqlite3_extended_errcode(db_)), false;
+    if (!s || BindKeyValues(s, key, buffer_) != SQLITE_OK)
+        return SqlFail(sqlite3_extended_errcode(db_)), false;
     sqlite3_bind_int64(s, KeyedSchema::kLimitParam, curRid_);
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);

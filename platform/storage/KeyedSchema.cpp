@@ -12,9 +12,12 @@ std::string Quote(const std::string& name) {
 
 const char* KindName(FieldKind k) {
     switch (k) {
-    case FieldKind::Long: return "LONG";
-    case FieldKind::CString: return "CSTRING";
-    case FieldKind::FixedString: return "STRING";
+        case FieldKind::Long:
+            return "LONG";
+        case FieldKind::CString:
+            return "CSTRING";
+        case FieldKind::FixedString:
+            return "STRING";
     }
     return "?";
 }
@@ -26,7 +29,8 @@ std::string Param(int i) { return "?" + std::to_string(i); }
 KeyedSchema::KeyedSchema(const FileDesc& desc) : desc_(desc) {
     selectList_ = "rid, chg";
     for (size_t i = 0; i < desc_.fields.size(); ++i) selectList_ += ", " + Column(int(i));
-    for (size_t i = 0; i < desc_.blobs.size(); ++i) selectList_ += ", " + Quote(desc_.blobs[i].name);
+    for (size_t i = 0; i < desc_.blobs.size(); ++i)
+        selectList_ += ", " + Quote(desc_.blobs[i].name);
 }
 
 std::string KeyedSchema::Column(int field) const { return Quote(desc_.fields[field].name); }
@@ -38,8 +42,9 @@ std::string KeyedSchema::CreateSql() const {
     for (const KeyDesc& k : desc_.keys)
         for (const KeyComponent& c : k.components)
             if (k.noCase) noCase[c.field - 1] = true;
-    std::string sql = "CREATE TABLE IF NOT EXISTS records(rid INTEGER PRIMARY KEY AUTOINCREMENT, "
-                      "chg INTEGER NOT NULL DEFAULT 1";
+    std::string sql =
+        "CREATE TABLE IF NOT EXISTS records(rid INTEGER PRIMARY KEY AUTOINCREMENT, "
+        "chg INTEGER NOT NULL DEFAULT 1";
     for (size_t i = 0; i < desc_.fields.size(); ++i) {
         const FieldDesc& f = desc_.fields[i];
         sql += ", " + Column(int(i)) + (f.kind == FieldKind::Long ? " INTEGER" : " TEXT");
@@ -49,14 +54,16 @@ std::string KeyedSchema::CreateSql() const {
     sql += ");\n";
     for (size_t k = 0; k < desc_.keys.size(); ++k) {
         const KeyDesc& key = desc_.keys[k];
-        sql += std::string("CREATE ") + (key.duplicates ? "" : "UNIQUE ") + "INDEX IF NOT EXISTS key" +
-               std::to_string(k) + " ON records(";
+        sql += std::string("CREATE ") + (key.duplicates ? "" : "UNIQUE ") +
+               "INDEX IF NOT EXISTS key" + std::to_string(k) + " ON records(";
         bool uniform = true;
-        for (const KeyComponent& c : key.components) uniform = uniform && c.ascending == key.components[0].ascending;
+        for (const KeyComponent& c : key.components)
+            uniform = uniform && c.ascending == key.components[0].ascending;
         for (size_t i = 0; i < key.components.size(); ++i) {
             const KeyComponent& c = key.components[i];
             // Uniform keys are read backward through an ascending index.
-            sql += (i ? ", " : "") + Column(c.field - 1) + (!uniform && !c.ascending ? " DESC" : "");
+            sql +=
+                (i ? ", " : "") + Column(c.field - 1) + (!uniform && !c.ascending ? " DESC" : "");
         }
         sql += ");\n";
     }
@@ -70,7 +77,8 @@ std::string KeyedSchema::Layout() const {
         s += " " + f.name + ":" + KindName(f.kind) + "(" + std::to_string(f.size) + ")";
     for (const KeyDesc& k : desc_.keys) {
         s += "; key " + k.name + (k.duplicates ? " DUP" : "") + (k.noCase ? " NOCASE" : "");
-        for (const KeyComponent& c : k.components) s += (c.ascending ? " +" : " -") + std::to_string(c.field);
+        for (const KeyComponent& c : k.components)
+            s += (c.ascending ? " +" : " -") + std::to_string(c.field);
     }
     s += "; blobs";
     for (const BlobDesc& b : desc_.blobs) s += " " + b.name;
@@ -92,7 +100,8 @@ std::string KeyedSchema::InsertSql() const {
 std::string KeyedSchema::UpdateSql(bool watched, bool withBlobs) const {
     std::string sql = "UPDATE records SET chg = chg + 1";
     int p = 3;
-    for (size_t i = 0; i < desc_.fields.size(); ++i) sql += ", " + Column(int(i)) + " = " + Param(p++);
+    for (size_t i = 0; i < desc_.fields.size(); ++i)
+        sql += ", " + Column(int(i)) + " = " + Param(p++);
     if (withBlobs)
         for (const BlobDesc& b : desc_.blobs) sql += ", " + Quote(b.name) + " = " + Param(p++);
     sql += " WHERE rid = ?1";
@@ -112,7 +121,8 @@ std::vector<int> KeyedSchema::KeyFields(int key) const {
 std::string KeyedSchema::SelectByKeySql(int key) const {
     std::string where;
     std::vector<int> f = KeyFields(key);
-    for (size_t i = 0; i < f.size(); ++i) where += (i ? " AND " : "") + Column(f[i]) + " = " + Param(int(i) + 1);
+    for (size_t i = 0; i < f.size(); ++i)
+        where += (i ? " AND " : "") + Column(f[i]) + " = " + Param(int(i) + 1);
     return SelectFrom() + " WHERE " + where + " ORDER BY rid LIMIT 1";
 }
 
@@ -127,12 +137,14 @@ std::string KeyedSchema::DuplicateSql(int key) const {
 std::vector<bool> KeyedSchema::TravelDirections(int key, bool forward) const {
     std::vector<bool> asc;
     if (key >= 0)
-        for (const KeyComponent& c : desc_.keys[key].components) asc.push_back(c.ascending == forward);
+        for (const KeyComponent& c : desc_.keys[key].components)
+            asc.push_back(c.ascending == forward);
     asc.push_back(asc.empty() ? forward : asc.front());
     return asc;
 }
 
-std::string KeyedSchema::Comparison(int key, const std::vector<bool>& asc, const SeekAnchor& anchor) const {
+std::string KeyedSchema::Comparison(int key, const std::vector<bool>& asc,
+                                    const SeekAnchor& anchor) const {
     std::vector<int> f = KeyFields(key);
     std::vector<std::string> cols, params;
     for (size_t i = 0; i < f.size(); ++i) {

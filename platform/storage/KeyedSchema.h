@@ -24,7 +24,7 @@ struct SeekAnchor {
 };
 
 class KeyedSchema {
-public:
+  public:
     explicit KeyedSchema(const FileDesc& desc);
 
     // Result columns of every SELECT: 0 rid, 1 chg, then fields, then BLOBs.
@@ -51,7 +51,7 @@ public:
     std::vector<int> KeyFields(int key) const;
     static constexpr int kLimitParam = 100;
 
-private:
+  private:
     std::string Column(int field) const;
     std::string SelectFrom() const;
     std::vector<bool> TravelDirections(int key, bool forward) const;

@@ -9,8 +9,10 @@
 namespace tarn::storage {
 
 std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer) {
-    if (strcasecmp(desc.driver.c_str(), "KEYED") == 0) return std::make_unique<KeyedFile>(desc, buffer);
-    if (strcasecmp(desc.driver.c_str(), "ASCII") == 0) return std::make_unique<AsciiFile>(desc, buffer);
+    if (strcasecmp(desc.driver.c_str(), "KEYED") == 0)
+        return std::make_unique<KeyedFile>(desc, buffer);
+    if (strcasecmp(desc.driver.c_str(), "ASCII") == 0)
+        return std::make_unique<AsciiFile>(desc, buffer);
     platform::SetLastError(platform::kDriverError, desc.name, "", "Unknown driver " + desc.driver);
     return nullptr;
 }
@@ -39,7 +41,8 @@ static int EndAll(const std::vector<RecordFile*>& files, End end) {
             first = platform::LastError();
         }
     }
-    if (result != 0) platform::SetLastError(first.code, first.fileName, first.driverCode, first.driverText);
+    if (result != 0)
+        platform::SetLastError(first.code, first.fileName, first.driverCode, first.driverText);
     return result;
 }
 

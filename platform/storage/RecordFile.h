@@ -48,13 +48,13 @@ enum DriverOp : int {
 // What an observer is told about an operation.
 struct OperationCall {
     int op = 0;
-    bool forView = false;   // the operation is done for a view over the file
-    bool stop = false;      // a before-observer sets it to stop the operation
-    long parameter = 0;     // the operation's first parameter (key number, property number, ...)
+    bool forView = false;  // the operation is done for a view over the file
+    bool stop = false;     // a before-observer sets it to stop the operation
+    long parameter = 0;    // the operation's first parameter (key number, property number, ...)
 };
 
 class OperationObserver {
-public:
+  public:
     virtual ~OperationObserver() = default;
     // Called before an operation; returning false (or setting call.stop) skips it.
     virtual bool OnOperationStart(OperationCall& call) = 0;
@@ -62,7 +62,7 @@ public:
 };
 
 class RecordFile {
-public:
+  public:
     virtual ~RecordFile() = default;
 
     const FileDesc& Desc() const { return desc_; }
@@ -136,8 +136,9 @@ public:
     void SetObserver(OperationObserver* observer) { observer_ = observer; }
     OperationObserver* Observer() const { return observer_; }
 
-protected:
-    RecordFile(const FileDesc& desc, uint8_t* buffer) : desc_(desc), name_(desc.name), buffer_(buffer) {}
+  protected:
+    RecordFile(const FileDesc& desc, uint8_t* buffer)
+        : desc_(desc), name_(desc.name), buffer_(buffer) {}
 
     const FileDesc& desc_;
     std::string name_;
@@ -157,7 +158,7 @@ int RollbackTransaction(const std::vector<RecordFile*>& files);
 
 // A view: a primary file read in an order, within a filter.
 class View {
-public:
+  public:
     virtual ~View() = default;
     // Order text: field names, each optionally with +/- or inside UPPER(...), comma-separated.
     virtual void SetOrder(std::string order) = 0;

@@ -6,7 +6,9 @@
 
 namespace tarn::storage {
 
-std::unique_ptr<View> MakeView(RecordFile& primary) { return std::make_unique<RecordView>(primary); }
+std::unique_ptr<View> MakeView(RecordFile& primary) {
+    return std::make_unique<RecordView>(primary);
+}
 
 void RecordView::SetPageBuffer(int pageSize, int behind, int ahead, int timeout) {
     pageSize_ = pageSize;
@@ -79,10 +81,16 @@ int RecordView::SetToStart() {
 int RecordView::SetToBuffer() {
     if (!open_) return SetToStart();
     const std::vector<ExprValue> here = OrderValues(items_, file_.Desc(), file_.Buffer());
-    auto before = [&](const Entry& e, const std::vector<ExprValue>& v) { return CompareOrder(items_, e.values, v) < 0; };
-    auto after = [&](const std::vector<ExprValue>& v, const Entry& e) { return CompareOrder(items_, v, e.values) < 0; };
-    nextIndex_ = size_t(std::lower_bound(entries_.begin(), entries_.end(), here, before) - entries_.begin());
-    prevIndex_ = size_t(std::upper_bound(entries_.begin(), entries_.end(), here, after) - entries_.begin());
+    auto before = [&](const Entry& e, const std::vector<ExprValue>& v) {
+        return CompareOrder(items_, e.values, v) < 0;
+    };
+    auto after = [&](const std::vector<ExprValue>& v, const Entry& e) {
+        return CompareOrder(items_, v, e.values) < 0;
+    };
+    nextIndex_ =
+        size_t(std::lower_bound(entries_.begin(), entries_.end(), here, before) - entries_.begin());
+    prevIndex_ =
+        size_t(std::upper_bound(entries_.begin(), entries_.end(), here, after) - entries_.begin());
     platform::ClearLastError(file_.Name());
     return 0;
 }

@@ -16,7 +16,7 @@
 namespace tarn::storage {
 
 class RecordView final : public View {
-public:
+  public:
     explicit RecordView(RecordFile& primary) : file_(primary) {}
 
     void SetOrder(std::string order) override { order_ = std::move(order); }
@@ -32,7 +32,7 @@ public:
     int Previous() override { return Step(false); }
     std::string Position() const override { return position_; }
 
-private:
+  private:
     struct Entry {
         std::vector<ExprValue> values;
         std::string position;

@@ -27,7 +27,8 @@ sqlite3_stmt* StatementCache::Get(const std::string& sql) {
         return it->second.get();
     }
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(s);
         return nullptr;
     }

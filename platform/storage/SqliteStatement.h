@@ -23,14 +23,14 @@ FieldValue ColumnValue(sqlite3_stmt* s, int col);
 std::string ColumnText(sqlite3_stmt* s, int col);
 
 class StatementCache {
-public:
+  public:
     void Attach(sqlite3* db) { db_ = db; }
     // The prepared statement for sql, reset and with its bindings cleared; null on a prepare
     // error (the connection's error code and text then say why).
     sqlite3_stmt* Get(const std::string& sql);
     void Clear() { cache_.clear(); }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     std::map<std::string, StatementPtr> cache_;
 };

@@ -12,7 +12,8 @@ namespace {
 bool Is(const Token& t, const char* symbol) { return t.kind == Token::Symbol && t.text == symbol; }
 
 // Parses one item starting at tokens[i]; answers the index after it, or 0 on error.
-size_t ParseItem(const std::vector<Token>& t, size_t i, const FileDesc& desc, OrderItem& item, std::string& error) {
+size_t ParseItem(const std::vector<Token>& t, size_t i, const FileDesc& desc, OrderItem& item,
+                 std::string& error) {
     if (Is(t[i], "+") || Is(t[i], "-")) item.descending = Is(t[i++], "-");
     if (t[i].kind == Token::Name && SameWord(t[i].text, "UPPER") && Is(t[i + 1], "(")) {
         item.upper = true;
@@ -40,7 +41,8 @@ size_t ParseItem(const std::vector<Token>& t, size_t i, const FileDesc& desc, Or
 
 }  // namespace
 
-bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderItem>& items, std::string& error) {
+bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderItem>& items,
+                std::string& error) {
     items.clear();
     error.clear();
     std::vector<Token> t;
@@ -60,7 +62,8 @@ bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderIt
     }
 }
 
-std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const FileDesc& desc, const uint8_t* record) {
+std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const FileDesc& desc,
+                                   const uint8_t* record) {
     std::vector<ExprValue> values;
     for (const OrderItem& item : items) {
         const FieldDesc& f = desc.fields[item.field];
@@ -78,9 +81,11 @@ std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const Fi
     return values;
 }
 
-int CompareOrder(const std::vector<OrderItem>& items, const std::vector<ExprValue>& a, const std::vector<ExprValue>& b) {
+int CompareOrder(const std::vector<OrderItem>& items, const std::vector<ExprValue>& a,
+                 const std::vector<ExprValue>& b) {
     for (size_t i = 0; i < items.size(); ++i) {
-        int c = a[i].isText ? a[i].text.compare(b[i].text) : (a[i].number > b[i].number) - (a[i].number < b[i].number);
+        int c = a[i].isText ? a[i].text.compare(b[i].text)
+                            : (a[i].number > b[i].number) - (a[i].number < b[i].number);
         if (c != 0) return items[i].descending ? -c : c;
     }
     return 0;

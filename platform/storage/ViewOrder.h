@@ -16,11 +16,14 @@ struct OrderItem {
 };
 
 // Parses text into items; false with a readable error when it cannot.
-bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderItem>& items, std::string& error);
+bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderItem>& items,
+                std::string& error);
 
 // A record's values of the order's fields, ready to compare.
-std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const FileDesc& desc, const uint8_t* record);
+std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const FileDesc& desc,
+                                   const uint8_t* record);
 // <0, 0 or >0 as a comes before, with or after b in the order.
-int CompareOrder(const std::vector<OrderItem>& items, const std::vector<ExprValue>& a, const std::vector<ExprValue>& b);
+int CompareOrder(const std::vector<OrderItem>& items, const std::vector<ExprValue>& a,
+                 const std::vector<ExprValue>& b);
 
 }  // namespace tarn::storage

@@ -5,23 +5,23 @@
 namespace tarn::platform {
 
 class CriticalSection {
-public:
+  public:
     void Wait() { mutex_.lock(); }
     void Release() { mutex_.unlock(); }
 
-private:
+  private:
     std::recursive_mutex mutex_;
 };
 
 // Holds a critical section for one scope.
 class CriticalSectionHold {
-public:
+  public:
     explicit CriticalSectionHold(CriticalSection& cs) : cs_(cs) { cs_.Wait(); }
     ~CriticalSectionHold() { cs_.Release(); }
     CriticalSectionHold(const CriticalSectionHold&) = delete;
     CriticalSectionHold& operator=(const CriticalSectionHold&) = delete;
 
-private:
+  private:
     CriticalSection& cs_;
 };
 

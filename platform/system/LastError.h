@@ -19,9 +19,9 @@ enum ErrorCode : int {
     kAlreadyOpen = 52,
     kNotSupported = 80,
     kChangedByOther = 89,
-    kDriverError = 90,        // the driver's own code and text say more
-    kFileSystemError = 100,   // the operating system's code and text say more
-    kInvalidExpression = 801, // a filter or order text the view cannot parse
+    kDriverError = 90,         // the driver's own code and text say more
+    kFileSystemError = 100,    // the operating system's code and text say more
+    kInvalidExpression = 801,  // a filter or order text the view cannot parse
 };
 
 struct RuntimeError {

@@ -32,8 +32,8 @@ Cells ControlCells(const Cells& client, const ui::Control& control) {
 
 std::vector<FieldSpot> PlaceFields(const ui::ListFormat& format) {
     std::vector<FieldSpot> spots;
-    int columnStart = 0;   // dialog units
-    int lineX = 0;         // within the current group line
+    int columnStart = 0;  // dialog units
+    int lineX = 0;        // within the current group line
     int groupWidth = 0;
     int group = -1;
     for (const ui::ListField& f : format.fields) {

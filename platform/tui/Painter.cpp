@@ -1,9 +1,8 @@
 #include "platform/tui/Painter.h"
 
-#include "platform/tui/Curses.h"
-
 #include <algorithm>
 
+#include "platform/tui/Curses.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::tui {
@@ -59,8 +58,8 @@ void Painter::Frame(const Cells& client, const std::string& title) {
     }
 }
 
-void Painter::Button(const Cells& cells, const std::string& caption, bool focused,
-                     bool isDefault, bool disabled) {
+void Painter::Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
+                     bool disabled) {
     int accel = -1;
     std::string shown = "[ " + Caption(caption, &accel) + " ]";
     int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
@@ -98,28 +97,28 @@ void Painter::DrawControl(const ui::Control& c, const Cells& cells, bool focused
                           const PaintState& state) {
     int dim = c.disabled ? A_DIM : 0;
     switch (c.kind) {
-    case ui::KindText:
-    case ui::KindPrompt:
-    case ui::KindString:
-        DrawLabel(c, cells, dim);
-        break;
-    case ui::KindEntry:
-        DrawEntry(c, cells, focused, state);
-        break;
-    case ui::KindButton:
-        Button(cells, c.text, focused, c.isDefault, c.disabled);
-        break;
-    case ui::KindProgress:
-        DrawProgress(c, cells, dim);
-        break;
-    case ui::KindList:
-        DrawList(c, cells, focused, dim);
-        break;
-    case ui::KindTextBox:
-        DrawTextBox(c, cells, dim);
-        break;
-    case ui::KindToolbar:
-        break;  // only its buttons show
+        case ui::KindText:
+        case ui::KindPrompt:
+        case ui::KindString:
+            DrawLabel(c, cells, dim);
+            break;
+        case ui::KindEntry:
+            DrawEntry(c, cells, focused, state);
+            break;
+        case ui::KindButton:
+            Button(cells, c.text, focused, c.isDefault, c.disabled);
+            break;
+        case ui::KindProgress:
+            DrawProgress(c, cells, dim);
+            break;
+        case ui::KindList:
+            DrawList(c, cells, focused, dim);
+            break;
+        case ui::KindTextBox:
+            DrawTextBox(c, cells, dim);
+            break;
+        case ui::KindToolbar:
+            break;  // only its buttons show
     }
 }
 
@@ -135,7 +134,8 @@ void Painter::DrawLabel(const ui::Control& c, const Cells& cells, int attributes
     if (c.centred) col += std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
     int width = std::max(cells.width, static_cast<int>(shown.size()));
     Text(cells.row, col, width, shown, attributes);
-    if (accel >= 0) Text(cells.row, col + accel, 1, shown.substr(accel, 1), attributes | A_UNDERLINE);
+    if (accel >= 0)
+        Text(cells.row, col + accel, 1, shown.substr(accel, 1), attributes | A_UNDERLINE);
 }
 
 void Painter::DrawEntry(const ui::Control& c, const Cells& cells, bool focused,
@@ -158,7 +158,8 @@ void Painter::DrawProgress(const ui::Control& c, const Cells& cells, int attribu
     long done = span > 0 ? std::clamp(c.progress - c.rangeLow, 0, span) : 0;
     int filled = span > 0 ? static_cast<int>(done * cells.width / span) : 0;
     std::string bar = std::string(filled, '#') + std::string(cells.width - filled, '.');
-    for (int r = 0; r < cells.height; ++r) Text(cells.row + r, cells.col, cells.width, bar, attributes);
+    for (int r = 0; r < cells.height; ++r)
+        Text(cells.row + r, cells.col, cells.width, bar, attributes);
 }
 
 void Painter::DrawList(const ui::Control& c, const Cells& cells, bool focused, int attributes) {
@@ -183,8 +184,8 @@ void Painter::DrawList(const ui::Control& c, const Cells& cells, bool focused, i
         if (highlight) Fill(Cells{at, cells.col, lines, width}, highlight);
         for (size_t f = 0; f < fields.size(); ++f) {
             const FieldSpot& s = spots[f];
-            std::string cell = Fit(c.CellText(row, static_cast<int>(f) + 1), s.width,
-                                   fields[f].align);
+            std::string cell =
+                Fit(c.CellText(row, static_cast<int>(f) + 1), s.width, fields[f].align);
             Text(at + s.line, cells.col + s.col, std::min(s.width, width - s.col), cell,
                  attributes | highlight);
         }

@@ -12,14 +12,14 @@ namespace tarn::tui {
 
 // What the front end shows beyond the window's own data.
 struct PaintState {
-    int editControl = 0;      // the entry being typed into (its text is `editText`), 0: none
+    int editControl = 0;  // the entry being typed into (its text is `editText`), 0: none
     std::string editText;
-    bool busy = false;        // the wait cursor is on: the title says so
-    bool active = true;       // the innermost window: its focus is shown
+    bool busy = false;   // the wait cursor is on: the title says so
+    bool active = true;  // the innermost window: its focus is shown
 };
 
 class Painter {
-public:
+  public:
     // Draws one window in its frame; returns its client area. Where the entry cursor belongs
     // (the focused entry's end) is kept for PlaceCursor.
     Cells DrawWindow(const ui::Window& window, const PaintState& state);
@@ -32,10 +32,10 @@ public:
     // Writes text clipped to `width` cells from (row, col).
     static void Text(int row, int col, int width, const std::string& text, int attributes = 0);
     // "[ Caption ]" centred in the cells; focused in reverse video, the default one in bold.
-    static void Button(const Cells& cells, const std::string& caption, bool focused,
-                       bool isDefault, bool disabled);
+    static void Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
+                       bool disabled);
 
-private:
+  private:
     void DrawControl(const ui::Control& c, const Cells& cells, bool focused,
                      const PaintState& state);
     void DrawEntry(const ui::Control& c, const Cells& cells, bool focused, const PaintState& s);

@@ -23,7 +23,7 @@ struct BoxButton {
 
 // In the order they show, left to right.
 constexpr BoxButton kButtons[] = {
-    {1, "OK"}, {2, "Yes"}, {4, "No"}, {8, "Abort"},
+    {1, "OK"},     {2, "Yes"},     {4, "No"},      {8, "Abort"},
     {16, "Retry"}, {32, "Ignore"}, {64, "Cancel"}, {128, "Help"},
 };
 constexpr int kCancel = 64;
@@ -97,7 +97,8 @@ int TerminalFrontEnd::AskOnScreen(const ui::MessageBoxRequest& request) {
     for (size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i].bit == request.defaultButton) focus = static_cast<int>(i);
     for (;;) {
-        Cells box{std::max(1, (LINES - height) / 2), std::max(1, (COLS - width) / 2), height, width};
+        Cells box{std::max(1, (LINES - height) / 2), std::max(1, (COLS - width) / 2), height,
+                  width};
         std::vector<Cells> spots;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -167,9 +168,10 @@ int TerminalFrontEnd::ChooseOnScreen(const std::vector<ui::PopupItem>& items, in
             Painter::Frame(box, "");
             for (int i = 0; i < count; ++i) {
                 const ui::PopupItem& item = items[i];
-                std::string shown = item.text == "-" ? std::string(width, '-')
-                    : std::string(item.checked ? "*" : " ") +
-                          std::string(2 * (item.depth - 1) + 1, ' ') + item.text;
+                std::string shown =
+                    item.text == "-" ? std::string(width, '-')
+                                     : std::string(item.checked ? "*" : " ") +
+                                           std::string(2 * (item.depth - 1) + 1, ' ') + item.text;
                 int attributes = i == focus ? A_REVERSE : item.enabled ? 0 : A_DIM;
                 if (item.number == 0 && item.text != "-") attributes |= A_BOLD;
                 Painter::Text(box.row + i, box.col, width, shown + std::string(width, ' '),

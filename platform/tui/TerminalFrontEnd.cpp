@@ -1,6 +1,5 @@
 #include "platform/tui/TerminalFrontEnd.h"
 
-#include "platform/tui/Curses.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/tui/Curses.h"
 #include "platform/tui/KeyMap.h"
 #include "platform/tui/TerminalSession.h"
 #include "platform/ui/Events.h"

@@ -21,7 +21,7 @@
 namespace tarn::tui {
 
 class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
-public:
+  public:
     TerminalFrontEnd();
     ~TerminalFrontEnd() override;
     TerminalFrontEnd(const TerminalFrontEnd&) = delete;
@@ -45,7 +45,7 @@ public:
     // True while curses owns the terminal.
     bool Active() const;
 
-private:
+  private:
     // One key, mouse event or resize read from curses; nullopt when the deadline passed or a
     // wake arrived (or, with `wakeable` false, only when the deadline passed).
     std::optional<int> ReadKey(int64_t deadline, bool wakeable);
@@ -75,16 +75,16 @@ private:
     void EndBox();
 
     mutable std::mutex mutex_;
-    std::vector<ui::Window*> windows_;    // open windows, innermost last
-    std::deque<ui::Input> pending_;        // input held back behind a Text input
+    std::vector<ui::Window*> windows_;  // open windows, innermost last
+    std::deque<ui::Input> pending_;     // input held back behind a Text input
     Painter painter_;
     PaintState state_;
     const ui::Window* editWindow_ = nullptr;
-    int selectNext_ = 0;                   // a clicked control to focus after a Text input
+    int selectNext_ = 0;  // a clicked control to focus after a Text input
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
-    bool started_ = false;                 // curses screen created
-    int boxes_ = 0;                        // message boxes and menus on the screen
+    bool started_ = false;  // curses screen created
+    int boxes_ = 0;         // message boxes and menus on the screen
     bool attached_ = false;
     ui::FrontEnd* oldFrontEnd_ = nullptr;
     ui::MessageBoxFrontEnd* oldMessageBox_ = nullptr;

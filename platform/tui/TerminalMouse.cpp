@@ -1,6 +1,5 @@
 // Mouse clicks on the innermost window: buttons, list rows, the scroll bar and entries.
 #include "platform/tui/Curses.h"
-
 #include "platform/tui/TerminalFrontEnd.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Window.h"
@@ -55,7 +54,7 @@ std::optional<Input> TerminalFrontEnd::TakeMouse(ui::Window& window) {
         } else {
             in.row = RowAt(cells, *c, ev.y);
             if (in.row == 0) return std::nullopt;
-            in.kind = (ev.bstate & BUTTON1_DOUBLE_CLICKED) ? Input::DoubleClick
+            in.kind = (ev.bstate & BUTTON1_DOUBLE_CLICKED)                ? Input::DoubleClick
                       : (ev.bstate & (BUTTON3_CLICKED | BUTTON3_PRESSED)) ? Input::RightClick
                                                                           : Input::Click;
         }

@@ -1,11 +1,11 @@
 #include "platform/tui/TerminalSession.h"
 
-#include "platform/tui/Curses.h"
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/tui/Curses.h"
 
 namespace tarn::tui {
 

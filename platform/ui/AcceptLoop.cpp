@@ -8,12 +8,12 @@ namespace tarn::ui {
 
 // The pull-based loop: finishing an event, choosing the next, turning input into events.
 class AcceptLoop {
-public:
+  public:
     static bool Accept(Window& w);
     static const EventRecord& Current(Window& w) { return w.current_; }
     static void Consume(Window& w) { w.consumed_ = true; }
 
-private:
+  private:
     static void Finish(Window& w);
     static bool Deliver(Window& w, const EventRecord& e);
     static bool NextAcceptAll(Window& w);
@@ -127,13 +127,26 @@ bool AcceptLoop::Accept(Window& w) {
 bool AcceptLoop::MoveHighlight(Window& w, Control& list, int keycode) {
     int event = 0;
     switch (keycode) {
-    case UpKey: event = EventScrollUp; break;
-    case DownKey: event = EventScrollDown; break;
-    case PgUpKey: event = EventPageUp; break;
-    case PgDnKey: event = EventPageDown; break;
-    case HomeKey: event = EventScrollTop; break;
-    case EndKey: event = EventScrollBottom; break;
-    default: return false;
+        case UpKey:
+            event = EventScrollUp;
+            break;
+        case DownKey:
+            event = EventScrollDown;
+            break;
+        case PgUpKey:
+            event = EventPageUp;
+            break;
+        case PgDnKey:
+            event = EventPageDown;
+            break;
+        case HomeKey:
+            event = EventScrollTop;
+            break;
+        case EndKey:
+            event = EventScrollBottom;
+            break;
+        default:
+            return false;
     }
     if (list.immediate) {
         Queue(w, event, list.number, keycode);
@@ -189,8 +202,9 @@ void AcceptLoop::TakeKey(Window& w, int control, int keycode) {
 void AcceptLoop::ClickRow(Window& w, const Input& in) {
     Control* list = w.Get(in.control);
     if (!list) return;
-    int key = in.kind == Input::DoubleClick ? MouseLeft2
-              : in.kind == Input::RightClick ? MouseRight : MouseLeft;
+    int key = in.kind == Input::DoubleClick  ? MouseLeft2
+              : in.kind == Input::RightClick ? MouseRight
+                                             : MouseLeft;
     SetKeycode(key);
     w.focus_ = list->number;
     bool moved = in.row >= 1 && in.row <= list->RowCount() && in.row != list->selected;
@@ -207,53 +221,53 @@ void AcceptLoop::ClickRow(Window& w, const Input& in) {
 // Turns one input into events on the window's queue; false when the window was abandoned.
 bool AcceptLoop::TakeInput(Window& w, const Input& in) {
     switch (in.kind) {
-    case Input::Key:
-        TakeKey(w, in.control, in.keycode);
-        break;
-    case Input::Press:
-        SetKeycode(MouseLeft);
-        w.focus_ = in.control;
-        Queue(w, EventAccepted, in.control, MouseLeft);
-        break;
-    case Input::Text: {
-        Control* c = w.Get(in.control);
-        if (!c) break;
-        c->text = in.text;
-        c->changed = true;
-        w.focus_ = c->number;
-        Queue(w, w.Update(c->number) ? EventAccepted : EventRejected, c->number, 0);
-        break;
-    }
-    case Input::Click:
-    case Input::DoubleClick:
-    case Input::RightClick:
-        ClickRow(w, in);
-        break;
-    case Input::Scroll:
-        Queue(w, in.event, in.control, 0);
-        break;
-    case Input::Thumb:
-        if (Control* c = w.Get(in.control)) c->thumb = std::clamp(in.row, 0, 100);
-        Queue(w, EventScrollDrag, in.control, 0);
-        break;
-    case Input::Resize:
-        w.SetSize(in.width, in.height);
-        break;
-    case Input::Maximize:
-        w.Maximize(in.width, in.height);
-        break;
-    case Input::Restore:
-        w.Restore();
-        break;
-    case Input::Iconize:
-        w.Iconize();
-        break;
-    case Input::Close:
-        Queue(w, EventCloseWindow, 0, 0);
-        break;
-    case Input::Abort:
-        w.Close();
-        return false;
+        case Input::Key:
+            TakeKey(w, in.control, in.keycode);
+            break;
+        case Input::Press:
+            SetKeycode(MouseLeft);
+            w.focus_ = in.control;
+            Queue(w, EventAccepted, in.control, MouseLeft);
+            break;
+        case Input::Text: {
+            Control* c = w.Get(in.control);
+            if (!c) break;
+            c->text = in.text;
+            c->changed = true;
+            w.focus_ = c->number;
+            Queue(w, w.Update(c->number) ? EventAccepted : EventRejected, c->number, 0);
+            break;
+        }
+        case Input::Click:
+        case Input::DoubleClick:
+        case Input::RightClick:
+            ClickRow(w, in);
+            break;
+        case Input::Scroll:
+            Queue(w, in.event, in.control, 0);
+            break;
+        case Input::Thumb:
+            if (Control* c = w.Get(in.control)) c->thumb = std::clamp(in.row, 0, 100);
+            Queue(w, EventScrollDrag, in.control, 0);
+            break;
+        case Input::Resize:
+            w.SetSize(in.width, in.height);
+            break;
+        case Input::Maximize:
+            w.Maximize(in.width, in.height);
+            break;
+        case Input::Restore:
+            w.Restore();
+            break;
+        case Input::Iconize:
+            w.Iconize();
+            break;
+        case Input::Close:
+            Queue(w, EventCloseWindow, 0, 0);
+            break;
+        case Input::Abort:
+            w.Close();
+            return false;
     }
     return true;
 }

@@ -37,54 +37,54 @@ Binding Binding::Str(std::string* v, std::string picture) {
 
 std::string Binding::Format() const {
     switch (type) {
-    case None:
-        return "";
-    case Int32:
-        return platform::FormatPicture(picture, *static_cast<const int32_t*>(target));
-    case CText: {
-        const char* p = static_cast<const char*>(target);
-        return platform::FormatPicture(picture, std::string_view(p, strnlen(p, capacity)));
-    }
-    case FixedText: {
-        const char* p = static_cast<const char*>(target);
-        return TrimRight(platform::FormatPicture(picture, std::string_view(p, capacity)));
-    }
-    case String:
-        return platform::FormatPicture(picture, *static_cast<const std::string*>(target));
+        case None:
+            return "";
+        case Int32:
+            return platform::FormatPicture(picture, *static_cast<const int32_t*>(target));
+        case CText: {
+            const char* p = static_cast<const char*>(target);
+            return platform::FormatPicture(picture, std::string_view(p, strnlen(p, capacity)));
+        }
+        case FixedText: {
+            const char* p = static_cast<const char*>(target);
+            return TrimRight(platform::FormatPicture(picture, std::string_view(p, capacity)));
+        }
+        case String:
+            return platform::FormatPicture(picture, *static_cast<const std::string*>(target));
     }
     return "";
 }
 
 bool Binding::Read(const std::string& text) const {
     switch (type) {
-    case None:
-        return true;
-    case Int32: {
-        auto v = platform::ReadPicture(picture, text);
-        if (!v || *v < INT32_MIN || *v > INT32_MAX) return false;
-        *static_cast<int32_t*>(target) = static_cast<int32_t>(*v);
-        return true;
-    }
-    case CText: {
-        // Zero-terminated: at most capacity - 1 bytes of text.
-        std::string cut = platform::CutText(platform::FormatPicture(picture, text),
-                                            static_cast<long>(capacity) - 1);
-        char* p = static_cast<char*>(target);
-        std::memset(p, 0, capacity);
-        std::memcpy(p, cut.data(), cut.size());
-        return true;
-    }
-    case FixedText: {
-        std::string cut = platform::CutText(platform::FormatPicture(picture, text),
-                                            static_cast<long>(capacity));
-        char* p = static_cast<char*>(target);
-        std::memset(p, ' ', capacity);
-        std::memcpy(p, cut.data(), cut.size());
-        return true;
-    }
-    case String:
-        *static_cast<std::string*>(target) = platform::FormatPicture(picture, text);
-        return true;
+        case None:
+            return true;
+        case Int32: {
+            auto v = platform::ReadPicture(picture, text);
+            if (!v || *v < INT32_MIN || *v > INT32_MAX) return false;
+            *static_cast<int32_t*>(target) = static_cast<int32_t>(*v);
+            return true;
+        }
+        case CText: {
+            // Zero-terminated: at most capacity - 1 bytes of text.
+            std::string cut = platform::CutText(platform::FormatPicture(picture, text),
+                                                static_cast<long>(capacity) - 1);
+            char* p = static_cast<char*>(target);
+            std::memset(p, 0, capacity);
+            std::memcpy(p, cut.data(), cut.size());
+            return true;
+        }
+        case FixedText: {
+            std::string cut = platform::CutText(platform::FormatPicture(picture, text),
+                                                static_cast<long>(capacity));
+            char* p = static_cast<char*>(target);
+            std::memset(p, ' ', capacity);
+            std::memcpy(p, cut.data(), cut.size());
+            return true;
+        }
+        case String:
+            *static_cast<std::string*>(target) = platform::FormatPicture(picture, text);
+            return true;
     }
     return false;
 }
@@ -94,9 +94,7 @@ bool Control::CanFocus() const {
     return kind == KindEntry || kind == KindButton || kind == KindList || kind == KindTextBox;
 }
 
-bool Control::IsEditable() const {
-    return kind == KindEntry || kind == KindTextBox;
-}
+bool Control::IsEditable() const { return kind == KindEntry || kind == KindTextBox; }
 
 bool Control::HasAlert(int keycode) const {
     return std::find(alertKeys.begin(), alertKeys.end(), keycode) != alertKeys.end();

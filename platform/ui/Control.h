@@ -13,13 +13,13 @@ namespace tarn::ui {
 
 // The runtime's control kinds (the numbers the window resizer works with).
 enum ControlKind : int {
-    KindString = 1,      // value text: shows a variable through a picture
-    KindText = 2,        // fixed text
+    KindString = 1,  // value text: shows a variable through a picture
+    KindText = 2,    // fixed text
     KindEntry = 8,
     KindButton = 9,
     KindPrompt = 10,
     KindList = 14,
-    KindTextBox = 17,    // multi-line text
+    KindTextBox = 17,  // multi-line text
     KindToolbar = 23,
     KindProgress = 35,
 };
@@ -38,7 +38,7 @@ struct Binding {
     enum Type { None, Int32, CText, FixedText, String };
     Type type = None;
     void* target = nullptr;
-    size_t capacity = 0;     // bytes of a CText / FixedText field
+    size_t capacity = 0;  // bytes of a CText / FixedText field
     std::string picture;
 
     static Binding Int(int32_t* v, std::string picture);
@@ -56,36 +56,36 @@ struct Binding {
 
 // Flag bits of a control definition.
 enum ControlFlag : unsigned {
-    FlagDefault = 1,      // the default button: Enter presses it
+    FlagDefault = 1,  // the default button: Enter presses it
     FlagReadOnly = 2,
     FlagHidden = 4,
     FlagDisabled = 8,
-    FlagImmediate = 16,   // a list in immediate mode: scrolling keys arrive as events 3 to 8
-    FlagVScroll = 32,     // a list with a vertical scroll bar
-    FlagAutoWidth = 64,   // width follows the text
+    FlagImmediate = 16,  // a list in immediate mode: scrolling keys arrive as events 3 to 8
+    FlagVScroll = 32,    // a list with a vertical scroll bar
+    FlagAutoWidth = 64,  // width follows the text
     FlagAutoHeight = 128,
-    FlagCentred = 256,    // text shown centred
+    FlagCentred = 256,  // text shown centred
 };
 
 // A control as the window tables give it.
 struct ControlDef {
     ControlKind kind = KindText;
-    std::string name{};       // "?SERCHK:ServerName"; empty is fine
-    std::string text{};       // caption; for an entry or value text its picture, "@s127@"
+    std::string name{};  // "?SERCHK:ServerName"; empty is fine
+    std::string text{};  // caption; for an entry or value text its picture, "@s127@"
     Rect rect{};
     unsigned flags = 0;
     std::string icon{};
     std::string tip{};
-    std::string status{};     // status-bar text
-    std::string format{};     // list format string
-    int parent = 0;           // the toolbar a button sits in; 0: the window
+    std::string status{};  // status-bar text
+    std::string format{};  // list format string
+    int parent = 0;        // the toolbar a button sits in; 0: the window
 };
 
 struct Control {
     int number = 0;
     ControlKind kind = KindText;
     std::string name;
-    std::string text;         // what the control shows now (an entry: its contents)
+    std::string text;  // what the control shows now (an entry: its contents)
     std::string icon;
     std::string tip;
     std::string status;
@@ -100,15 +100,15 @@ struct Control {
     bool autoWidth = false;
     bool autoHeight = false;
     bool centred = false;
-    bool changed = false;     // edited since the variable was last displayed
+    bool changed = false;  // edited since the variable was last displayed
     Binding binding;
 
     // List properties.
     std::string format;
     ListFormat columns;
     const RowSource* rows = nullptr;
-    int selected = 0;         // highlighted row, from 1; 0 none
-    int thumb = 0;            // scroll-bar thumb position, 0..100
+    int selected = 0;  // highlighted row, from 1; 0 none
+    int thumb = 0;     // scroll-bar thumb position, 0..100
 
     // Progress bar.
     int rangeLow = 0;

@@ -16,7 +16,7 @@ enum EventCode : int {
     EventPageDown = 6,
     EventScrollTop = 7,
     EventScrollBottom = 8,
-    EventScrollDrag = 9,     // the thumb was dragged; the list's thumb holds the new percentage
+    EventScrollDrag = 9,  // the thumb was dragged; the list's thumb holds the new percentage
     EventAlertKey = 15,
     EventRejected = 26,
     EventSelected = 257,
@@ -44,8 +44,8 @@ enum KeyModifier : int {
 enum KeyCode : int {
     MouseLeft = 1,
     MouseRightDown = 2,
-    MouseLeft2 = 5,       // double click
-    MouseRight = 130,     // right button released
+    MouseLeft2 = 5,    // double click
+    MouseRight = 130,  // right button released
     BackspaceKey = 8,
     TabKey = 9,
     EnterKey = 13,
@@ -61,12 +61,12 @@ enum KeyCode : int {
     DownKey = 40,
     InsertKey = 45,
     DeleteKey = 46,
-    AppsKey = 93,         // the context-menu key
+    AppsKey = 93,  // the context-menu key
     F1Key = 112,
     ShiftTab = ShiftKey + TabKey,
-    ShiftEnter = ShiftKey + EnterKey,   // 269
-    CtrlEnter = CtrlKey + EnterKey,     // 525
-    CtrlH = CtrlKey + 'H',              // 584
+    ShiftEnter = ShiftKey + EnterKey,  // 269
+    CtrlEnter = CtrlKey + EnterKey,    // 525
+    CtrlH = CtrlKey + 'H',             // 584
 };
 
 // The code of a plain letter or digit key: 'a' and 'A' both give 65.

@@ -16,20 +16,20 @@ class Window;
 
 struct Input {
     enum Kind {
-        Key,          // keycode to control (0: the focused control)
-        Press,        // a button pressed (by mouse or its accelerator)
-        Text,         // an entry's contents became `text` (the user typed and left it)
-        Click,        // left click on list row `row` of `control`
+        Key,    // keycode to control (0: the focused control)
+        Press,  // a button pressed (by mouse or its accelerator)
+        Text,   // an entry's contents became `text` (the user typed and left it)
+        Click,  // left click on list row `row` of `control`
         DoubleClick,
         RightClick,
-        Scroll,       // `event` 3..8 on a list (scroll bar arrows and page areas)
-        Thumb,        // the list's thumb dragged to `row` percent
-        Resize,       // the window's new `width` and `height` in dialog units
-        Maximize,     // maximised to `width` x `height`
+        Scroll,    // `event` 3..8 on a list (scroll bar arrows and page areas)
+        Thumb,     // the list's thumb dragged to `row` percent
+        Resize,    // the window's new `width` and `height` in dialog units
+        Maximize,  // maximised to `width` x `height`
         Restore,
         Iconize,
-        Close,        // the window's close box: event 513
-        Abort,        // the front end gives up on the window: it closes without asking
+        Close,  // the window's close box: event 513
+        Abort,  // the front end gives up on the window: it closes without asking
     };
     Kind kind = Key;
     int control = 0;
@@ -42,15 +42,15 @@ struct Input {
 };
 
 struct PopupItem {
-    std::string text;      // without markers; "-" is a separator
+    std::string text;  // without markers; "-" is a separator
     int depth = 1;
     bool enabled = true;
     bool checked = false;
-    int number = 0;        // what choosing it answers; 0 for separators and submenu headers
+    int number = 0;  // what choosing it answers; 0 for separators and submenu headers
 };
 
 class FrontEnd {
-public:
+  public:
     virtual ~FrontEnd() = default;
     virtual void Opened(Window&) {}
     virtual void Closed(Window&) {}

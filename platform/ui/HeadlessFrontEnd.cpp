@@ -51,22 +51,38 @@ const ControlView* WindowView::Control(int number) const {
 std::string Step::Describe() const {
     std::string target = control != 0 ? std::to_string(control) : Quote(name);
     switch (kind) {
-    case Press: return "press " + target;
-    case Type: return "type " + Quote(text) + " into " + target;
-    case Key: return "key " + std::to_string(number);
-    case Click: return "click row " + std::to_string(number) + " of " + target;
-    case DoubleClick: return "double click row " + std::to_string(number) + " of " + target;
-    case RightClick: return "right click row " + std::to_string(number) + " of " + target;
-    case Scroll: return "scroll event " + std::to_string(number) + " on " + target;
-    case Thumb: return "thumb to " + std::to_string(number) + " on " + target;
-    case Popup: return "popup item " + (text.empty() ? std::to_string(number) : Quote(text));
-    case Answer: return "answer " + std::to_string(number);
-    case Resize: return "resize to " + std::to_string(width) + "x" + std::to_string(height);
-    case Maximize: return "maximize";
-    case Restore: return "restore";
-    case Iconize: return "iconize";
-    case Close: return "close";
-    case Wait: return "wait " + std::to_string(number);
+        case Press:
+            return "press " + target;
+        case Type:
+            return "type " + Quote(text) + " into " + target;
+        case Key:
+            return "key " + std::to_string(number);
+        case Click:
+            return "click row " + std::to_string(number) + " of " + target;
+        case DoubleClick:
+            return "double click row " + std::to_string(number) + " of " + target;
+        case RightClick:
+            return "right click row " + std::to_string(number) + " of " + target;
+        case Scroll:
+            return "scroll event " + std::to_string(number) + " on " + target;
+        case Thumb:
+            return "thumb to " + std::to_string(number) + " on " + target;
+        case Popup:
+            return "popup item " + (text.empty() ? std::to_string(number) : Quote(text));
+        case Answer:
+            return "answer " + std::to_string(number);
+        case Resize:
+            return "resize to " + std::to_string(width) + "x" + std::to_string(height);
+        case Maximize:
+            return "maximize";
+        case Restore:
+            return "restore";
+        case Iconize:
+            return "iconize";
+        case Close:
+            return "close";
+        case Wait:
+            return "wait " + std::to_string(number);
     }
     return "step";
 }
@@ -258,14 +274,27 @@ std::optional<Input> HeadlessFrontEnd::Play(const Step& step, Window& window) {
     std::string where = "step " + std::to_string(next_) + " (" + step.Describe() + "): ";
     Input in;
     switch (step.kind) {
-    case Step::Resize: in.kind = Input::Resize; in.width = step.width; in.height = step.height;
-        return in;
-    case Step::Maximize: in.kind = Input::Maximize; in.width = step.width;
-        in.height = step.height; return in;
-    case Step::Restore: in.kind = Input::Restore; return in;
-    case Step::Iconize: in.kind = Input::Iconize; return in;
-    case Step::Close: in.kind = Input::Close; return in;
-    default: break;
+        case Step::Resize:
+            in.kind = Input::Resize;
+            in.width = step.width;
+            in.height = step.height;
+            return in;
+        case Step::Maximize:
+            in.kind = Input::Maximize;
+            in.width = step.width;
+            in.height = step.height;
+            return in;
+        case Step::Restore:
+            in.kind = Input::Restore;
+            return in;
+        case Step::Iconize:
+            in.kind = Input::Iconize;
+            return in;
+        case Step::Close:
+            in.kind = Input::Close;
+            return in;
+        default:
+            break;
     }
     int control = 0;
     if (step.kind != Step::Key || step.control != 0 || !step.name.empty()) {
@@ -293,15 +322,39 @@ std::optional<Input> HeadlessFrontEnd::Play(const Step& step, Window& window) {
     }
     in.control = control;
     switch (step.kind) {
-    case Step::Press: in.kind = Input::Press; break;
-    case Step::Type: in.kind = Input::Text; in.text = step.text; break;
-    case Step::Key: in.kind = Input::Key; in.keycode = step.number; break;
-    case Step::Click: in.kind = Input::Click; in.row = step.number; break;
-    case Step::DoubleClick: in.kind = Input::DoubleClick; in.row = step.number; break;
-    case Step::RightClick: in.kind = Input::RightClick; in.row = step.number; break;
-    case Step::Scroll: in.kind = Input::Scroll; in.event = step.number; break;
-    case Step::Thumb: in.kind = Input::Thumb; in.row = step.number; break;
-    default: break;
+        case Step::Press:
+            in.kind = Input::Press;
+            break;
+        case Step::Type:
+            in.kind = Input::Text;
+            in.text = step.text;
+            break;
+        case Step::Key:
+            in.kind = Input::Key;
+            in.keycode = step.number;
+            break;
+        case Step::Click:
+            in.kind = Input::Click;
+            in.row = step.number;
+            break;
+        case Step::DoubleClick:
+            in.kind = Input::DoubleClick;
+            in.row = step.number;
+            break;
+        case Step::RightClick:
+            in.kind = Input::RightClick;
+            in.row = step.number;
+            break;
+        case Step::Scroll:
+            in.kind = Input::Scroll;
+            in.event = step.number;
+            break;
+        case Step::Thumb:
+            in.kind = Input::Thumb;
+            in.row = step.number;
+            break;
+        default:
+            break;
     }
     return in;
 }

@@ -5,9 +5,10 @@
 // order; message boxes and popup menus take their answers from the same script. A step that
 // cannot be played (no such control, a disabled one, a message box where a window step was
 // expected, a title that does not match) is recorded in Failures() and every window still open
-// is closed without asking, so nothing hangs. A hidden window takes only Wait steps. With the script used up, a window with a running
-// timer gets up to IdleTimerLimit() more timer events, then every window is asked to close (513).
-// Time is virtual: it moves only by Wait steps and while timers are waited for.
+// is closed without asking, so nothing hangs. A hidden window takes only Wait steps. With the
+// script used up, a window with a running timer gets up to IdleTimerLimit() more timer events, then
+// every window is asked to close (513). Time is virtual: it moves only by Wait steps and while
+// timers are waited for.
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -42,31 +43,45 @@ struct WindowView {
     bool hidden = false;
     Rect rect;
     std::vector<ControlView> controls;
-    size_t step = 0;                             // the step about to be played
+    size_t step = 0;  // the step about to be played
 
     const ControlView* Control(int number) const;
 };
 
 struct Step {
     enum Kind {
-        Press, Type, Key, Click, DoubleClick, RightClick, Scroll, Thumb,
-        Popup, Answer, Resize, Maximize, Restore, Iconize, Close, Wait,
+        Press,
+        Type,
+        Key,
+        Click,
+        DoubleClick,
+        RightClick,
+        Scroll,
+        Thumb,
+        Popup,
+        Answer,
+        Resize,
+        Maximize,
+        Restore,
+        Iconize,
+        Close,
+        Wait,
     };
     Kind kind = Press;
-    int control = 0;          // 0 with `name`: found by name or text
-    std::string name;         // "?OK", or a caption without '&' ("OK"), any case
-    std::string text;         // Type: the new contents; Popup: the item's text
-    int number = 0;           // Key: key code; Click: row; Scroll: event; Thumb: percent;
-                              // Popup: item number; Answer: button bit; Wait: hundredths
+    int control = 0;   // 0 with `name`: found by name or text
+    std::string name;  // "?OK", or a caption without '&' ("OK"), any case
+    std::string text;  // Type: the new contents; Popup: the item's text
+    int number = 0;    // Key: key code; Click: row; Scroll: event; Thumb: percent;
+                       // Popup: item number; Answer: button bit; Wait: hundredths
     int width = 0;
     int height = 0;
-    std::string window;       // the title the step expects, "" any
+    std::string window;  // the title the step expects, "" any
 
     std::string Describe() const;
 };
 
 class HeadlessFrontEnd : public FrontEnd, public MessageBoxFrontEnd {
-public:
+  public:
     HeadlessFrontEnd();
     ~HeadlessFrontEnd() override;
 
@@ -75,7 +90,7 @@ public:
     void Detach();
 
     // Script. Each returns *this so steps chain.
-    HeadlessFrontEnd& In(std::string title);     // the next step expects this window
+    HeadlessFrontEnd& In(std::string title);  // the next step expects this window
     HeadlessFrontEnd& Press(int control);
     HeadlessFrontEnd& Press(std::string nameOrText);
     HeadlessFrontEnd& Type(int control, std::string text);
@@ -86,8 +101,8 @@ public:
     HeadlessFrontEnd& RightClick(int control, int row);
     HeadlessFrontEnd& Scroll(int control, int event);
     HeadlessFrontEnd& Thumb(int control, int percent);
-    HeadlessFrontEnd& ChoosePopupItem(int number);          // 0 dismisses the menu
-    HeadlessFrontEnd& ChoosePopupItem(std::string text);    // by text without '&'
+    HeadlessFrontEnd& ChoosePopupItem(int number);        // 0 dismisses the menu
+    HeadlessFrontEnd& ChoosePopupItem(std::string text);  // by text without '&'
     HeadlessFrontEnd& Answer(int button);
     HeadlessFrontEnd& Resize(int width, int height);
     HeadlessFrontEnd& Maximize(int width, int height);
@@ -124,7 +139,7 @@ public:
     // MessageBoxFrontEnd
     int Ask(const MessageBoxRequest& request) override;
 
-private:
+  private:
     void Fail(std::string message);
     bool TitleMatches(const Step& step, const Window& window);
     std::optional<Input> Play(const Step& step, Window& window);
@@ -141,7 +156,7 @@ private:
     std::vector<MessageBoxRequest> messages_;
     std::vector<std::vector<PopupItem>> popups_;
     int64_t now_ = 0;
-    int64_t waitLeft_ = 0;        // the rest of a Wait step cut short by a timer
+    int64_t waitLeft_ = 0;  // the rest of a Wait step cut short by a timer
     int idleTimerLimit_ = 1000;
     int idleTimers_ = 0;
     bool waitCursor_ = false;

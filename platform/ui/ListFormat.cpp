@@ -8,12 +8,12 @@ namespace tarn::ui {
 namespace {
 
 class FormatParser {
-public:
+  public:
     explicit FormatParser(std::string_view text) : s_(text) {}
 
     std::optional<ListFormat> Parse(std::string* error);
 
-private:
+  private:
     bool AtEnd() const { return i_ >= s_.size(); }
     char Peek() const { return AtEnd() ? '\0' : s_[i_]; }
     bool Digit() const { return std::isdigit(static_cast<unsigned char>(Peek())) != 0; }
@@ -161,7 +161,8 @@ bool FormatParser::ParseGroup() {
 
 std::optional<ListFormat> FormatParser::Parse(std::string* error) {
     while (!AtEnd()) {
-        bool ok = Peek() == '[' ? ParseGroup() : (Digit() ? ParseField(-1) : Fail("field expected"));
+        bool ok =
+            Peek() == '[' ? ParseGroup() : (Digit() ? ParseField(-1) : Fail("field expected"));
         if (!ok) {
             if (error) *error = error_;
             return std::nullopt;

@@ -18,20 +18,20 @@
 namespace tarn::ui {
 
 struct ListField {
-    int width = 0;               // dialog units
-    char align = 'L';            // L left, R right, C centre, D decimal
+    int width = 0;     // dialog units
+    char align = 'L';  // L left, R right, C centre, D decimal
     int indent = 0;
     std::string header;
-    char headerAlign = 0;        // 0: as the field
+    char headerAlign = 0;  // 0: as the field
     int headerIndent = 0;
-    std::string picture;         // without the '@' delimiters; "" shows the value as it is
+    std::string picture;  // without the '@' delimiters; "" shows the value as it is
     bool rightBorder = false;
     bool resizable = false;
     bool hscroll = false;
-    bool lastOnLine = false;     // '/': the next field of the group goes below
-    int group = -1;              // index into ListFormat::groups, -1 for a plain column
-    int line = 0;                // line within the group's row, from 0
-    int column = 0;              // column index (a group is one column)
+    bool lastOnLine = false;  // '/': the next field of the group goes below
+    int group = -1;           // index into ListFormat::groups, -1 for a plain column
+    int line = 0;             // line within the group's row, from 0
+    int column = 0;           // column index (a group is one column)
 };
 
 struct ListGroup {
@@ -47,8 +47,8 @@ struct ListFormat {
     std::vector<ListField> fields;
     std::vector<ListGroup> groups;
     int columns = 0;
-    int linesPerRow = 1;         // the most lines any group takes
-    int headerLines = 0;         // 0 when no field has a header
+    int linesPerRow = 1;  // the most lines any group takes
+    int headerLines = 0;  // 0 when no field has a header
 };
 
 // Parses a format string; nullopt with a reason in *error when it does not parse.

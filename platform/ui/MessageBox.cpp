@@ -22,9 +22,7 @@ int ShowMessageBox(const MessageBoxRequest& request) {
     return CurrentMessageBoxFrontEnd()->Ask(request);
 }
 
-void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd) {
-    current.store(frontEnd);
-}
+void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd) { current.store(frontEnd); }
 
 MessageBoxFrontEnd* CurrentMessageBoxFrontEnd() {
     MessageBoxFrontEnd* frontEnd = current.load();

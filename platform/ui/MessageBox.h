@@ -12,16 +12,16 @@
 namespace tarn::ui {
 
 struct MessageBoxRequest {
-    std::string text;   // '|' is a line break
+    std::string text;  // '|' is a line break
     std::string title;
     std::string icon;
-    int buttons = 0;    // sum of button bits
+    int buttons = 0;  // sum of button bits
     int defaultButton = 0;
     int style = 0;
 };
 
 class MessageBoxFrontEnd {
-public:
+  public:
     virtual ~MessageBoxFrontEnd();
     // Returns the pressed button bit; 0 when the box was closed without a button.
     virtual int Ask(const MessageBoxRequest& request) = 0;
@@ -38,14 +38,14 @@ std::string MessageBoxLine(const MessageBoxRequest& request);
 
 // Writes one line per box to standard error and answers the default button.
 class StderrMessageBox : public MessageBoxFrontEnd {
-public:
+  public:
     int Ask(const MessageBoxRequest& request) override;
 };
 
 // Answers from a script of button bits, for tests; records every request. With the script used
 // up it answers the default button.
 class ScriptedMessageBox : public MessageBoxFrontEnd {
-public:
+  public:
     ScriptedMessageBox() = default;
     explicit ScriptedMessageBox(std::vector<int> answers);
 
@@ -54,7 +54,7 @@ public:
     std::vector<MessageBoxRequest> Requests() const;
     size_t Count() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::deque<int> answers_;
     std::vector<MessageBoxRequest> requests_;

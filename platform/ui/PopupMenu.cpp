@@ -17,10 +17,14 @@ PopupItem ItemFrom(std::string_view text, int depth) {
     }
     size_t i = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] == '~') item.enabled = false;
-        else if (text[i] == '+') item.checked = true;
-        else if (text[i] == '-') item.checked = false;
-        else break;
+        if (text[i] == '~')
+            item.enabled = false;
+        else if (text[i] == '+')
+            item.checked = true;
+        else if (text[i] == '-')
+            item.checked = false;
+        else
+            break;
     }
     item.text = std::string(text.substr(i));
     return item;

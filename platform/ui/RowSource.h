@@ -11,7 +11,7 @@ namespace tarn::ui {
 using CellValue = std::variant<int64_t, std::string>;
 
 class RowSource {
-public:
+  public:
     virtual ~RowSource() = default;
     // Number of rows; rows are numbered from 1.
     virtual int RowCount() const = 0;

@@ -12,8 +12,7 @@ namespace tarn::ui {
 namespace {
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -41,9 +40,7 @@ Control* Window::Get(int control) {
     return &controls_[control - 1];
 }
 
-const Control* Window::Get(int control) const {
-    return const_cast<Window*>(this)->Get(control);
-}
+const Control* Window::Get(int control) const { return const_cast<Window*>(this)->Get(control); }
 
 int Window::Find(std::string_view name) const {
     for (const Control& c : controls_)

@@ -22,15 +22,15 @@ struct WindowDef {
     std::string icon;
     std::string font;
     int fontSize = 8;
-    Rect rect;                       // x, y 0: placed by the system
+    Rect rect;                         // x, y 0: placed by the system
     std::vector<ControlDef> controls;  // numbered from 1 in this order
 };
 
 // One event as the runtime delivers it.
 struct EventRecord {
     int event = 0;
-    int control = 0;       // 0: the event concerns the window
-    int keycode = 0;       // the key code that caused it, when a key or click did
+    int control = 0;  // 0: the event concerns the window
+    int keycode = 0;  // the key code that caused it, when a key or click did
     int parameter = 0;
     int notifyCode = 0;    // event 522 only
     int notifyThread = 0;  // event 522 only
@@ -39,7 +39,7 @@ struct EventRecord {
 enum class WindowState { Normal, Maximized, Iconized };
 
 class Window {
-public:
+  public:
     Window() = default;
     explicit Window(const WindowDef& def);
     Window(const Window&) = delete;
@@ -63,7 +63,7 @@ public:
     std::string font;
     int fontSize = 8;
     Rect rect;
-    int minWidth = 0;      // 0: no limit
+    int minWidth = 0;  // 0: no limit
     int minHeight = 0;
     int maxWidth = 0;
     int maxHeight = 0;
@@ -130,7 +130,7 @@ public:
     void Iconize();                        // delivers 564
     WindowState State() const { return state_; }
 
-private:
+  private:
     friend class AcceptLoop;
     void Enqueue(const EventRecord& record);
 
@@ -142,7 +142,7 @@ private:
     int timer_ = 0;
     int64_t timerDue_ = -1;
     int focus_ = 0;
-    int acceptAll_ = 0;            // 1 + the next control to validate; 0: no pass running
+    int acceptAll_ = 0;  // 1 + the next control to validate; 0: no pass running
     WindowState state_ = WindowState::Normal;
     Rect normalRect_;
 
@@ -150,9 +150,9 @@ private:
     std::condition_variable queueReady_;
     std::deque<EventRecord> queue_;
 
-    EventRecord current_;          // the event delivered last
+    EventRecord current_;  // the event delivered last
     bool consumed_ = false;
-    bool delivered_ = false;       // current_ still needs its own handling
+    bool delivered_ = false;  // current_ still needs its own handling
 };
 
 }  // namespace tarn::ui

@@ -1,12 +1,12 @@
 // End-to-end: the real tarnwatch binary in a temporary folder, ended from outside.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -25,8 +25,7 @@ using records::SettingsRecord;
 bool HaveCron() { return access("/etc/init.d/cron", X_OK) == 0; }
 
 // Runs a command without a shell; returns its exit code.
-int RunTool(std::vector<std::string> argv)
-{
+int RunTool(std::vector<std::string> argv) {
     pid_t pid = fork();
     if (pid == 0) {
         std::vector<char*> args;
@@ -44,9 +43,8 @@ int RunTool(std::vector<std::string> argv)
 }
 
 class CheckerEndToEnd : public ::testing::Test {
-protected:
-    void WriteSettings(int32_t id, int32_t seconds)
-    {
+  protected:
+    void WriteSettings(int32_t id, int32_t seconds) {
         storage::RecordFile& f = records::SettingsFile();
         f.SetName(folder / "Settings");
         ASSERT_EQ(f.Create(), 0);
@@ -57,8 +55,8 @@ protected:
     }
 
     // Adds service records (id, server, service, description) and closes the file.
-    void WriteServices(const std::vector<std::tuple<int, std::string, std::string, std::string>>& rows)
-    {
+    void WriteServices(
+        const std::vector<std::tuple<int, std::string, std::string, std::string>>& rows) {
         storage::RecordFile& f = records::ServicesToCheckFile();
         f.SetName(folder / "ServicesToCheck");
         ASSERT_EQ(f.Create(), 0);
@@ -69,15 +67,15 @@ protected:
             r.RecordID = id;
             std::strncpy(r.ServerName, server.c_str(), sizeof r.ServerName - 1);
             std::strncpy(r.ServiceName, service.c_str(), sizeof r.ServiceName - 1);
-            std::strncpy(r.ServiceDescription, description.c_str(), sizeof r.ServiceDescription - 1);
+            std::strncpy(r.ServiceDescription, description.c_str(),
+                         sizeof r.ServiceDescription - 1);
             ASSERT_EQ(f.Add(), 0);
         }
         f.Close();
     }
 
     // Reads one service record by id from a fresh connection.
-    ServicesToCheckRecord ReadService(int id)
-    {
+    ServicesToCheckRecord ReadService(int id) {
         storage::RecordFile& f = records::ServicesToCheckFile();
         f.SetName(folder / "ServicesToCheck");
         EXPECT_EQ(f.Open(0x42), 0);
@@ -90,8 +88,8 @@ protected:
     }
 
     // Changes a record from another connection, as the editor would.
-    void EditService(int id, const std::function<void(ServicesToCheckRecord&)>& edit, bool remove = false)
-    {
+    void EditService(int id, const std::function<void(ServicesToCheckRecord&)>& edit,
+                     bool remove = false) {
         storage::RecordFile& f = records::ServicesToCheckFile();
         f.SetName(folder / "ServicesToCheck");
         ASSERT_EQ(f.Open(0x42), 0);
@@ -106,8 +104,7 @@ protected:
         f.Close();
     }
 
-    std::vector<SettingsRecord> ReadSettings()
-    {
+    std::vector<SettingsRecord> ReadSettings() {
         std::vector<SettingsRecord> all;
         storage::RecordFile& f = records::SettingsFile();
         f.SetName(folder / "Settings");
@@ -120,33 +117,35 @@ protected:
 
     std::vector<std::string> Log() { return ReadCrLfLines(TodaysLog(folder.Path())); }
 
-    bool LogHas(const std::string& tail)
-    {
+    bool LogHas(const std::string& tail) {
         for (auto& line : Log())
-            if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+            if (line.size() >= tail.size() &&
+                line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
                 return true;
         return false;
     }
 
     // Waits until every given record carries a check stamp (one pass done).
-    bool WaitStamped(CheckerProcess& p, std::vector<int> ids, std::chrono::milliseconds limit = 20s)
-    {
-        return p.WaitFor([&] {
-            for (int id : ids)
-                if (ReadService(id).LastChecked == 0) return false;
-            return true;
-        }, limit);
+    bool WaitStamped(CheckerProcess& p, std::vector<int> ids,
+                     std::chrono::milliseconds limit = 20s) {
+        return p.WaitFor(
+            [&] {
+                for (int id : ids)
+                    if (ReadService(id).LastChecked == 0) return false;
+                return true;
+            },
+            limit);
     }
 
     TempFolder folder;
     TempFolder stubs;
 };
 
-TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine)
-{
+TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine) {
     CheckerProcess p(folder.Path());
     ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
-    ASSERT_TRUE(p.WaitFor([&] { return access((folder / "ServicesToCheck.db").c_str(), F_OK) == 0; }, 10s));
+    ASSERT_TRUE(
+        p.WaitFor([&] { return access((folder / "ServicesToCheck.db").c_str(), F_OK) == 0; }, 10s));
     p.Stop();
 
     EXPECT_TRUE(platform::FolderExists(folder / "logfiles"));
@@ -158,15 +157,15 @@ TEST_F(CheckerEndToEnd, FreshFolderCreatesFilesSettingsAndFirstLogLine)
 
     auto lines = Log();
     ASSERT_EQ(lines.size(), 1u);
-    std::regex head(R"(\d\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\d{4} \d\d:\d\d:\d\d(AM|PM)  Loaded Settings\. Sleep Time = 60)");
+    std::regex head(
+        R"(\d\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\d{4} \d\d:\d\d:\d\d(AM|PM)  Loaded Settings\. Sleep Time = 60)");
     EXPECT_TRUE(std::regex_match(lines[0], head)) << lines[0];
     // Every line ends with CR LF, nothing else in the file.
     std::string raw = ReadAll(TodaysLog(folder.Path()));
     EXPECT_EQ(raw, lines[0] + "\r\n");
 }
 
-TEST_F(CheckerEndToEnd, CycleTimeZeroLogsSixty)
-{
+TEST_F(CheckerEndToEnd, CycleTimeZeroLogsSixty) {
     WriteSettings(1, 0);
     CheckerProcess p(folder.Path());
     ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
@@ -175,8 +174,7 @@ TEST_F(CheckerEndToEnd, CycleTimeZeroLogsSixty)
     EXPECT_EQ(ReadSettings().size(), 1u);
 }
 
-TEST_F(CheckerEndToEnd, SettingsWithoutRecordOneGetAFurtherRecord)
-{
+TEST_F(CheckerEndToEnd, SettingsWithoutRecordOneGetAFurtherRecord) {
     WriteSettings(2, 30);
     CheckerProcess p(folder.Path());
     ASSERT_TRUE(p.WaitFor([&] { return !Log().empty(); }, 10s)) << p.Stderr();
@@ -189,8 +187,7 @@ TEST_F(CheckerEndToEnd, SettingsWithoutRecordOneGetAFurtherRecord)
     EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 60"));
 }
 
-TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime)
-{
+TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime) {
     WriteSettings(1, 2);
     // A name with no service behind it answers at once and is stamped every pass.
     WriteServices({{1, "", "tarn-no-such-service", "probe"}});
@@ -206,8 +203,7 @@ TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime)
     EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 2"));
 }
 
-TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain)
-{
+TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain) {
     if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
     RunTool({"service", "cron", "stop"});
     ASSERT_NE(RunTool({"service", "cron", "status"}), 0);
@@ -224,8 +220,7 @@ TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain)
     EXPECT_EQ(RunTool({"service", "cron", "status"}), 0);
 }
 
-TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOnesAreQuiet)
-{
+TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOnesAreQuiet) {
     bool cron = HaveCron();
     if (cron) RunTool({"service", "cron", "start"});
     WriteServices({{1, "", "tarn-no-such-service   ", "trailing blanks"},
@@ -237,7 +232,8 @@ TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOn
 
     auto lines = Log();
     std::vector<std::string> events;
-    for (size_t i = 1; i < lines.size(); ++i) events.push_back(lines[i].substr(lines[i].find("M ") + 1));
+    for (size_t i = 1; i < lines.size(); ++i)
+        events.push_back(lines[i].substr(lines[i].find("M ") + 1));
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events[0], " Service Status: tarn-no-such-service CODE IS :-1");
     EXPECT_EQ(events[1], " FAILED Restart Service: tarn-no-such-service ERROR CODE IS :-1");
@@ -253,8 +249,7 @@ TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOn
     EXPECT_EQ(std::string(ReadService(1).ServerName), platform::ComputerName().substr(0, 127));
 }
 
-TEST_F(CheckerEndToEnd, HostileServiceNamesNeverReachAShell)
-{
+TEST_F(CheckerEndToEnd, HostileServiceNamesNeverReachAShell) {
     WriteServices({{1, "", "x\";touch pwned1;\"", "quotes"},
                    {2, "", "$(touch pwned2)", "substitution"},
                    {3, "", "a;touch pwned3", "semicolon"},
@@ -276,8 +271,7 @@ namespace tarn::checker::test {
 namespace {
 
 // The service manager answers slowly, so the test can change records while their check runs.
-TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
-{
+TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept) {
     if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
     RunTool({"service", "cron", "start"});
     std::string calls = stubs / "calls";
@@ -285,7 +279,8 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
         std::string real = access((std::string("/usr/sbin/") + tool).c_str(), X_OK) == 0
                                ? std::string("/usr/sbin/") + tool
                                : std::string("/usr/bin/") + tool;
-        WriteScript(stubs / tool, "echo \"$*\" >> '" + calls + "'\nsleep 1\nexec " + real + " \"$@\"\n");
+        WriteScript(stubs / tool,
+                    "echo \"$*\" >> '" + calls + "'\nsleep 1\nexec " + real + " \"$@\"\n");
     }
     WriteServices({{1, "", "cron", "before"}, {2, "", "cron", "doomed"}, {3, "", "cron", "last"}});
     CheckerProcess p(folder.Path(), stubs.Path());
@@ -294,7 +289,8 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
         return std::count(text.begin(), text.end(), '\n');
     };
     ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 1; }, 10s)) << p.Stderr();
-    EditService(1, [](ServicesToCheckRecord& r) { std::strcpy(r.ServiceDescription, "edited meanwhile"); });
+    EditService(
+        1, [](ServicesToCheckRecord& r) { std::strcpy(r.ServiceDescription, "edited meanwhile"); });
     ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 2; }, 10s)) << p.Stderr();
     EditService(2, {}, true);
     ASSERT_TRUE(WaitStamped(p, {3})) << p.Stderr();
@@ -316,8 +312,7 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept)
 namespace tarn::checker::test {
 namespace {
 
-TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage)
-{
+TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage) {
     {
         std::ofstream out(folder / "Settings.db", std::ios::binary);
         out << std::string(4096, 'x');
@@ -338,8 +333,7 @@ TEST_F(CheckerEndToEnd, CorruptSettingsFileEndsWithExitCodeOneAndAMessage)
 namespace tarn::checker::test {
 namespace {
 
-TEST_F(CheckerEndToEnd, ReadOnlyFolderEndsWithExitCodeOneAndAMessage)
-{
+TEST_F(CheckerEndToEnd, ReadOnlyFolderEndsWithExitCodeOneAndAMessage) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the checker as another user";
     chmod(folder.Path().c_str(), 0555);
     CheckerProcess p(folder.Path(), "", 65534);

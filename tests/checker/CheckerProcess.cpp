@@ -17,14 +17,12 @@
 
 namespace tarn::checker::test {
 
-void WriteScript(const std::string& path, const std::string& body)
-{
+void WriteScript(const std::string& path, const std::string& body) {
     std::ofstream(path) << "#!/bin/sh\n" << body;
     chmod(path.c_str(), 0755);
 }
 
-std::vector<std::string> ReadCrLfLines(const std::string& path)
-{
+std::vector<std::string> ReadCrLfLines(const std::string& path) {
     std::string text = ReadAll(path);
     std::vector<std::string> lines;
     size_t start = 0;
@@ -34,8 +32,7 @@ std::vector<std::string> ReadCrLfLines(const std::string& path)
 }
 
 CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid)
-    : stderrPath_(folder + "/.stderr")
-{
+    : stderrPath_(folder + "/.stderr") {
     std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
     std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     if (!stubBin.empty()) path = stubBin + ":" + path;
@@ -53,13 +50,11 @@ CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stu
     }
 }
 
-CheckerProcess::~CheckerProcess()
-{
+CheckerProcess::~CheckerProcess() {
     if (pid_ > 0) Stop();
 }
 
-bool CheckerProcess::Running()
-{
+bool CheckerProcess::Running() {
     if (pid_ <= 0) return false;
     pid_t r = waitpid(pid_, &status_, WNOHANG);
     if (r == pid_) {
@@ -69,8 +64,7 @@ bool CheckerProcess::Running()
     return true;
 }
 
-bool CheckerProcess::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
+bool CheckerProcess::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     auto until = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < until) {
         if (done()) return true;
@@ -80,8 +74,7 @@ bool CheckerProcess::WaitFor(const std::function<bool()>& done, std::chrono::mil
     return false;
 }
 
-int CheckerProcess::Stop()
-{
+int CheckerProcess::Stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         for (int i = 0; i < 200 && Running(); ++i)
@@ -97,8 +90,7 @@ int CheckerProcess::Stop()
 
 std::string CheckerProcess::Stderr() const { return ReadAll(stderrPath_); }
 
-std::string TodaysLog(const std::string& folder)
-{
+std::string TodaysLog(const std::string& folder) {
     return folder + "/logfiles/Tarnwatch" + platform::FormatPicture("d12", platform::Today()) +
            ".log";
 }

@@ -20,7 +20,7 @@ void WriteScript(const std::string& path, const std::string& body);
 std::vector<std::string> ReadCrLfLines(const std::string& path);
 
 class CheckerProcess {
-public:
+  public:
     // Starts tarnwatch in folder with stubBin first on PATH (when not empty), as user uid when
     // it is not -1 (root ignores file permissions).
     CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1);
@@ -33,7 +33,7 @@ public:
     bool Running();
     std::string Stderr() const;
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = 0;
     std::string stderrPath_;

@@ -20,8 +20,7 @@ namespace {
 
 // Runs a pass of 200 records at a hundred seconds each (on the pass's own clock) and writes
 // the response and the number of records handled to "result".
-int RunChildIfAsked()
-{
+int RunChildIfAsked() {
     const char* folder = std::getenv("TARN_CHECKER_TUI_CHILD");
     if (!folder) return 0;
     std::filesystem::current_path(folder);
@@ -50,13 +49,13 @@ int RunChildIfAsked()
 
 const int gChild = RunChildIfAsked();
 
-TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt)
-{
+TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt) {
     if (!tui::testing::Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
     TempFolder folder;
     tui::testing::Tmux tmux;
     std::string self = std::filesystem::read_symlink("/proc/self/exe");
-    ASSERT_TRUE(tmux.Start("TARN_CHECKER_TUI_CHILD=" + folder.Path() + " " + self + "; sleep 30", 100, 30));
+    ASSERT_TRUE(
+        tmux.Start("TARN_CHECKER_TUI_CHILD=" + folder.Path() + " " + self + "; sleep 30", 100, 30));
     std::vector<std::string> screen;
     ASSERT_TRUE(tmux.WaitForText("Processing Records", &screen));
     ASSERT_TRUE(tmux.WaitForText("Cancel", &screen));
@@ -64,7 +63,8 @@ TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt)
     ASSERT_TRUE(tui::testing::WaitForFileText(folder / "result", "response 2"))
         << ReadAll(folder / "result");
     ASSERT_TRUE(tmux.WaitForText("plain output after the pass", &screen));
-    for (const std::string& line : screen) EXPECT_EQ(line.find("Processing Records"), std::string::npos);
+    for (const std::string& line : screen)
+        EXPECT_EQ(line.find("Processing Records"), std::string::npos);
     int handled = 0;
     std::sscanf(ReadAll(folder / "result").c_str(), "response 2 records %d", &handled);
     EXPECT_GE(handled, 4);

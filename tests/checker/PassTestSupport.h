@@ -16,14 +16,13 @@ struct Seen {
 
 // Records what it was given and moves the pass's clock by `cost` per record.
 class TestProcess : public ServicePassProcess {
-public:
+  public:
     std::vector<Seen> seen;
     int64_t* clock = nullptr;
     int64_t cost = 0;
     ServicePass* pass = nullptr;
 
-    Level TakeRecord() override
-    {
+    Level TakeRecord() override {
         seen.push_back({records::ServicesToCheck().RecordID, *Percentile, pass->Window.IsHidden()});
         *clock += cost;
         return LevelQuiet;
@@ -31,9 +30,8 @@ public:
 };
 
 class TestPass : public ServicePass {
-public:
-    TestPass(TestProcess& p, storage::View* view = nullptr) : ServicePass(p, view)
-    {
+  public:
+    TestPass(TestProcess& p, storage::View* view = nullptr) : ServicePass(p, view) {
         p.clock = &clock;
         p.pass = this;
     }
@@ -42,14 +40,12 @@ public:
     std::vector<int32_t> batchSizes;  // RecordsPerCycle after each timer event
 
     int64_t Now() override { return clock; }
-    Level Initialise() override
-    {
+    Level Initialise() override {
         Level r = ServicePass::Initialise();
         RecordsPerCycle = firstBatchSize;
         return r;
     }
-    Level TakeBatch() override
-    {
+    Level TakeBatch() override {
         Level r = ServicePass::TakeBatch();
         batchSizes.push_back(RecordsPerCycle);
         return r;

@@ -23,7 +23,7 @@ namespace {
 
 // Answers a read error when it reaches the record with id failAt.
 class FailingView : public storage::View {
-public:
+  public:
     FailingView(std::unique_ptr<storage::View> inner, int32_t failAt)
         : inner_(std::move(inner)), failAt_(failAt) {}
     void SetOrder(std::string o) override { inner_->SetOrder(std::move(o)); }
@@ -39,11 +39,11 @@ public:
     int Previous() override { return inner_->Previous(); }
     std::string Position() const override { return inner_->Position(); }
 
-private:
-    int Check(int rc)
-    {
+  private:
+    int Check(int rc) {
         if (rc == 0 && records::ServicesToCheck().RecordID == failAt_) {
-            platform::SetLastError(platform::kDriverError, "ServicesToCheck", "11", "disk I/O error");
+            platform::SetLastError(platform::kDriverError, "ServicesToCheck", "11",
+                                   "disk I/O error");
             return platform::kDriverError;
         }
         return rc;
@@ -53,9 +53,8 @@ private:
 };
 
 class ProcessEngine : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_FALSE(dir_.Path().empty());
         // Earlier tests of this program may have pointed the thread's files elsewhere.
         records::ServicesToCheckFile().SetName(records::ServicesToCheckDesc().name);
@@ -65,15 +64,13 @@ protected:
         errors::GlobalErrors().Init();
         data::DictionaryInit(true);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         data::DictionaryKill();
         errors::GlobalErrors().Shutdown();
         ui.Detach();
     }
 
-    void AddServices(int32_t from, int32_t to)
-    {
+    void AddServices(int32_t from, int32_t to) {
         storage::RecordFile& f = records::ServicesToCheckFile();
         if (f.Open(0x42) == platform::kFileNotFound) {
             ASSERT_EQ(f.Create(), 0);
@@ -93,8 +90,7 @@ protected:
     tarn::test::CurrentFolder inDir_{dir_.Path()};
 };
 
-TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes)
-{
+TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes) {
     AddServices(7, 7);
     TestProcess process;
     TestPass pass(process);
@@ -105,14 +101,13 @@ TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes)
     EXPECT_TRUE(ui.Messages().empty());
 }
 
-TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers)
-{
+TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers) {
     AddServices(1, 11);
     TestProcess process;
     TestPass pass(process);
     EXPECT_EQ(pass.Run(), ResponseCompleted);
     ASSERT_EQ(process.seen.size(), 11u);
-    EXPECT_EQ(process.seen[0].percent, 1);   // the lowest value shows 1, never 0
+    EXPECT_EQ(process.seen[0].percent, 1);  // the lowest value shows 1, never 0
     EXPECT_EQ(process.seen[2].id, 3);
     EXPECT_EQ(process.seen[2].percent, 20);
     EXPECT_EQ(process.seen[10].percent, 100);
@@ -122,8 +117,7 @@ TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers)
     }
 }
 
-TEST_F(ProcessEngine, EmptyFileEndsAtOnceCancelledWithoutMessage)
-{
+TEST_F(ProcessEngine, EmptyFileEndsAtOnceCancelledWithoutMessage) {
     AddServices(1, 0);
     TestProcess process;
     TestPass pass(process);
@@ -133,8 +127,7 @@ TEST_F(ProcessEngine, EmptyFileEndsAtOnceCancelledWithoutMessage)
     EXPECT_TRUE(ui.Failures().empty());
 }
 
-TEST_F(ProcessEngine, BatchesGrowWhileShortAndShrinkAfterLongEvents)
-{
+TEST_F(ProcessEngine, BatchesGrowWhileShortAndShrinkAfterLongEvents) {
     AddServices(1, 40);
     {
         TestProcess process;
@@ -158,8 +151,7 @@ TEST_F(ProcessEngine, BatchesGrowWhileShortAndShrinkAfterLongEvents)
     }
 }
 
-TEST_F(ProcessEngine, WindowStaysHiddenForSixMinutes)
-{
+TEST_F(ProcessEngine, WindowStaysHiddenForSixMinutes) {
     AddServices(1, 30);
     TestProcess process;
     process.cost = 1000;  // ten seconds per record: 300 s in all
@@ -169,8 +161,7 @@ TEST_F(ProcessEngine, WindowStaysHiddenForSixMinutes)
     for (const Seen& s : process.seen) EXPECT_TRUE(s.hidden) << s.id;
 }
 
-TEST_F(ProcessEngine, LongPassShowsItsWindowAndCanBeCancelled)
-{
+TEST_F(ProcessEngine, LongPassShowsItsWindowAndCanBeCancelled) {
     AddServices(1, 20);
     TestProcess process;
     process.cost = 10000;  // a hundred seconds per record
@@ -186,8 +177,7 @@ TEST_F(ProcessEngine, LongPassShowsItsWindowAndCanBeCancelled)
     EXPECT_FALSE(process.seen.back().hidden);
 }
 
-TEST_F(ProcessEngine, ReadErrorEndsThePassWithMessageOne)
-{
+TEST_F(ProcessEngine, ReadErrorEndsThePassWithMessageOne) {
     AddServices(1, 5);
     TestProcess process;
     FailingView view(storage::MakeView(records::ServicesToCheckFile()), 3);
@@ -196,7 +186,8 @@ TEST_F(ProcessEngine, ReadErrorEndsThePassWithMessageOne)
     EXPECT_EQ(process.seen.size(), 2u);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].title, "Record Retrieval Error");
-    EXPECT_NE(ui.Messages()[0].text.find("disk I/O error"), std::string::npos) << ui.Messages()[0].text;
+    EXPECT_NE(ui.Messages()[0].text.find("disk I/O error"), std::string::npos)
+        << ui.Messages()[0].text;
 }
 
 }  // namespace

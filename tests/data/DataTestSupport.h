@@ -106,7 +106,7 @@ inline const storage::FileDesc& GroupDesc() {
 // A file manager registering every declared key in order; keys named in autoKeys are
 // auto-numbered.
 class TestFileManager : public FileManager {
-public:
+  public:
     TestFileManager(storage::RecordFile& file, errors::ErrorManager& errors,
                     std::vector<int> autoKeys = {0})
         : FileManager(file, errors), autoKeys_(std::move(autoKeys)) {}
@@ -116,23 +116,24 @@ public:
             BeginInitialisation();
             const auto& keys = File->Desc().keys;
             for (int k = 0; k < static_cast<int>(keys.size()); ++k) {
-                bool autoNumbered = std::find(autoKeys_.begin(), autoKeys_.end(), k) != autoKeys_.end();
+                bool autoNumbered =
+                    std::find(autoKeys_.begin(), autoKeys_.end(), k) != autoKeys_.end();
                 RegisterKey(keys[k].name, k, autoNumbered ? 1 : 0);
             }
         }
         return FileManager::EnsureUsable(kind);
     }
 
-private:
+  private:
     std::vector<int> autoKeys_;
 };
 
 // Shows fatal messages without ending the test program.
 class RecordingErrors : public errors::ErrorManager {
-public:
+  public:
     Level OnFatal() override {
-        ShowMessage(SubstitutedText(), Status().errorBuffer.title, IconExclamation, ButtonOk, ButtonOk,
-                    MsgStyle());
+        ShowMessage(SubstitutedText(), Status().errorBuffer.title, IconExclamation, ButtonOk,
+                    ButtonOk, MsgStyle());
         return LevelFatal;
     }
 };
@@ -140,7 +141,7 @@ public:
 // A driver seam: forwards to a real driver, counts opens and closes and can answer chosen codes
 // instead of the driver.
 class SeamFile : public storage::RecordFile {
-public:
+  public:
     SeamFile(const storage::FileDesc& desc, uint8_t* buffer)
         : RecordFile(desc, buffer), inner_(storage::MakeRecordFile(desc, buffer)) {}
 
@@ -154,8 +155,8 @@ public:
     int closes = 0;
     std::vector<int> openAnswers;  // answered (and used up) before the real open
     std::vector<std::string> commands;
-    int transactionFlagAnswer = 0;  // 0: forward
-    int putAnswer = 0;              // 0: forward
+    int transactionFlagAnswer = 0;   // 0: forward
+    int putAnswer = 0;               // 0: forward
     std::vector<int> deleteAnswers;  // answered (and used up) instead of deleting
     int flagCalls = 0;
 
@@ -190,7 +191,9 @@ public:
     void GetRecordZero() override { Inner().GetRecordZero(); }
     int SetToStart(int key) override { return Inner().SetToStart(key); }
     int SetToKey(int key) override { return Inner().SetToKey(key); }
-    int ResetTo(std::string_view position, int key) override { return Inner().ResetTo(position, key); }
+    int ResetTo(std::string_view position, int key) override {
+        return Inner().ResetTo(position, key);
+    }
     int Next() override { return Inner().Next(); }
     int Previous() override { return Inner().Previous(); }
     std::string Position(int key) const override { return inner_->Position(key); }
@@ -223,7 +226,7 @@ public:
     void SetReadAhead(int records) override { Inner().SetReadAhead(records); }
     int ReadAhead() const override { return inner_->ReadAhead(); }
 
-private:
+  private:
     int Answer(int code) {
         platform::SetLastError(code, Name());
         return code;
@@ -233,7 +236,7 @@ private:
 
 // A temporary folder, a recording error manager and a scripted message box for each test.
 class DataTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         errors_.Init();
         ui::SetMessageBoxFrontEnd(&box_);

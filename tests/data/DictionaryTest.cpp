@@ -15,7 +15,7 @@ namespace tarn::data::test {
 namespace {
 
 class DictionaryTest : public DataTest {
-protected:
+  protected:
     void SetUp() override {
         DataTest::SetUp();
         previous_ = std::filesystem::current_path();
@@ -42,7 +42,8 @@ TEST_F(DictionaryTest, BuildsManagersWithoutOpeningFiles) {
     EXPECT_EQ(Access_Settings->MrpSize, 10);
     EXPECT_FALSE(std::filesystem::exists("Settings.db"));
     EXPECT_EQ(ThreadRegistry().FileManagerOf(&records::SettingsFile()), Access_Settings);
-    EXPECT_EQ(ThreadRegistry().RelationManagerOf(&records::ServicesToCheckFile()), Relate_ServicesToCheck);
+    EXPECT_EQ(ThreadRegistry().RelationManagerOf(&records::ServicesToCheckFile()),
+              Relate_ServicesToCheck);
 }
 
 TEST_F(DictionaryTest, KeysAreRegisteredInDeclarationOrder) {
@@ -79,7 +80,8 @@ TEST_F(DictionaryTest, SettingsRecordIsNumberedOne) {
 TEST_F(DictionaryTest, CheckerLogAppendsLines) {
     DictionaryInit(true);
     ASSERT_NE(Access_QuorvelCheckServiceLog, nullptr);
-    records::QuorvelCheckServiceLogFile().SetName((std::filesystem::path(dir_) / "day.log").string());
+    records::QuorvelCheckServiceLogFile().SetName(
+        (std::filesystem::path(dir_) / "day.log").string());
     ASSERT_EQ(Relate_QuorvelCheckServiceLog->Open(), LevelQuiet);
     std::memset(records::QuorvelCheckServiceLog().Field1, ' ', 201);
     std::memcpy(records::QuorvelCheckServiceLog().Field1, "first line", 10);

@@ -9,7 +9,7 @@ namespace {
 
 // Refuses writes through the before-put hook and records which hooks ran.
 class HookedManager : public TestFileManager {
-public:
+  public:
     using TestFileManager::TestFileManager;
     std::vector<std::string> hooks;
     bool stopPuts = false;
@@ -34,7 +34,7 @@ public:
 };
 
 class FileManagerHooks : public DataTest {
-protected:
+  protected:
     ParentRecord rec{};
     std::unique_ptr<SeamFile> file;
     std::unique_ptr<HookedManager> fm;

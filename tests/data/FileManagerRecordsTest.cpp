@@ -12,7 +12,7 @@ namespace tarn::data::test {
 namespace {
 
 class FileManagerRecords : public DataTest {
-protected:
+  protected:
     ParentRecord rec{};
     std::unique_ptr<SeamFile> file;
     std::unique_ptr<TestFileManager> fm;
@@ -155,8 +155,10 @@ TEST_F(FileManagerRecords, NumberingThatKeepsFailingAsksToTryAgain) {
     std::strcpy(rec.Code, "taken");
     EXPECT_EQ(fm->Insert(), LevelNotice);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Auto Increment Error"});
-    EXPECT_EQ(LastText(), "Attempts to automatically number this record have failed.|File: Parent|Key: "
-                          "PAR:KeyCode|Error: " + platform::ErrorCodeText(40) + " (40).|Try Again?");
+    EXPECT_EQ(LastText(),
+              "Attempts to automatically number this record have failed.|File: Parent|Key: "
+              "PAR:KeyCode|Error: " +
+                  platform::ErrorCodeText(40) + " (40).|Try Again?");
     EXPECT_EQ(fm->AutoNumberQuiet(), LevelNotice);
     EXPECT_EQ(Titles().size(), 1u);
 }

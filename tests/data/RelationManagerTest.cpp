@@ -8,7 +8,7 @@ namespace tarn::data::test {
 namespace {
 
 class RelationTest : public DataTest {
-protected:
+  protected:
     ParentRecord par{};
     ChildRecord chi{};
     std::unique_ptr<SeamFile> parentFile;
@@ -92,8 +92,9 @@ TEST_F(RelationTest, RestrictedDeleteChangesNothing) {
     Load(1);
     EXPECT_EQ(parent.Delete(0), LevelNotice);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Referential Integrity Delete Error"});
-    EXPECT_EQ(LastText(), "This record is referenced from the file Child. This record cannot be deleted "
-                          "while these references exist.");
+    EXPECT_EQ(LastText(),
+              "This record is referenced from the file Child. This record cannot be deleted "
+              "while these references exist.");
     EXPECT_TRUE(ParentExists(1));
     EXPECT_EQ(ChildLinks(), (std::vector<int>{1, 1, 1, 2}));
 }
@@ -184,7 +185,8 @@ TEST_F(RelationTest, FormUpdateAfterAnotherProcessChangedTheRecord) {
     std::strcpy(par.Name, "mine");
     EXPECT_EQ(parent.Update(1), LevelNotice);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Record Was Not Updated"});
-    EXPECT_NE(LastText().find("Use the Ditto Button or Ctrl+H to recall your changes."), std::string::npos);
+    EXPECT_NE(LastText().find("Use the Ditto Button or Ctrl+H to recall your changes."),
+              std::string::npos);
     EXPECT_STREQ(par.Name, "theirs");
 
     // Rolled back: another process can write at once (an open transaction would hold it off).
@@ -197,7 +199,8 @@ TEST_F(RelationTest, FailedDeleteAsksToTryAgain) {
     box_.Push(ButtonOk);   // "Record was not deleted"
     box_.Push(ButtonYes);  // try again
     EXPECT_EQ(parent.Delete(0), LevelQuiet);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Record was not deleted", "Record Delete Error"}));
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"Record was not deleted", "Record Delete Error"}));
     EXPECT_FALSE(ParentExists(2));
 
     Load(1);

@@ -32,7 +32,7 @@ const storage::FileDesc& RangeDesc() {
 
 // Skips odd numbers and stops past a limit.
 class PickyView : public ViewManager {
-public:
+  public:
     int stopAbove = 1000;
     uint8_t AcceptRecord() override {
         const auto* g = reinterpret_cast<const GroupRecord*>(Primary->Me->Buffer);
@@ -42,7 +42,7 @@ public:
 };
 
 class ViewManagerTest : public DataTest {
-protected:
+  protected:
     GroupRecord g{};
     std::unique_ptr<SeamFile> file;
     std::unique_ptr<TestFileManager> fm;
@@ -276,8 +276,9 @@ TEST_F(ViewManagerTest, RefusedFilterIsReportedAndDropped) {
     vm.SetFilter("GRP:Number >");
     EXPECT_EQ(ReadAll(vm).size(), 12u);
     ASSERT_EQ(Titles(), std::vector<std::string>{"View Open Error"});
-    EXPECT_NE(LastText().find("attempting to open the current VIEW. Filter and Range Limits ignored."),
-              std::string::npos);
+    EXPECT_NE(
+        LastText().find("attempting to open the current VIEW. Filter and Range Limits ignored."),
+        std::string::npos);
     vm.Shutdown();
 }
 

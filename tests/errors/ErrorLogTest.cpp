@@ -1,7 +1,6 @@
 // The error log: one line per shown message, and a log that fails never stops the message.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +25,7 @@ using tarn::test::ReadAll;
 
 // Runs each test in a fresh temporary folder: the log lives in the current folder.
 class ErrorLog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         manager.Init();
         manager.SetLogErrors(true);
@@ -90,9 +89,18 @@ TEST_F(ErrorLog, ReadOnlyLogNeverStopsTheMessage) {
 // A writer whose every operation fails, as a locked log would.
 struct FailingLog : ErrorLogInterface {
     int calls = 0;
-    Level Open(bool) override { ++calls; return LevelNotice; }
-    Level Append(std::string_view) override { ++calls; return LevelNotice; }
-    Level Close(bool) override { ++calls; return LevelNotice; }
+    Level Open(bool) override {
+        ++calls;
+        return LevelNotice;
+    }
+    Level Append(std::string_view) override {
+        ++calls;
+        return LevelNotice;
+    }
+    Level Close(bool) override {
+        ++calls;
+        return LevelNotice;
+    }
 };
 
 TEST_F(ErrorLog, FailingWriterNeverStopsTheMessage) {

@@ -9,7 +9,8 @@ namespace tarn::ui {
 namespace {
 
 TEST(MessageBox, StderrFrontEndWritesOneLineAndAnswersTheDefault) {
-    MessageBoxRequest request{"Error on|two lines", "File Access Error", "exclamation", 2 + 4, 4, 0};
+    MessageBoxRequest request{
+        "Error on|two lines", "File Access Error", "exclamation", 2 + 4, 4, 0};
     ::testing::internal::CaptureStderr();
     int answer = ShowMessageBox(request);  // no front end set: the standard-error one
     std::string written = ::testing::internal::GetCapturedStderr();

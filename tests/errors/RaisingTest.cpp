@@ -12,7 +12,7 @@ namespace tarn::errors {
 namespace {
 
 class Raising : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         manager.Init();
         platform::ClearLastError();
@@ -33,8 +33,9 @@ TEST_F(Raising, NoticeShowsTheSubstitutedTextWithOk) {
     EXPECT_EQ(manager.Raise(MsgRecordLocked), LevelNotice);
     ASSERT_EQ(box.Count(), 1u);
     ui::MessageBoxRequest r = Last();
-    EXPECT_EQ(r.text, "A record held by another station was encountered reading from the "
-                      "ServicesToCheck file.");
+    EXPECT_EQ(r.text,
+              "A record held by another station was encountered reading from the "
+              "ServicesToCheck file.");
     EXPECT_EQ(r.title, "Record not read");
     EXPECT_EQ(r.icon, IconExclamation);
     EXPECT_EQ(r.buttons, ButtonOk);
@@ -84,8 +85,9 @@ TEST_F(Raising, SilentModeAnswersTheDefault) {
     manager.SetSilent(true);
     EXPECT_EQ(manager.Raise(MsgDeleteQuestion), LevelQuiet);
     EXPECT_EQ(manager.Raise(MsgRecordLocked), LevelNotice);
-    EXPECT_EQ(manager.AskQuestion(MsgSaveQuestion, ButtonYes + ButtonNo + ButtonCancel, ButtonCancel),
-              ButtonCancel);
+    EXPECT_EQ(
+        manager.AskQuestion(MsgSaveQuestion, ButtonYes + ButtonNo + ButtonCancel, ButtonCancel),
+        ButtonCancel);
     EXPECT_EQ(box.Count(), 0u);
 }
 

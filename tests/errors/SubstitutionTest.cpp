@@ -11,7 +11,7 @@ namespace tarn::errors {
 namespace {
 
 class Substitution : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         manager.Init();
         platform::ClearLastError();
@@ -55,8 +55,8 @@ TEST_F(Substitution, CatalogTemplateComesOutFilledIn) {
     manager.SetFileName("Settings   ");
     manager.CaptureRuntimeError();
     manager.SelectMessage(MsgOpenError);
-    EXPECT_EQ(manager.SubstitutedText(), "File Settings could not be opened.  Error: " +
-                                             platform::ErrorCodeText(2) + " (2).");
+    EXPECT_EQ(manager.SubstitutedText(),
+              "File Settings could not be opened.  Error: " + platform::ErrorCodeText(2) + " (2).");
 }
 
 TEST_F(Substitution, ValueHoldingItsOwnPlaceholderIsInsertedOnce) {
@@ -128,7 +128,8 @@ TEST_F(Substitution, EachThreadSeesItsOwnNames) {
     std::string seen[2];
     auto worker = [&](int n) {
         std::string tag = std::to_string(n);
-        std::string expected = "field" + tag + "|file" + tag + "|key" + tag + "|msg" + tag + "|Proc" + tag;
+        std::string expected =
+            "field" + tag + "|file" + tag + "|key" + tag + "|msg" + tag + "|Proc" + tag;
         manager.PushProcedureName("Proc" + tag);
         for (int i = 0; i < 2000; ++i) {
             manager.SetFieldName("field" + tag);

@@ -1,9 +1,9 @@
 // The form-navigation loop and the toolbar manager's choice of target.
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "framework/FormNavigationLoop.h"
 #include "framework/ToolbarManager.h"
-#include "WindowTestSupport.h"
 
 namespace tarn::framework::test {
 namespace {
@@ -63,8 +63,8 @@ TEST_F(FormNavigationTest, NavigationCodesRunTheFormAgainWithTheRightRequest) {
             return RunSmallForm(request, leaves[run++]);
         },
         [&](int32_t code, uint8_t request) { moves.emplace_back(code, request); });
-    EXPECT_EQ(requests, (std::vector<uint8_t>{RequestChange, RequestChange, RequestInsert,
-                                              RequestInsert}));
+    EXPECT_EQ(requests,
+              (std::vector<uint8_t>{RequestChange, RequestChange, RequestInsert, RequestInsert}));
     ASSERT_EQ(moves.size(), 3u);
     EXPECT_EQ(moves[0], std::make_pair(int32_t{NavigationNext}, uint8_t{RequestChange}));
     EXPECT_EQ(FormNavigationRequest(), 0);

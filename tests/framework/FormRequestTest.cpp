@@ -55,8 +55,7 @@ TEST_F(FormRequestTest, CancellingAChangedInsertAndAnsweringYesSavesThroughOk) {
 
 TEST_F(FormRequestTest, CancellingAChangedInsertAndAnsweringCancelKeepsItOpenOnTheFirstField) {
     ServiceForm form;
-    ui.Type("?SERCHK:ServiceName", "Spooler").Press("?Cancel").Answer(ButtonCancel)
-        .Press("?OK");
+    ui.Type("?SERCHK:ServiceName", "Spooler").Press("?Cancel").Answer(ButtonCancel).Press("?OK");
     EXPECT_EQ(RunInsert(form), ResponseCompleted);
     const ui::WindowView* view = ViewBefore(3);
     ASSERT_NE(view, nullptr);
@@ -80,8 +79,11 @@ TEST_F(FormRequestTest, CancellingAChangedInsertAndAnsweringNoGivesTheNumberBack
 TEST_F(FormRequestTest, AskingCancelActionAsksWhetherToCancelAndNoKeepsTheFormOpen) {
     AddService(1, "srv", "Spooler");
     ServiceForm form(FormActions{2, 2, 2, 2});
-    ui.Type("?SERCHK:ServiceName", "Browser").Press("?Cancel").Answer(ButtonNo)
-        .Press("?Cancel").Answer(ButtonYes);
+    ui.Type("?SERCHK:ServiceName", "Browser")
+        .Press("?Cancel")
+        .Answer(ButtonNo)
+        .Press("?Cancel")
+        .Answer(ButtonYes);
     EXPECT_EQ(RunOn(form, RequestChange, 1), ResponseCancelled);
     ASSERT_EQ(ui.Messages().size(), 2u);
     EXPECT_EQ(ui.Messages()[0].title, "Changes will be lost!");
@@ -93,8 +95,12 @@ TEST_F(FormRequestTest, AskingCancelActionAsksWhetherToCancelAndNoKeepsTheFormOp
 
 TEST_F(FormRequestTest, AddAnotherYesPrimesANewNumberedRecordAndNoCloses) {
     ServiceForm form(FormActions{4, 2, 3, 2});
-    ui.Type("?SERCHK:ServiceName", "First").Press("?OK").Answer(ButtonYes)
-        .Type("?SERCHK:ServiceName", "Second").Press("?OK").Answer(ButtonNo);
+    ui.Type("?SERCHK:ServiceName", "First")
+        .Press("?OK")
+        .Answer(ButtonYes)
+        .Type("?SERCHK:ServiceName", "Second")
+        .Press("?OK")
+        .Answer(ButtonNo);
     EXPECT_EQ(RunInsert(form), ResponseCompleted);
     ASSERT_EQ(ui.Messages().size(), 2u);
     EXPECT_EQ(ui.Messages()[0].text,
@@ -158,13 +164,17 @@ TEST_F(FormRequestTest, RecordChangedElsewhereIsShownAndASecondOkSaves) {
             return ServiceForm::OnAccepted();
         }
     } form;
-    ui.Type("?SERCHK:ServiceName", "Mine").Press("?OK").Answer(ButtonOk)
-        .Type("?SERCHK:ServiceName", "Mine again").Press("?OK");
+    ui.Type("?SERCHK:ServiceName", "Mine")
+        .Press("?OK")
+        .Answer(ButtonOk)
+        .Type("?SERCHK:ServiceName", "Mine again")
+        .Press("?OK");
     EXPECT_EQ(RunOn(form, RequestChange, 1), ResponseCompleted);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].title, "Record Was Not Updated");
     EXPECT_EQ(ui.Messages()[0].text.rfind("This record was changed by another station. Those "
-                                          "changes will now be displayed.", 0),
+                                          "changes will now be displayed.",
+                                          0),
               0u);
     const ui::WindowView* after = ViewBefore(3);
     ASSERT_NE(after, nullptr);
@@ -175,8 +185,12 @@ TEST_F(FormRequestTest, RecordChangedElsewhereIsShownAndASecondOkSaves) {
 
 TEST_F(FormRequestTest, RecallKeyOnTheNextInsertFillsInTheValueSavedLast) {
     ServiceForm form(FormActions{4, 2, 3, 2});
-    ui.Type("?SERCHK:ServiceName", "Spooler").Press("?OK").Answer(ButtonYes)
-        .Key(ui::CtrlH, FC_Service).Press("?OK").Answer(ButtonNo);
+    ui.Type("?SERCHK:ServiceName", "Spooler")
+        .Press("?OK")
+        .Answer(ButtonYes)
+        .Key(ui::CtrlH, FC_Service)
+        .Press("?OK")
+        .Answer(ButtonNo);
     EXPECT_EQ(RunInsert(form), ResponseCompleted);
     EXPECT_EQ(ViewBefore(4)->Control(FC_Service)->text, "Spooler");
     auto rows = ReadServices();

@@ -19,8 +19,10 @@ TEST_F(FormSaveTest, SaveOnAnInsertAddsTheRecordAndOkThenWritesTheChangeAndClose
         }
     } form(actions);
     int32_t id = 0;
-    ui.Type("?SERCHK:ServiceName", "Draft").Press("?Save")
-        .Type("?SERCHK:ServiceName", "Final").Press("?OK");
+    ui.Type("?SERCHK:ServiceName", "Draft")
+        .Press("?Save")
+        .Type("?SERCHK:ServiceName", "Final")
+        .Press("?OK");
     EXPECT_EQ(RunInsert(form, &id), ResponseCompleted);
     // Save turned the insert into a change; the final OK ended it as an insert.
     EXPECT_EQ(form.requests, (std::vector<uint8_t>{RequestChange, RequestInsert}));

@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
 #include "framework/WindowManager.h"
-#include "WindowTestSupport.h"
 #include "tests/support/TestFolder.h"
 
 namespace tarn::framework::test {
@@ -41,7 +41,7 @@ inline ui::WindowDef ServiceFormDef() {
 }
 
 class ServiceForm : public WindowManager {
-public:
+  public:
     explicit ServiceForm(FormActions actions = {}) : actions_(actions) {}
 
     ui::Window window{ServiceFormDef()};
@@ -92,7 +92,7 @@ public:
         std::strcpy(records::ServicesToCheck().ServerName, "HOST");
     }
 
-private:
+  private:
     FormActions actions_;
 };
 
@@ -154,7 +154,7 @@ inline void ChangeServiceElsewhere(int32_t id, const std::string& service) {
 
 // A headless test in a temporary folder with the program's data dictionary built.
 class FormTest : public HeadlessTest {
-protected:
+  protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         errors::GlobalErrors().Init();

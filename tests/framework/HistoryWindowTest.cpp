@@ -1,14 +1,14 @@
 // The error history window: buttons placed from the right, the list fed from a copy of the
 // history, and its place in the error manager's ShowMessage.
+#include "WindowTestSupport.h"
 #include "framework/HistoryWindow.h"
 #include "framework/MessageWindow.h"
-#include "WindowTestSupport.h"
 
 namespace tarn::framework::test {
 namespace {
 
 class HistoryWindowTest : public HeadlessTest {
-protected:
+  protected:
     std::vector<errors::HistoryEntry> history{{"QEL", "First message", 7},
                                               {"Mine", "Second message", 3}};
 
@@ -62,9 +62,9 @@ TEST_F(HistoryWindowTest, ListShowsEachEntrysTextAndCategory) {
 TEST_F(HistoryWindowTest, ClosingWithoutAButtonAnswersTheDefault) {
     errors::ErrorManager err;
     ui.Close();
-    EXPECT_EQ(ShowHistoryWindow(err, history, "Q", "", ButtonYes + ButtonNo + ButtonCancel,
-                                ButtonCancel),
-              ButtonCancel);
+    EXPECT_EQ(
+        ShowHistoryWindow(err, history, "Q", "", ButtonYes + ButtonNo + ButtonCancel, ButtonCancel),
+        ButtonCancel);
     auto buttons = VisibleButtons(*ui.LastView("Q"));
     ASSERT_EQ(buttons.size(), 3u);
     EXPECT_EQ(buttons[0].second, "&Yes");

@@ -1,6 +1,5 @@
 // The INI store: the file it leaves behind, the sector list and registry mode.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,7 +31,7 @@ std::vector<std::string> Lines(const fs::path& path) {
 }
 
 class IniStoreTest : public ::testing::Test {
-protected:
+  protected:
     tarn::test::TempFolder folder{"tarn-ini"};
     fs::path dir = folder.Path();
     std::string ini = (dir / "Tarnconfig.INI").string();
@@ -118,9 +117,9 @@ TEST_F(IniStoreTest, RegistryModePersistsAndEmptyValueDeletes) {
     EXPECT_EQ(other.Fetch("Window", "Width"), "120");
 
     store.Update("Window", "Width", "");
-    EXPECT_EQ(platform::GetIniEntry("Software\\Tarn\\Window", "Width", "gone",
-                                    store.RegistryFile()),
-              "gone");
+    EXPECT_EQ(
+        platform::GetIniEntry("Software\\Tarn\\Window", "Width", "gone", store.RegistryFile()),
+        "gone");
     EXPECT_EQ(store.FetchField("Window", "Width", 1), "---Unknown---");
 }
 

@@ -1,9 +1,9 @@
 // The window manager's event dispatch, driven through real windows and the headless front end.
 #include <cstring>
 
+#include "WindowTestSupport.h"
 #include "data/FieldRef.h"
 #include "framework/ToolbarManager.h"
-#include "WindowTestSupport.h"
 
 namespace tarn::framework::test {
 namespace {
@@ -71,7 +71,7 @@ TEST_F(WindowDispatchTest, ToolbarWithoutTargetsPassesAcceptedEventsThroughUncha
     int accepted = 0;
     for (int e : form.component.events) accepted += e == ui::EventAccepted;
     EXPECT_EQ(accepted, 1);  // Help reached the component; OK was taken by its response
-    EXPECT_EQ(form.toolbar.List, nullptr);                        // disposed with the window
+    EXPECT_EQ(form.toolbar.List, nullptr);  // disposed with the window
     FormNavigationRequest() = 0;
 }
 
@@ -237,11 +237,15 @@ TEST_F(WindowDispatchTest, RecallKeyPutsBackTheFocusedFieldsValueFromTheLastComp
     form.rec = &rec;
     form.copy = &copy;
     form.Request = RequestChange;
-    ui.Type("?Name", "first").Type("?Note", "kept").Press("?OK")
-        .Type("?Name", "second").Type("?Note", "changed").Key(ui::CtrlH, TC_Name);
+    ui.Type("?Name", "first")
+        .Type("?Note", "kept")
+        .Press("?OK")
+        .Type("?Name", "second")
+        .Type("?Note", "changed")
+        .Key(ui::CtrlH, TC_Name);
     form.Run();
-    EXPECT_STREQ(copy.name, "first");          // remembered whole when OK completed
-    EXPECT_STREQ(rec.name, "first");           // recalled into the focused field only
+    EXPECT_STREQ(copy.name, "first");  // remembered whole when OK completed
+    EXPECT_STREQ(rec.name, "first");   // recalled into the focused field only
     EXPECT_STREQ(rec.note, "changed");
     EXPECT_EQ(form.window.Get(TC_Name)->text, "first");
     EXPECT_TRUE(form.window.Get(TC_Name)->HasAlert(ui::CtrlH));

@@ -16,7 +16,7 @@
 namespace tarn::framework::test {
 
 class HeadlessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ui.Attach(); }
     void TearDown() override {
         ui.Detach();
@@ -28,7 +28,7 @@ protected:
 
 // Counts the calls a window manager makes on a component.
 class CountingComponent : public BrowseComponent {
-public:
+  public:
     int shutdowns = 0;
     int refreshes = 0;
     int lastForce = -1;
@@ -94,7 +94,7 @@ inline ui::WindowDef TestWindowDef(const std::string& title = "Test") {
 
 // A window manager over the test window that records each event it dispatches.
 class RecordingWindow : public WindowManager {
-public:
+  public:
     explicit RecordingWindow(const std::string& title = "Test") : window(TestWindowDef(title)) {}
 
     ui::Window window;

@@ -12,15 +12,13 @@ namespace tarn::test {
 // A fresh folder under /tmp, removed with everything in it (also after a test took its write
 // permission away).
 class TempFolder {
-public:
-    explicit TempFolder(const std::string& prefix = "tarn")
-    {
+  public:
+    explicit TempFolder(const std::string& prefix = "tarn") {
         std::string pattern = "/tmp/" + prefix + "-XXXXXX";
         const char* made = mkdtemp(pattern.data());
         path_ = made ? made : "";
     }
-    ~TempFolder()
-    {
+    ~TempFolder() {
         if (path_.empty()) return;
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
@@ -32,32 +30,29 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Makes a folder the current one for a scope (the programs keep their files there).
 class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::string& path) : old_(std::filesystem::current_path())
-    {
+  public:
+    explicit CurrentFolder(const std::string& path) : old_(std::filesystem::current_path()) {
         std::filesystem::current_path(path);
     }
-    ~CurrentFolder()
-    {
+    ~CurrentFolder() {
         std::error_code ec;
         std::filesystem::current_path(old_, ec);
     }
     CurrentFolder(const CurrentFolder&) = delete;
     CurrentFolder& operator=(const CurrentFolder&) = delete;
 
-private:
+  private:
     std::filesystem::path old_;
 };
 
 // The whole file as bytes; "" when it is missing.
-inline std::string ReadAll(const std::filesystem::path& path)
-{
+inline std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();

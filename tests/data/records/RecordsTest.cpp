@@ -46,7 +46,8 @@ TEST(RecordDeclarations, Settings) {
     EXPECT_EQ(d.driver, "KEYED");
     EXPECT_EQ(d.options, "");
     EXPECT_EQ(d.recordSize, 8u);
-    ExpectFields(d, {{"SET:RecordID", FieldKind::Long, 0, 4}, {"SET:TimeBetweenCyclesInSeconds", FieldKind::Long, 4, 4}});
+    ExpectFields(d, {{"SET:RecordID", FieldKind::Long, 0, 4},
+                     {"SET:TimeBetweenCyclesInSeconds", FieldKind::Long, 4, 4}});
     ASSERT_EQ(d.keys.size(), 1u);
     EXPECT_EQ(d.keys[SET_KeyRecID].name, "SET:KeyRecID");
     ASSERT_EQ(d.keys[0].components.size(), 1u);
@@ -119,7 +120,7 @@ TEST(RecordInstances, EachThreadHasItsOwnBuffersAndFiles) {
 }
 
 class RecordFiles : public ::testing::Test {
-protected:
+  protected:
     tarn::test::TempFolder folder{"tarnrecords"};
     std::string dir = folder.Path();
 };
@@ -131,7 +132,8 @@ TEST_F(RecordFiles, ServicesListInServerAndServiceOrderIgnoringCase) {
     ASSERT_EQ(f.Create(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir + "/ServicesToCheck.db"));
     ASSERT_EQ(f.Open(0x42), 0);
-    const char* rows[][2] = {{"srv", "Spooler"}, {"", "cron"}, {"SRV", "apache"}, {"srv", "spooler"}};
+    const char* rows[][2] = {
+        {"srv", "Spooler"}, {"", "cron"}, {"SRV", "apache"}, {"srv", "spooler"}};
     int id = 0;
     for (auto& row : rows) {
         f.ClearBuffer();

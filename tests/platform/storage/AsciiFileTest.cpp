@@ -35,7 +35,7 @@ std::string Contents(const std::string& path) {
 }
 
 class AsciiLines : public ::testing::Test {
-protected:
+  protected:
     void Make(const std::string& options = "/ENDOFRECORD=2,13,10") {
         desc = LineDesc(options);
         file = MakeRecordFile(desc, reinterpret_cast<uint8_t*>(&rec));
@@ -100,7 +100,8 @@ TEST_F(AsciiLines, OtherTerminatorIsHonoured) {
 
 TEST_F(AsciiLines, NextReadsLinesBackAndPositionsRegetThem) {
     Make();
-    std::ofstream(dir / "lines.log", std::ios::binary) << "one\r\ntwo is longer than twelve\r\n\r\nlast";
+    std::ofstream(dir / "lines.log", std::ios::binary)
+        << "one\r\ntwo is longer than twelve\r\n\r\nlast";
     ASSERT_EQ(file->Open(0x40), 0);
     ASSERT_EQ(file->SetToStart(-1), 0);
     std::vector<std::string> lines, positions;
@@ -109,7 +110,8 @@ TEST_F(AsciiLines, NextReadsLinesBackAndPositionsRegetThem) {
         positions.push_back(file->Position(-1));
     }
     EXPECT_EQ(LastErrorCode(), kEndOfFile);
-    EXPECT_EQ(lines, (std::vector<std::string>{"one         ", "two is longe", "            ", "last        "}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"one         ", "two is longe", "            ",
+                                               "last        "}));
     EXPECT_EQ(positions, (std::vector<std::string>{"0", "5", "32", "34"}));
     ASSERT_EQ(file->Reget("5", -1), 0);
     EXPECT_EQ(std::string(rec.Text, 3), "two");
@@ -147,7 +149,11 @@ TEST_F(AsciiLines, FullDiskAnswers100WithTheSystemsText) {
 TEST_F(AsciiLines, ReadOnlyFolderAnswers5OnCreate) {
     Make();
     chmod(dir.Path().c_str(), 0755);
-    std::vector<int> codes = InChild([&] { return std::vector<int>{file->Create(), file->Open(0x42)}; }, true);
+    std::vector<int> codes = InChild(
+        [&] {
+            return std::vector<int>{file->Create(), file->Open(0x42)};
+        },
+        true);
     EXPECT_EQ(codes, (std::vector<int>{kAccessDenied, kFileNotFound}));
 }
 

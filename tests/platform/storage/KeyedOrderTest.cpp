@@ -11,7 +11,7 @@ namespace {
 using namespace tarn::platform;
 
 class KeyedOrder : public KeyedFixture {
-protected:
+  protected:
     void SetUp() override {
         KeyedFixture::SetUp();
         // id, name, score
@@ -133,11 +133,13 @@ TEST_F(KeyedOrder, EveryKeyedQueryUsesItsIndex) {
     KeyedSchema schema(TestDesc());
     auto plan = [&](const std::string& sql) {
         sqlite3_stmt* s = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(keyed->Connection(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr),
+        EXPECT_EQ(sqlite3_prepare_v2(keyed->Connection(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1,
+                                     &s, nullptr),
                   SQLITE_OK)
             << sql;
         std::string text;
-        while (sqlite3_step(s) == SQLITE_ROW) text += std::string((const char*)sqlite3_column_text(s, 3)) + "\n";
+        while (sqlite3_step(s) == SQLITE_ROW)
+            text += std::string((const char*)sqlite3_column_text(s, 3)) + "\n";
         sqlite3_finalize(s);
         return text;
     };
@@ -152,7 +154,8 @@ TEST_F(KeyedOrder, EveryKeyedQueryUsesItsIndex) {
                 EXPECT_EQ(p.find("SCAN"), std::string::npos) << p;  // a SEARCH, not a full scan
             }
         }
-        EXPECT_NE(plan(schema.SelectByKeySql(key)).find("key" + std::to_string(key)), std::string::npos);
+        EXPECT_NE(plan(schema.SelectByKeySql(key)).find("key" + std::to_string(key)),
+                  std::string::npos);
     }
 }
 

@@ -12,7 +12,8 @@ namespace {
 
 using namespace tarn::platform;
 
-std::unique_ptr<RecordFile> OpenTests(const std::string& path, TestRecord& rec, uint8_t mode, int* rc) {
+std::unique_ptr<RecordFile> OpenTests(const std::string& path, TestRecord& rec, uint8_t mode,
+                                      int* rc) {
     auto file = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&rec));
     file->SetName(path);
     *rc = file->Open(mode);
@@ -45,7 +46,7 @@ std::vector<int> ReadAll(RecordFile& file, TestRecord& rec, int key) {
 }
 
 class KeyedShared : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TestRecord rec{};
         auto file = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&rec));
@@ -143,8 +144,8 @@ TEST_F(KeyedShared, TruncatedOrScribbledFilesFailCleanly) {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 8192u);
     std::vector<std::string> damaged;
-    for (size_t cut : {size_t(0), size_t(1), size_t(50), size_t(100), size_t(512), size_t(4096), size_t(4097),
-                       bytes.size() / 2, bytes.size() - 4096, bytes.size() - 1})
+    for (size_t cut : {size_t(0), size_t(1), size_t(50), size_t(100), size_t(512), size_t(4096),
+                       size_t(4097), bytes.size() / 2, bytes.size() - 4096, bytes.size() - 1})
         damaged.push_back(bytes.substr(0, cut));
     for (size_t at : {size_t(4096 + 8), bytes.size() / 2, bytes.size() - 100}) {
         std::string s = bytes;

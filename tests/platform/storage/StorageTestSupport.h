@@ -54,7 +54,7 @@ using tarn::test::TempFolder;
 
 // A test file in a scratch folder, created and opened.
 class KeyedFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         file = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&rec));
         file->SetName(dir / "Tests");

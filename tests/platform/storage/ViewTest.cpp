@@ -9,7 +9,7 @@ namespace {
 using namespace tarn::platform;
 
 class ExpressionEval : public ::testing::Test {
-protected:
+  protected:
     bool Match(const std::string& text) {
         std::string error;
         auto e = Expression::Parse(text, TestDesc(), error);
@@ -62,12 +62,13 @@ TEST_F(ExpressionEval, SyntaxErrorsAreReadableNeverFatal) {
     EXPECT_EQ(ErrorOf("Id = 7 7"), "Unexpected '7' at position 8");
     EXPECT_EQ(ErrorOf("Id # 7"), "Unexpected character '#' at position 4");
     EXPECT_EQ(ErrorOf("UPPER Name"), "Expected '(' after function name at position 7");
-    EXPECT_EQ(ErrorOf(std::string(5000, '(') + "Id"), "Expression nested too deeply at position 201");
+    EXPECT_EQ(ErrorOf(std::string(5000, '(') + "Id"),
+              "Expression nested too deeply at position 201");
     EXPECT_EQ(ErrorOf("AND"), "Unexpected 'AND' at position 1");
 }
 
 class Views : public KeyedFixture {
-protected:
+  protected:
     void SetUp() override {
         KeyedFixture::SetUp();
         AddRecord(1, "delta", 30);

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <curses.h>
+#include <gtest/gtest.h>
 
 #include "platform/tui/KeyMap.h"
 #include "platform/tui/Layout.h"
@@ -49,13 +49,13 @@ TEST(Layout, GroupedFieldsStackAndLaterColumnsFollowTheWidestLine) {
     EXPECT_EQ(spots[1].col, 0);
     EXPECT_EQ(spots[1].line, 1);
     EXPECT_EQ(spots[1].width, 10);
-    EXPECT_EQ(spots[2].col, 20);   // after the group's 80 units
+    EXPECT_EQ(spots[2].col, 20);  // after the group's 80 units
     EXPECT_EQ(spots[3].col, 25);
     EXPECT_EQ(spots[3].width, 3);
 }
 
 class Rows : public ui::RowSource {
-public:
+  public:
     int RowCount() const override { return 10; }
     ui::CellValue Cell(int, int) const override { return std::string("x"); }
 };
@@ -89,9 +89,9 @@ TEST(KeyMap, CursesKeysBecomeVirtualKeyCodes) {
     EXPECT_EQ(MapCursesKey(KEY_F(5)), ui::F1Key + 4);
     EXPECT_EQ(MapCursesKey(KEY_F(14)), 0x100 + ui::F1Key + 1);
     EXPECT_EQ(MapCursesKey(1), 0x200 + 'A');
-    EXPECT_EQ(MapCursesKey(8), 584);        // Ctrl+H, not the backspace key
+    EXPECT_EQ(MapCursesKey(8), 584);  // Ctrl+H, not the backspace key
     EXPECT_EQ(MapCursesKey(127), ui::BackspaceKey);
-    EXPECT_EQ(MapCursesKey('a'), 0);        // typed text
+    EXPECT_EQ(MapCursesKey('a'), 0);  // typed text
     EXPECT_EQ(MapAltKey('x'), 0x400 + 'X');
     EXPECT_EQ(MapAltKey(KEY_DOWN), 0x400 + ui::DownKey);
     EXPECT_TRUE(IsTypedChar(' '));

@@ -72,7 +72,7 @@ void Progress() {
 }
 
 class Services : public RowSource {
-public:
+  public:
     int RowCount() const override { return 5; }
     CellValue Cell(int row, int field) const override {
         if (field == 1) return "svc" + std::to_string(row);

@@ -14,7 +14,7 @@ constexpr int kCols = 100;
 constexpr int kLines = 30;
 
 class TerminalScreen : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
         char pattern[] = "/tmp/tarn-tui-XXXXXX";
@@ -32,8 +32,8 @@ protected:
         ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         ASSERT_GT(n, 0);
         self[n] = 0;
-        std::string command = "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ + " " +
-                              self + "; echo SHELL-BACK; sleep 60";
+        std::string command = "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ + " " + self +
+                              "; echo SHELL-BACK; sleep 60";
         ASSERT_TRUE(tmux_.Start(command, kCols, kLines));
     }
     std::string Log() const { return ReadFile(log_); }

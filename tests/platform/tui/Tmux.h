@@ -9,15 +9,15 @@
 namespace tarn::tui::testing {
 
 class Tmux {
-public:
+  public:
     static bool Available();
 
     Tmux();
     ~Tmux();
     // Starts `command` (run by sh) in a detached session of cols x lines.
     bool Start(const std::string& command, int cols, int lines);
-    void Keys(const std::string& keys);         // tmux key names, e.g. "Tab" "Escape" "C-a"
-    void Type(const std::string& text);         // literal text
+    void Keys(const std::string& keys);  // tmux key names, e.g. "Tab" "Escape" "C-a"
+    void Type(const std::string& text);  // literal text
     void ResizeTo(int cols, int lines);
     std::vector<std::string> Screen() const;
     // Polls the screen until `seen` holds or the time is up; the last screen in `*last`.
@@ -26,7 +26,7 @@ public:
                  std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
     bool WaitForText(const std::string& text, std::vector<std::string>* last = nullptr) const;
 
-private:
+  private:
     std::string Run(const std::string& args) const;
     std::string socket_;
 };

@@ -19,7 +19,10 @@ WindowDef FormDef() {
         {.kind = KindPrompt, .name = "?Name:Prompt", .text = "Name:", .rect = {3, 5, 30, 10}},
         {.kind = KindEntry, .name = "?Name", .rect = {40, 5, 100, 10}},
         {.kind = KindEntry, .name = "?Number", .text = "@n14@", .rect = {40, 20, 60, 10}},
-        {.kind = KindButton, .name = "?OK", .text = "&OK", .rect = {40, 80, 40, 14},
+        {.kind = KindButton,
+         .name = "?OK",
+         .text = "&OK",
+         .rect = {40, 80, 40, 14},
          .flags = FlagDefault},
         {.kind = KindButton, .name = "?Cancel", .text = "&Cancel", .rect = {90, 80, 40, 14}},
     };
@@ -27,7 +30,7 @@ WindowDef FormDef() {
 }
 
 class AcceptLoopTest : public HeadlessTest {
-protected:
+  protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         w = std::make_unique<Window>(FormDef());

@@ -16,7 +16,7 @@ struct Record {
 };
 
 class BindingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WindowDef def;
         def.title = "Form";

@@ -28,8 +28,7 @@ TEST_F(HeadlessTest, AStepNamingAMissingControlFailsAndClosesTheWindow) {
     EXPECT_EQ(Codes(events), std::vector<int>{EventOpenWindow});
     EXPECT_FALSE(w.IsOpen());
     ASSERT_EQ(ui.Failures().size(), 1u);
-    EXPECT_EQ(ui.Failures()[0],
-              "step 1 (press \"Apply\"): window \"Form\" has no such control");
+    EXPECT_EQ(ui.Failures()[0], "step 1 (press \"Apply\"): window \"Form\" has no such control");
 }
 
 TEST_F(HeadlessTest, PressingADisabledOrHiddenControlFails) {
@@ -61,11 +60,16 @@ TEST_F(HeadlessTest, ControlsAreFoundByNameOrByCaptionWithoutTheAmpersand) {
 
 // The outer window opens the inner one from its OK handler, as a procedure would.
 TEST_F(HeadlessTest, NestedWindowsConsumeOneScriptInOrder) {
-    ui.In("Outer").Type(Name, "a")
-        .In("Outer").Press(Ok)
-        .In("Inner").Type(Name, "b")
-        .In("Inner").Press(Ok)
-        .In("Outer").Type(Name, "c");
+    ui.In("Outer")
+        .Type(Name, "a")
+        .In("Outer")
+        .Press(Ok)
+        .In("Inner")
+        .Type(Name, "b")
+        .In("Inner")
+        .Press(Ok)
+        .In("Outer")
+        .Type(Name, "c");
     Window outer(Def("Outer"));
     std::vector<std::string> seen;
     std::vector<int> innerEvents;
@@ -157,12 +161,13 @@ TEST_F(HeadlessTest, AnAnswerWhereAWindowStepIsExpectedFails) {
 }
 
 TEST_F(HeadlessTest, PopupMenusAreAnsweredFromTheScript) {
-    ui.Press(Ok).ChoosePopupItem("change").Press(Ok).ChoosePopupItem(4).Press(Ok)
-        .ChoosePopupItem("Print");
+    ui.Press(Ok).ChoosePopupItem("change").Press(Ok).ChoosePopupItem(4).Press(Ok).ChoosePopupItem(
+        "Print");
     Window w(Def("Form"));
     std::vector<int> chosen;
     RunLoop(w, [&](Window&) {
-        if (Event() == EventAccepted) chosen.push_back(PopupMenu("&Insert|&Change|-|~&Delete|More{A|B}"));
+        if (Event() == EventAccepted)
+            chosen.push_back(PopupMenu("&Insert|&Change|-|~&Delete|More{A|B}"));
         return false;
     });
     // Delete is item 3 and disabled; "More" opens a submenu and is no choice; A is item 4.

@@ -14,7 +14,7 @@ struct Service {
 };
 
 class Services : public RowSource {
-public:
+  public:
     std::vector<Service> rows;
     int RowCount() const override { return static_cast<int>(rows.size()); }
     CellValue Cell(int row, int field) const override {
@@ -27,16 +27,21 @@ public:
 enum { List = 1, Change };
 
 class ListControlTest : public HeadlessTest {
-protected:
+  protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         WindowDef def;
         def.title = "Services";
         // Header line plus three rows of one line each.
         def.controls = {
-            {.kind = KindList, .name = "?Browse", .rect = {3, 4, 200, 32},
+            {.kind = KindList,
+             .name = "?Browse",
+             .rect = {3, 4, 200, 32},
              .format = "80L(2)|M~Server~@s4@80R(2)~Checked~@d08-b@"},
-            {.kind = KindButton, .name = "?Change", .text = "&Change", .rect = {3, 40, 40, 14},
+            {.kind = KindButton,
+             .name = "?Change",
+             .text = "&Change",
+             .rect = {3, 40, 40, 14},
              .flags = FlagDefault},
         };
         w = std::make_unique<Window>(def);
@@ -78,12 +83,23 @@ TEST_F(ListControlTest, ClicksAndArrowKeysMoveTheHighlight) {
 
 TEST_F(ListControlTest, AnImmediateListGetsScrollEventsInstead) {
     w->Get(List)->immediate = true;
-    ui.Key(DownKey).Key(PgDnKey).Key(EndKey).Key(UpKey).Key(PgUpKey).Key(HomeKey)
-        .Scroll(List, EventPageDown).Thumb(List, 60);
+    ui.Key(DownKey)
+        .Key(PgDnKey)
+        .Key(EndKey)
+        .Key(UpKey)
+        .Key(PgUpKey)
+        .Key(HomeKey)
+        .Scroll(List, EventPageDown)
+        .Thumb(List, 60);
     auto events = RunLoop(*w);
-    EXPECT_EQ(Only(events, {3, 4, 5, 6, 7, 8, 9, EventNewSelection}),
-              (Pairs{{4, List}, {6, List}, {8, List}, {3, List}, {5, List}, {7, List},
-                     {6, List}, {9, List}}));
+    EXPECT_EQ(Only(events, {3, 4, 5, 6, 7, 8, 9, EventNewSelection}), (Pairs{{4, List},
+                                                                             {6, List},
+                                                                             {8, List},
+                                                                             {3, List},
+                                                                             {5, List},
+                                                                             {7, List},
+                                                                             {6, List},
+                                                                             {9, List}}));
     EXPECT_EQ(w->Get(List)->selected, 1);  // the procedure moves the highlight itself
     EXPECT_EQ(w->Get(List)->thumb, 60);
 }

@@ -15,7 +15,7 @@ namespace tarn::ui::testing {
 using Pairs = std::vector<std::pair<int, int>>;
 
 class HeadlessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ui.Attach(); }
     void TearDown() override { ui.Detach(); }
 
