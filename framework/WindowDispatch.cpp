@@ -137,12 +137,8 @@ Level WindowManager::OnWindowEvent() {
         case ui::EventCompleted:
             return OnCompleted();
         case ui::EventSized:
-            // The first 561 comes from opening the window itself, not from the user.
-            if (Inited & kInitedSized) {
-                Refresh(0);
-            } else {
-                Inited |= kInitedSized;
-            }
+            // Opening a window posts no size event here: every 561 is a real change of size.
+            Refresh(0);
             return LevelQuiet;
         default:
             return LevelQuiet;

@@ -26,7 +26,7 @@ uint8_t WindowManager::Run() {
     return response;
 }
 
-uint8_t WindowManager::RunProcedure() { return ResponseCancelled; }
+uint8_t WindowManager::RunProcedure(int32_t, uint8_t) { return ResponseCancelled; }
 
 Level WindowManager::Initialise() {
     OriginalRequest = Request;

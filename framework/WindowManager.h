@@ -114,9 +114,8 @@ class WindowManager {
     ui::Window* MyWindow = nullptr;
     ui::Window* OwnerWindow = nullptr;
 
-    // Bits of Inited.
+    // Bit of Inited: the first open has been handled.
     static constexpr uint8_t kInitedOpen = 1;
-    static constexpr uint8_t kInitedSized = 2;
 
     // ---- virtual operations, in slot order ----
     // Runs HandleEvent for every event until the window closes or a handler returns LevelFatal.
@@ -138,7 +137,9 @@ class WindowManager {
     // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response
     // (cancelled when none was set) and leaves it in the shared response.
     virtual uint8_t Run();
-    virtual uint8_t RunProcedure();
+    // Runs the window's procedure number `procedure` (a form the window calls) with the request
+    // and returns its response. The base has no procedures: ResponseCancelled.
+    virtual uint8_t RunProcedure(int32_t procedure, uint8_t request);
     virtual void RegisterKeys();
     // Sets the response and asks the window to close.
     virtual void Finish(uint8_t response);

@@ -40,11 +40,13 @@ class CountingComponent : public BrowseComponent {
     bool selecting = false;
     Level answer = LevelQuiet;
     std::vector<int> events;
+    std::vector<int> refreshedOn;  // the event being handled at each refresh
 
     void Shutdown() override { ++shutdowns; }
     void Refresh(int force) override {
         ++refreshes;
         lastForce = force;
+        refreshedOn.push_back(ui::Event());
     }
     bool NeedsRefresh() override { return needsRefresh; }
     void RegisterKeys() override { ++registers; }
