@@ -4,9 +4,9 @@
 // process object's TakeRecord.
 #include <memory>
 
-#include "checker/ProgressStepper.h"
 #include "checker/ServicePassProcess.h"
 #include "checker/ServicePassWindow.h"
+#include "framework/ProgressStepper.h"
 #include "platform/storage/RecordFile.h"
 #include "platform/tui/TerminalFrontEnd.h"
 #include "platform/ui/Window.h"
@@ -23,7 +23,7 @@ class ServicePass : public ServicePassWindow {
     // A pass that runs long shows its window on the terminal, when the checker has one.
     void OnShow() override;
 
-    ProgressStepper Stepper;
+    framework::ProgressStepper Stepper;
     uint8_t Percent = 0;
     ui::Window Window;
 

@@ -9,7 +9,7 @@
 namespace tarn::checker {
 
 void ServicePassProcess::Init(storage::View& view, data::RelationManager& primary, int32_t pText,
-                              uint8_t* percentile, ProgressStepper* stepper,
+                              uint8_t* percentile, framework::ProgressStepper* stepper,
                               const data::FieldRef& valueField) {
     PText = pText;
     Percentile = percentile;

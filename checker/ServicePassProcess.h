@@ -3,10 +3,10 @@
 // and turns it into a percentage for the progress window.
 #include <cstdint>
 
-#include "checker/ProgressStepper.h"
 #include "data/FieldRef.h"
 #include "data/ViewManager.h"
 #include "errors/Levels.h"
+#include "framework/ProgressStepper.h"
 
 namespace tarn::checker {
 
@@ -21,7 +21,7 @@ class ServicePassProcess : public data::ViewManager {
     void* Query = nullptr;
     int32_t RecordsProcessed = 0;
     int32_t RecordsToProcess = 0;
-    ProgressStepper* StepMgr = nullptr;
+    framework::ProgressStepper* StepMgr = nullptr;
     data::FieldRef ValueField;
     uint16_t ChildRead = 0;
     uint8_t ChildEof = 0;
@@ -29,7 +29,8 @@ class ServicePassProcess : public data::ViewManager {
 
     // Stores the references, sets the progress to 0 and attaches the view manager part.
     void Init(storage::View& view, data::RelationManager& primary, int32_t pText,
-              uint8_t* percentile, ProgressStepper* stepper, const data::FieldRef& valueField);
+              uint8_t* percentile, framework::ProgressStepper* stepper,
+              const data::FieldRef& valueField);
     // Back to the first record; derives the step limits from the first and last values.
     virtual void Reset();
     // Reads the next record; with count, updates the counters and the progress.

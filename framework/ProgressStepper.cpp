@@ -1,8 +1,8 @@
-#include "checker/ProgressStepper.h"
+#include "framework/ProgressStepper.h"
 
 #include <utility>
 
-namespace tarn::checker {
+namespace tarn::framework {
 
 uint8_t ProgressStepper::Percentile(double value) {
     if (High == Low) return 50;
@@ -28,4 +28,4 @@ void ProgressStepper::SetLimits(double low, double high) {
     if (Controls & kDescending) std::swap(Low, High);
 }
 
-}  // namespace tarn::checker
+}  // namespace tarn::framework

@@ -2,7 +2,7 @@
 // Turns a record value into a percentage between the first and the last value of a pass.
 #include <cstdint>
 
-namespace tarn::checker {
+namespace tarn::framework {
 
 class ProgressStepper {
   public:
@@ -26,4 +26,4 @@ class ProgressStepper {
     virtual bool Numeric() { return true; }
 };
 
-}  // namespace tarn::checker
+}  // namespace tarn::framework
