@@ -248,8 +248,9 @@ std::optional<Input> TerminalFrontEnd::Deliver(ui::Window& window, const Input& 
 
 std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
     if (!EditingFocused(window)) {
-        if (key == ' ') return KeyInput(ui::SpaceKey);
-        return KeyInput(ui::CharKey(static_cast<char>(key)));
+        Input in = KeyInput(ui::KeyOfChar(static_cast<char>(key)));
+        in.character = key;
+        return in;
     }
     int focus = window.Focus();
     if (editWindow_ != &window || state_.editControl != focus) {

@@ -19,21 +19,22 @@ class AcceptLoop {
     static bool NextAcceptAll(Window& w);
     static bool WaitWithoutFrontEnd(Window& w, int64_t deadline);
     static bool TakeInput(Window& w, const Input& in);
-    static void TakeKey(Window& w, int control, int keycode);
+    static void TakeKey(Window& w, const Input& in);
     static bool MoveHighlight(Window& w, Control& list, int keycode);
     static void ClickRow(Window& w, const Input& in);
-    static void Queue(Window& w, int event, int control, int keycode);
+    static void Queue(Window& w, int event, int control, int keycode, int character = 0);
 };
 
 namespace {
 const EventRecord kNoEvent{};
 }  // namespace
 
-void AcceptLoop::Queue(Window& w, int event, int control, int keycode) {
+void AcceptLoop::Queue(Window& w, int event, int control, int keycode, int character) {
     EventRecord r;
     r.event = event;
     r.control = control;
     r.keycode = keycode;
+    r.character = character;
     std::lock_guard<std::mutex> lock(w.queueMutex_);
     w.queue_.push_back(r);
 }
@@ -101,7 +102,7 @@ bool AcceptLoop::Accept(Window& w) {
                 EventRecord e = w.queue_.front();
                 w.queue_.pop_front();
                 lock.unlock();
-                if (e.keycode != 0) SetKeycode(e.keycode);
+                if (e.keycode != 0) SetKeycode(e.keycode, e.character);
                 return Deliver(w, e);
             }
         }
@@ -170,11 +171,12 @@ bool AcceptLoop::MoveHighlight(Window& w, Control& list, int keycode) {
     return true;
 }
 
-void AcceptLoop::TakeKey(Window& w, int control, int keycode) {
-    SetKeycode(keycode);
-    int target = control != 0 ? control : w.focus_;
+void AcceptLoop::TakeKey(Window& w, const Input& in) {
+    int keycode = in.keycode;
+    SetKeycode(keycode, in.character);
+    int target = in.control != 0 ? in.control : w.focus_;
     if (w.IsAlerted(target, keycode)) {
-        Queue(w, EventAlertKey, target, keycode);
+        Queue(w, EventAlertKey, target, keycode, in.character);
         return;
     }
     Control* c = w.Get(target);
@@ -222,7 +224,7 @@ void AcceptLoop::ClickRow(Window& w, const Input& in) {
 bool AcceptLoop::TakeInput(Window& w, const Input& in) {
     switch (in.kind) {
         case Input::Key:
-            TakeKey(w, in.control, in.keycode);
+            TakeKey(w, in);
             break;
         case Input::Press:
             SetKeycode(MouseLeft);

@@ -69,7 +69,10 @@ enum KeyCode : int {
     CtrlH = CtrlKey + 'H',             // 584
 };
 
-// The code of a plain letter or digit key: 'a' and 'A' both give 65.
-constexpr int CharKey(char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+// The key code of a typed character, as a US keyboard types it: a letter or digit is its own
+// key ('a' 65, 'A' Shift + 65, '7' 55), punctuation its own key ('.' 190, never Delete's 46),
+// with Shift where the character needs it ('(' is Shift + '9'). 0 for a byte no key types (the
+// character itself still reaches the program, see Keychar()).
+int KeyOfChar(char c);
 
 }  // namespace tarn::ui

@@ -34,6 +34,7 @@ struct Input {
     Kind kind = Key;
     int control = 0;
     int keycode = 0;
+    int character = 0;  // Key: the character typed, case kept; 0 for keys that type none
     int row = 0;
     int event = 0;
     int width = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
 #include "platform/ui/Window.h"
 
@@ -56,7 +57,7 @@ std::string Step::Describe() const {
         case Type:
             return "type " + Quote(text) + " into " + target;
         case Key:
-            return "key " + std::to_string(number);
+            return "key " + (text.empty() ? std::to_string(number) : Quote(text));
         case Click:
             return "click row " + std::to_string(number) + " of " + target;
         case DoubleClick:
@@ -145,6 +146,12 @@ HeadlessFrontEnd& HeadlessFrontEnd::Type(std::string nameOrText, std::string tex
 
 HeadlessFrontEnd& HeadlessFrontEnd::Key(int keycode, int control) {
     return Add(MakeStep(Step::Key, control, keycode));
+}
+
+HeadlessFrontEnd& HeadlessFrontEnd::Char(char c, int control) {
+    Step s = MakeStep(Step::Key, control, KeyOfChar(c));
+    s.text = std::string(1, c);
+    return Add(std::move(s));
 }
 
 HeadlessFrontEnd& HeadlessFrontEnd::Click(int control, int row) {
@@ -332,6 +339,7 @@ std::optional<Input> HeadlessFrontEnd::Play(const Step& step, Window& window) {
         case Step::Key:
             in.kind = Input::Key;
             in.keycode = step.number;
+            in.character = step.text.empty() ? 0 : static_cast<unsigned char>(step.text[0]);
             break;
         case Step::Click:
             in.kind = Input::Click;

@@ -70,7 +70,7 @@ struct Step {
     Kind kind = Press;
     int control = 0;   // 0 with `name`: found by name or text
     std::string name;  // "?OK", or a caption without '&' ("OK"), any case
-    std::string text;  // Type: the new contents; Popup: the item's text
+    std::string text;  // Type: the new contents; Popup: the item's text; Key: the character
     int number = 0;    // Key: key code; Click: row; Scroll: event; Thumb: percent;
                        // Popup: item number; Answer: button bit; Wait: hundredths
     int width = 0;
@@ -96,6 +96,8 @@ class HeadlessFrontEnd : public FrontEnd, public MessageBoxFrontEnd {
     HeadlessFrontEnd& Type(int control, std::string text);
     HeadlessFrontEnd& Type(std::string nameOrText, std::string text);
     HeadlessFrontEnd& Key(int keycode, int control = 0);
+    // A typed character as a key: its KeyOfChar code, the character itself for Keychar().
+    HeadlessFrontEnd& Char(char c, int control = 0);
     HeadlessFrontEnd& Click(int control, int row);
     HeadlessFrontEnd& DoubleClick(int control, int row);
     HeadlessFrontEnd& RightClick(int control, int row);

@@ -28,6 +28,7 @@ std::atomic<FrontEnd*> gFrontEnd{nullptr};
 std::atomic<int> gNextThread{1};
 thread_local int tThread = 0;
 thread_local int tKeycode = 0;
+thread_local int tKeychar = 0;
 std::atomic<bool> gWaitCursor{false};
 
 }  // namespace
@@ -101,7 +102,12 @@ bool Notify(int code, int thread, int parameter) {
 int Event() { return CurrentEvent().event; }
 int Field() { return CurrentEvent().control; }
 int Keycode() { return tKeycode; }
-void SetKeycode(int keycode) { tKeycode = keycode; }
+int Keychar() { return tKeychar; }
+
+void SetKeycode(int keycode, int character) {
+    tKeycode = keycode;
+    tKeychar = character;
+}
 
 bool Notification(int& code, int& thread, int& parameter) {
     const EventRecord& e = CurrentEvent();

@@ -32,8 +32,13 @@ const EventRecord& CurrentEvent();
 // Skips the runtime's own handling of the current event.
 void Consume();
 
-// The thread's last key code (set by keys and clicks; a procedure may clear it).
-void SetKeycode(int keycode);
+// The character the current key typed, with its case ('a' or 'A'); 0 for keys that type none
+// (arrows, clicks). A locator reads it, since key codes do not tell 'a' from 'A' without Shift.
+int Keychar();
+
+// The thread's last key code and its character (set by keys and clicks; a procedure may clear
+// them).
+void SetKeycode(int keycode, int character = 0);
 
 // The innermost open window of the calling thread, or nullptr.
 Window* CurrentWindow();

@@ -29,8 +29,9 @@ struct WindowDef {
 // One event as the runtime delivers it.
 struct EventRecord {
     int event = 0;
-    int control = 0;  // 0: the event concerns the window
-    int keycode = 0;  // the key code that caused it, when a key or click did
+    int control = 0;    // 0: the event concerns the window
+    int keycode = 0;    // the key code that caused it, when a key or click did
+    int character = 0;  // the character that key typed, 0: none
     int parameter = 0;
     int notifyCode = 0;    // event 522 only
     int notifyThread = 0;  // event 522 only

@@ -121,6 +121,26 @@ TEST_F(ListControlTest, AlertedKeysArriveAsEvent15WithTheirKeyCode) {
     EXPECT_EQ(w->Get(List)->selected, 4);
 }
 
+// A locator alerts the characters' keys and reads the character itself, case and all; a typed
+// '.' or '-' must not pass for the Delete (46) or Insert (45) key the list also alerts.
+TEST_F(ListControlTest, TypedCharactersArriveWithTheirCaseAndNeverAsEditingKeys) {
+    for (char c : std::string("aA.-(")) w->Alert(List, KeyOfChar(c));
+    w->Alert(List, DeleteKey);
+    w->Alert(List, InsertKey);
+    ui.Char('a').Char('A').Char('.').Char('-').Char('(').Key(DeleteKey);
+    std::vector<std::pair<int, int>> keys;
+    RunLoop(*w, [&](Window&) {
+        if (Event() == EventAlertKey) keys.emplace_back(Keycode(), Keychar());
+        return false;
+    });
+    EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{{65, 'a'},
+                                                      {ShiftKey + 65, 'A'},
+                                                      {190, '.'},
+                                                      {189, '-'},
+                                                      {ShiftKey + '9', '('},
+                                                      {DeleteKey, 0}}));
+}
+
 TEST_F(ListControlTest, DoubleClickWithoutAlertAcceptsTheListAndEnterPressesDefault) {
     ui.DoubleClick(List, 2).Key(EnterKey);
     auto events = RunLoop(*w);
