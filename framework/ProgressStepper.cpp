@@ -1,5 +1,7 @@
 #include "framework/ProgressStepper.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace tarn::framework {
@@ -26,6 +28,18 @@ void ProgressStepper::SetLimits(double low, double high) {
     Low = static_cast<int32_t>(low);
     High = static_cast<int32_t>(high);
     if (Controls & kDescending) std::swap(Low, High);
+}
+
+uint8_t ProgressStepper::PercentileOf(const std::string& value) {
+    return Percentile(std::strtod(value.c_str(), nullptr));
+}
+
+std::string ProgressStepper::ValueAt(uint8_t percentile) {
+    return std::to_string(std::llround(Value(percentile)));
+}
+
+void ProgressStepper::SetLimits(const std::string& first, const std::string& last) {
+    SetLimits(std::strtod(first.c_str(), nullptr), std::strtod(last.c_str(), nullptr));
 }
 
 }  // namespace tarn::framework

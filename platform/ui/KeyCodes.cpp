@@ -1,6 +1,6 @@
-#include "platform/ui/Events.h"
-
 #include <cstring>
+
+#include "platform/ui/Events.h"
 
 namespace tarn::ui {
 
@@ -14,8 +14,8 @@ struct PunctuationKey {
 };
 
 constexpr PunctuationKey kPunctuation[] = {
-    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
-    {'.', '>', 0xBE}, {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
+    {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
+    {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
     {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
 };
 
@@ -29,7 +29,8 @@ int KeyOfChar(char c) {
     if (c >= 'A' && c <= 'Z') return ShiftKey + c;
     if ((c >= '0' && c <= '9') || c == ' ') return c;
     if (c != 0) {
-        if (const char* d = std::strchr(kShiftedDigits, c)) return ShiftKey + '0' + (d - kShiftedDigits);
+        if (const char* d = std::strchr(kShiftedDigits, c))
+            return ShiftKey + '0' + (d - kShiftedDigits);
     }
     for (const PunctuationKey& k : kPunctuation) {
         if (c == k.plain) return k.code;
