@@ -73,7 +73,7 @@ int TerminalFrontEnd::ReadDialogKey(int* clickRow, int* clickCol) {
         return KEY_MOUSE;
     }
     if (IsTypedChar(*key)) return *key;
-    int code = MapCursesKey(*key);
+    int code = MapCursesKey(*key, EraseChar());
     return code == ui::EscKey ? ReadAlt() : code;
 }
 

@@ -170,7 +170,22 @@ std::optional<int> TerminalFrontEnd::ReadKey(int64_t deadline, bool wakeable) {
 int TerminalFrontEnd::ReadAlt() {
     nodelay(stdscr, TRUE);
     int next = getch();
-    return next == ERR ? ui::EscKey : MapAltKey(next);
+    if (next == ERR) return ui::EscKey;
+    if (next != '[' && next != 'O') return MapAltKey(next);
+    // A sequence curses does not know: its bytes are already on their way.
+    std::string sequence(1, static_cast<char>(next));
+    timeout(25);
+    for (;;) {
+        int c = getch();
+        if (c == ERR || c >= KEY_MIN || sequence.size() > 16) break;
+        sequence += static_cast<char>(c);
+        bool final =
+            next == 'O' ? sequence.size() == 2 : c >= 0x40 && c <= 0x7e && sequence.size() > 1;
+        if (final) break;
+    }
+    nodelay(stdscr, TRUE);
+    if (sequence.size() == 1) return MapAltKey(next);
+    return MapEscapeSequence(sequence);
 }
 
 std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t deadline) {
@@ -268,7 +283,7 @@ std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
 
 std::optional<Input> TerminalFrontEnd::TakeKey(ui::Window& window, int key) {
     if (IsTypedChar(key)) return TakeTyped(window, key);
-    int code = MapCursesKey(key);
+    int code = MapCursesKey(key, EraseChar());
     if (code == ui::EscKey) code = ReadAlt();
     if (code == 0) return std::nullopt;
     if (code == ui::BackspaceKey && EditingFocused(window)) return TakeTyped(window, code);

@@ -1,5 +1,8 @@
 #include "platform/tui/TerminalSession.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +16,7 @@ namespace {
 
 std::atomic<bool> gActive{false};
 SCREEN* gScreen = nullptr;
+int gErase = 127;
 struct sigaction gOldTerm {};
 struct sigaction gOldInt {};
 
@@ -56,9 +60,16 @@ bool CreateScreen() {
         std::atexit(AtExit);
         std::at_quick_exit(AtExit);
     }
+    struct termios settings {};
+    if (tcgetattr(STDIN_FILENO, &settings) == 0 && settings.c_cc[VERASE] != _POSIX_VDISABLE)
+        gErase = settings.c_cc[VERASE];
     gScreen = newterm(nullptr, stdout, stdin);
     if (!gScreen) return false;
     set_term(gScreen);
+    // Backspace and Ctrl+H are told apart by the erase character, not by the terminal's
+    // description: both bytes arrive as they are.
+    define_key("\b", 0);
+    define_key("\177", 0);
     raw();
     noecho();
     nonl();
@@ -99,5 +110,7 @@ void StopCurses() {
 }
 
 bool CursesActive() { return gActive; }
+
+int EraseChar() { return gErase; }
 
 }  // namespace tarn::tui

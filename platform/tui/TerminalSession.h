@@ -9,5 +9,8 @@ bool StartCurses();
 // Restores the terminal as it was; nothing when curses does not own it.
 void StopCurses();
 bool CursesActive();
+// The terminal's erase character as the user's settings had it when curses started (127 when
+// unknown): the byte the Backspace key sends.
+int EraseChar();
 
 }  // namespace tarn::tui

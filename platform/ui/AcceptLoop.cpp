@@ -21,6 +21,7 @@ class AcceptLoop {
     static bool TakeInput(Window& w, const Input& in);
     static void TakeKey(Window& w, const Input& in);
     static bool MoveHighlight(Window& w, Control& list, int keycode);
+    static bool PressAccelerator(Window& w, int keycode);
     static void ClickRow(Window& w, const Input& in);
     static void Queue(Window& w, int event, int control, int keycode, int character = 0);
 };
@@ -179,6 +180,7 @@ void AcceptLoop::TakeKey(Window& w, const Input& in) {
         Queue(w, EventAlertKey, target, keycode, in.character);
         return;
     }
+    if (PressAccelerator(w, keycode)) return;
     Control* c = w.Get(target);
     if (keycode == TabKey || keycode == ShiftTab) {
         w.FocusNext(keycode == ShiftTab);
@@ -199,6 +201,23 @@ void AcceptLoop::TakeKey(Window& w, const Input& in) {
     } else if (c && c->kind == KindList) {
         MoveHighlight(w, *c, keycode);
     }
+}
+
+// Alt with a control's marked letter: a button is pressed, any other control takes the focus
+// (a prompt hands it to the control after it). False when no visible, enabled control has it.
+bool AcceptLoop::PressAccelerator(Window& w, int keycode) {
+    if ((keycode & ~0xFF) != AltKey || keycode == AltKey) return false;
+    for (Control& c : w.controls_) {
+        if (c.hidden || c.disabled || c.Accelerator() != (keycode & 0xFF)) continue;
+        if (c.kind == KindButton) {
+            w.focus_ = c.number;
+            Queue(w, EventAccepted, c.number, keycode);
+        } else {
+            w.Select(c.number);
+        }
+        return true;
+    }
+    return false;
 }
 
 void AcceptLoop::ClickRow(Window& w, const Input& in) {

@@ -1,6 +1,7 @@
 #include "platform/ui/Control.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "platform/system/Picture.h"
@@ -98,6 +99,18 @@ bool Control::IsEditable() const { return kind == KindEntry || kind == KindTextB
 
 bool Control::HasAlert(int keycode) const {
     return std::find(alertKeys.begin(), alertKeys.end(), keycode) != alertKeys.end();
+}
+
+int Control::Accelerator() const {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        char c = text[++i];
+        if (c == '&') continue;  // "&&" shows one '&'
+        return std::isalnum(static_cast<unsigned char>(c))
+                   ? std::toupper(static_cast<unsigned char>(c))
+                   : 0;
+    }
+    return 0;
 }
 
 int Control::VisibleRows() const {

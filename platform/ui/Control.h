@@ -122,6 +122,8 @@ struct Control {
     // True for kinds whose text the user edits.
     bool IsEditable() const;
     bool HasAlert(int keycode) const;
+    // The letter or digit marked by '&' in the caption, upper case ("&Cancel": 'C'); 0: none.
+    int Accelerator() const;
     // Rows shown at once by a list: the height below the headers, by lines of 8 dialog units.
     int VisibleRows() const;
     // One field of one row shown through its picture; "" without rows or outside them.

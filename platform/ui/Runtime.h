@@ -9,7 +9,8 @@
 //
 // Own handling of an event (run by the next Accept unless consumed): 513 and 514 close the
 // window. Keys that are not alerted are handled as they arrive: Tab and Shift+Tab move the
-// focus, Enter presses the focused button or else the default button, Esc posts 513, the arrow
+// focus, Enter presses the focused button or else the default button, Alt with a caption's marked
+// letter presses that button (or focuses that control), Esc posts 513, the arrow
 // and page keys move a list's highlight (event 2) or, in immediate mode, arrive as events 3 to 8.
 // An alerted key arrives as event 15 and gets no other handling.
 #include <optional>

@@ -89,14 +89,37 @@ TEST(KeyMap, CursesKeysBecomeVirtualKeyCodes) {
     EXPECT_EQ(MapCursesKey(KEY_F(5)), ui::F1Key + 4);
     EXPECT_EQ(MapCursesKey(KEY_F(14)), 0x100 + ui::F1Key + 1);
     EXPECT_EQ(MapCursesKey(1), 0x200 + 'A');
-    EXPECT_EQ(MapCursesKey(8), 584);  // Ctrl+H, not the backspace key
-    EXPECT_EQ(MapCursesKey(127), ui::BackspaceKey);
-    EXPECT_EQ(MapCursesKey('a'), 0);  // typed text
+    EXPECT_EQ(MapCursesKey('\n'), ui::CtrlEnter);     // Ctrl+J: Enter sends a carriage return
+    EXPECT_EQ(MapCursesKey(KEY_F(22)), ui::AppsKey);  // Shift+F10
+    EXPECT_EQ(MapCursesKey('a'), 0);                  // typed text
     EXPECT_EQ(MapAltKey('x'), 0x400 + 'X');
     EXPECT_EQ(MapAltKey(KEY_DOWN), 0x400 + ui::DownKey);
     EXPECT_TRUE(IsTypedChar(' '));
     EXPECT_FALSE(IsTypedChar(127));
     EXPECT_FALSE(IsTypedChar(KEY_LEFT));
+}
+
+// Byte 8 is Backspace only where the terminal says so; elsewhere it is Ctrl+H.
+TEST(KeyMap, ByteEightFollowsTheTerminalsEraseCharacter) {
+    EXPECT_EQ(MapCursesKey(8, 127), ui::CtrlH);
+    EXPECT_EQ(MapCursesKey(127, 127), ui::BackspaceKey);
+    EXPECT_EQ(MapCursesKey(8, 8), ui::BackspaceKey);
+    EXPECT_EQ(MapCursesKey(127, 8), ui::BackspaceKey);
+}
+
+TEST(KeyMap, SequencesCursesDoesNotKnowStillNameTheirKeys) {
+    EXPECT_EQ(MapEscapeSequence("[13;5u"), ui::CtrlEnter);
+    EXPECT_EQ(MapEscapeSequence("[27;2;13~"), ui::ShiftEnter);
+    EXPECT_EQ(MapEscapeSequence("[104;5u"), ui::CtrlH);
+    EXPECT_EQ(MapEscapeSequence("[29~"), ui::AppsKey);    // the Menu key
+    EXPECT_EQ(MapEscapeSequence("[21;2~"), ui::AppsKey);  // Shift+F10
+    EXPECT_EQ(MapEscapeSequence("[1;5A"), 0x200 + ui::UpKey);
+    EXPECT_EQ(MapEscapeSequence("[3~"), ui::DeleteKey);
+    EXPECT_EQ(MapEscapeSequence("OQ"), ui::F1Key + 1);
+    EXPECT_EQ(MapEscapeSequence("[99~"), 0);
+    EXPECT_EQ(MapExtendedKeyName("kDC5"), 0x200 + ui::DeleteKey);
+    EXPECT_EQ(MapExtendedKeyName("kRIT3"), 0x400 + ui::RightKey);
+    EXPECT_EQ(MapExtendedKeyName("kxIN"), 0);
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ void Run(Window& w) {
         const EventRecord& e = CurrentEvent();
         std::string line = std::to_string(e.event) + " " + std::to_string(e.control);
         if (const Control* c = w.Get(e.control)) line += " [" + c->text + "]";
+        if (e.event == EventAlertKey) {
+            line += " key " + std::to_string(Keycode());
+            if (Keychar() != 0) line += " char " + std::string(1, static_cast<char>(Keychar()));
+        }
         if (e.event == EventSized)
             line += " " + std::to_string(w.rect.width) + "x" + std::to_string(w.rect.height);
         Log(line);
@@ -55,6 +59,7 @@ void Form() {
         Def(KindButton, "Cancel", {104, 56, 48, 16}),
     };
     Window w(def);
+    w.Alert(0, CtrlH);
     Run(w);
 }
 
@@ -91,6 +96,10 @@ void List() {
     Window w(def);
     w.SetRows(1, &rows);
     w.SetSelected(1, 2);
+    for (int key : std::initializer_list<int>{AppsKey, CtrlEnter, ShiftEnter, InsertKey, DeleteKey,
+                                              MouseLeft2, MouseRight, KeyOfChar('a'),
+                                              KeyOfChar('A'), KeyOfChar('.')})
+        w.Alert(1, key);
     Run(w);
 }
 

@@ -27,13 +27,13 @@ class TerminalScreen : public ::testing::Test {
     }
 
     // Runs this test binary as the child playing `scenario`; the shell then says it is back.
-    void StartChild(const std::string& scenario) {
+    void StartChild(const std::string& scenario, const std::string& before = "") {
         char self[4096];
         ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         ASSERT_GT(n, 0);
         self[n] = 0;
-        std::string command = "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ + " " + self +
-                              "; echo SHELL-BACK; sleep 60";
+        std::string command = before + "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ +
+                              " " + self + "; echo SHELL-BACK; sleep 60";
         ASSERT_TRUE(tmux_.Start(command, kCols, kLines));
     }
     std::string Log() const { return ReadFile(log_); }
@@ -107,6 +107,28 @@ TEST_F(TerminalScreen, EnterInTheEntryDeliversTextThenPressesTheDefaultButton) {
     EXPECT_NE(Log().find("terminal restored"), std::string::npos);
 }
 
+// Ctrl+H sends byte 8, which is what Backspace sends where the erase character is ^H: then it
+// must edit; elsewhere it must reach the window as 584 (the history key of the forms).
+TEST_F(TerminalScreen, ByteEightIsCtrlHUnlessItIsTheErase) {
+    for (bool eraseIsCtrlH : {false, true}) {
+        Tmux tmux;
+        std::remove(log_.c_str());
+        std::swap(tmux_, tmux);
+        StartChild("form", eraseIsCtrlH ? "stty erase ^H; " : "stty erase ^?; ");
+        ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+        tmux_.Type("web");
+        tmux_.Keys("C-h");
+        tmux_.Keys("BSpace");
+        tmux_.Keys("Tab");
+        ASSERT_TRUE(WaitForFileText(log_, "257 3")) << Log();
+        if (eraseIsCtrlH) {
+            EXPECT_EQ(Log(), "515 0\n1 2 [w]\n257 3 [OK]\n");
+        } else {
+            EXPECT_EQ(Log(), "515 0\n1 2 [web]\n15 2 [web] key 584\n1 2 [we]\n257 3 [OK]\n");
+        }
+    }
+}
+
 TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
     StartChild("progress");
     std::vector<std::string> s;
@@ -151,6 +173,28 @@ TEST_F(TerminalScreen, ListShowsHeadersRowsAndMovesTheHighlight) {
     EXPECT_TRUE(tmux_.WaitFor(
         [&](const auto& screen) { return At(screen, top + 4, left, 4) == "svc5"; }, &s));
     EXPECT_EQ(At(s, top + 1, left, 4), "svc2");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+// What a browse alerts on its list, sent as terminals send it: the Menu key and Shift+F10,
+// Ctrl+Enter as a modifier sequence and as Ctrl+J, Shift+Enter, Insert, Delete, characters.
+TEST_F(TerminalScreen, ListKeysArriveWithTheirCodesAndCharacters) {
+    StartChild("list");
+    ASSERT_TRUE(tmux_.WaitForText("svc1"));
+    tmux_.Type("\x1b[29~");
+    tmux_.Keys("S-F10");
+    tmux_.Type("\x1b[13;5u");
+    tmux_.Keys("C-j");
+    tmux_.Type("\x1b[27;2;13~");
+    tmux_.Keys("IC");
+    tmux_.Keys("DC");
+    tmux_.Type("aA.");
+    ASSERT_TRUE(WaitForFileText(log_, "char ."));
+    EXPECT_EQ(Log(),
+              "515 0\n15 1 [] key 93\n15 1 [] key 93\n15 1 [] key 525\n15 1 [] key 525\n"
+              "15 1 [] key 269\n15 1 [] key 45\n15 1 [] key 46\n15 1 [] key 65 char a\n"
+              "15 1 [] key 321 char A\n15 1 [] key 190 char .\n");
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }

@@ -80,6 +80,15 @@ TEST_F(AcceptLoopTest, EnterPressesTheDefaultButtonOrTheFocusedOne) {
     EXPECT_EQ(keys, (std::vector<int>{EnterKey, EnterKey}));
 }
 
+TEST_F(AcceptLoopTest, AltWithAMarkedLetterPressesThatButton) {
+    w->Get(Prompt)->text = "&Name:";
+    w->Get(Ok)->disabled = true;
+    // Alt+O finds only the disabled OK; Alt+N focuses the entry after the prompt.
+    ui.Key(AltKey + 'C').Key(AltKey + 'O').Key(AltKey + 'N').Key(AltKey + 'Z');
+    auto events = RunLoop(*w);
+    EXPECT_EQ(Only(events, {EventAccepted, EventSelected}), (Pairs{{1, Cancel}, {257, Name}}));
+}
+
 TEST_F(AcceptLoopTest, EscapeAsksToCloseAndAConsumedCloseKeepsTheWindowOpen) {
     ui.Key(EscKey).Key(EscKey);
     int closes = 0;
