@@ -11,6 +11,16 @@
 
 namespace tarn::framework {
 
+namespace {
+
+// The character a key typed: a letter key types its capital, a digit key its digit.
+int TypedCharacter(int keycode) {
+    if ((keycode >= 'A' && keycode <= 'Z') || (keycode >= '0' && keycode <= '9')) return keycode;
+    return 0;
+}
+
+}  // namespace
+
 Level BrowseManager::HandleEvent() {
     const int event = ui::Event();
     const int control = ui::Field();
@@ -67,7 +77,7 @@ Level BrowseManager::HandleAccepted(int32_t control) {
     }
     // Print and query controls would run here; this system's windows have none.
     BrowseSortExtras* x = CurrentExtras();
-    if (x && x->LocatorObject && x->LocatorObject->TakeAccepted()) {
+    if (x && x->LocatorObject && x->LocatorObject->TakeAccepted(control)) {
         RelocateFromKey(OpenComponentNumber());
         return LevelNotice;
     }
@@ -119,7 +129,9 @@ Level BrowseManager::HandleKey() {
                 handled = false;
                 break;
             }
-            if (x->LocatorObject->TakeKey()) RelocateFromKey(OpenComponentNumber());
+            const LocateResult r = x->LocatorObject->TakeKey(TypedCharacter(key));
+            if (r == LocateResult::Ignored) handled = false;
+            if (r == LocateResult::Changed) RelocateFromKey(OpenComponentNumber());
             break;
         }
     }

@@ -37,8 +37,9 @@ void BrowseManager::FillPage(int direction) {
         // The row at that end is gone: nothing can be read beyond it now.
         if (!RestoreViewTo(start, false)) return;
     }
-    if (UseMrp) View->SetPageBuffer(std::clamp(ItemsToFill, 1, kMostReadAhead), PagesBehind,
-                                    PagesAhead, Timeout);
+    if (UseMrp)
+        View->SetPageBuffer(std::clamp(ItemsToFill, 1, kMostReadAhead), PagesBehind, PagesAhead,
+                            Timeout);
     bool first = true;
     while (ItemsToFill > 0) {
         Level read = forward ? Next() : Previous();

@@ -1,10 +1,6 @@
 #pragma once
-// What a browse and the locators and step objects of its sort orders ask of each other.
-//
-// A locator repositions the list when the operator types in it; a step object turns the scroll
-// thumb's percentage into a value of the order's locate field and back. The browse calls them
-// through Locator and StepObject; a locator reaches the list through LocatorList, which the
-// browse implements.
+// Stand-in for the locator and step-object interfaces until they are in the tree.
+#include <cstdint>
 #include <string>
 
 #include "data/FieldRef.h"
@@ -15,43 +11,48 @@ class Window;
 
 namespace tarn::framework {
 
-// The list as a locator sees it.
 class LocatorList {
   public:
     virtual ~LocatorList() = default;
-    virtual int Rows() = 0;
-    virtual int Highlight() = 0;
-    // Moves the highlight one row down (when there is one) and loads that row into the record
-    // buffer.
+    virtual int RowCount() const = 0;
+    virtual int Highlight() const = 0;
     virtual void MoveHighlightDown() = 0;
-    // True when the field sorts ascending in the order in force.
-    virtual bool Ascending(const data::FieldRef& field) = 0;
+    virtual void LoadHighlightedRow() = 0;
+    virtual bool FieldAscendingInOrder(const data::FieldRef& field) const = 0;
 };
+
+enum class LocateResult { Ignored, Handled, Changed };
 
 class Locator {
   public:
+    LocatorList* Browse = nullptr;
+    int32_t Control = 0;
+    data::FieldRef FreeElement;
+    uint8_t NoCase = 0;
+
     virtual ~Locator() = default;
-    // Alerts the keys the locator handles on the list control.
-    virtual void SetAlerts(ui::Window& window, int listControl) = 0;
-    // Handles the current key event; true when it changed the located value, so the browse
-    // relocates on it.
-    virtual bool TakeKey() = 0;
-    // Shows the located value again after the list moved.
-    virtual void UpdateWindow() = 0;
-    // True when an accepted event of the locator's own entry control changed the value.
-    virtual bool TakeAccepted() = 0;
+    virtual void Init(int32_t control, const data::FieldRef& field, bool noCase,
+                      LocatorList& browse) {
+        Control = control;
+        FreeElement = field;
+        NoCase = noCase;
+        Browse = &browse;
+    }
+    virtual void SetAlerts(ui::Window&, int) {}
+    virtual LocateResult TakeKey(int keychar) = 0;
+    virtual void UpdateWindow() {}
+    virtual bool TakeAccepted(int) { return false; }
+    virtual void Reset() { FreeElement.Clear(); }
 };
 
 class StepObject {
   public:
     virtual ~StepObject() = default;
-    // True when the steps are computed from the first and last values of the order.
-    virtual bool NeedsLimits() = 0;
-    virtual void SetLimits(const std::string& low, const std::string& high) = 0;
-    // The value at a percentile 1..100.
-    virtual std::string ValueAt(int percent) = 0;
-    // The percentile 1..100 of a value.
-    virtual int PercentileOf(const std::string& value) = 0;
+    virtual uint8_t PercentileOf(const std::string& value) = 0;
+    virtual std::string ValueAt(uint8_t percentile) = 0;
+    virtual void SetLimits(const std::string& first, const std::string& last) = 0;
+    virtual bool NeedsRuntimeLimits() const = 0;
+    virtual void Kill() {}
 };
 
 }  // namespace tarn::framework

@@ -158,8 +158,8 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     void HandleScroll(int event);
     void HandleThumbDrag();
     void HandleFormNavigation(int32_t code);
-    // Loads the highlighted row's fields into the record buffer (clears it with no rows).
-    void LoadHighlightedRow();
+    // Loads the highlighted row's fields into the record buffer (nothing with no rows).
+    void LoadHighlightedRow() override;
     void SaveResetValues();
     void PlaceThumbFromStep();
     void PlaceThumb();
@@ -168,10 +168,10 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     void SetBusyCursor(bool on);
 
     // ---- LocatorList ----
-    int Rows() override;
-    int Highlight() override { return CurrentChoice; }
+    int RowCount() const override;
+    int Highlight() const override { return RowCount() > 0 ? CurrentChoice : 0; }
     void MoveHighlightDown() override;
-    bool Ascending(const data::FieldRef& field) override;
+    bool FieldAscendingInOrder(const data::FieldRef& field) const override;
 
     // The extras of the order in force; nullptr before the first order.
     BrowseSortExtras* CurrentExtras();

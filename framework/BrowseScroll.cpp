@@ -61,8 +61,8 @@ void BrowseManager::ScrollByPage(int event) {
         FillPage(up ? FillBackward : FillForward);
         move = ItemsToFill;
     }
-    CurrentChoice = std::clamp(CurrentChoice + (up ? -move : move), 1,
-                               std::max(1, ListQueue->Records()));
+    CurrentChoice =
+        std::clamp(CurrentChoice + (up ? -move : move), 1, std::max(1, ListQueue->Records()));
 }
 
 void BrowseManager::ScrollToEnd(int event) {
@@ -80,8 +80,8 @@ void BrowseManager::HandleThumbDrag() {
     const int percent = list->thumb;
     ui::Window& w = *Window->MyWindow;
     BrowseSortExtras* x = CurrentExtras();
-    data::FieldRef locate = Order && !Order->Entries.empty() ? CurrentOrder().FreeElement
-                                                             : data::FieldRef{};
+    data::FieldRef locate =
+        Order && !Order->Entries.empty() ? CurrentOrder().FreeElement : data::FieldRef{};
     if (percent <= 1) {
         w.Post(ui::EventScrollTop, ListControl);
     } else if (percent >= 100) {
@@ -92,7 +92,7 @@ void BrowseManager::HandleThumbDrag() {
         ShowHighlight();
         PostNewSelection();
     } else if (x && x->Thumb && locate.IsSet()) {
-        locate.SetText(x->Thumb->ValueAt(percent));
+        locate.SetText(x->Thumb->ValueAt(static_cast<uint8_t>(percent)));
         RelocateFromKey(OpenComponentNumber());
     } else {
         w.Post(percent < 50 ? ui::EventPageUp : ui::EventPageDown, ListControl);
@@ -138,7 +138,8 @@ void BrowseManager::PlaceThumb() {
         }
     } else if (ItemsToFill > 0) {
         const bool down = CurrentEvent == ui::EventScrollDown ||
-                          CurrentEvent == ui::EventPageDown || CurrentEvent == ui::EventScrollBottom;
+                          CurrentEvent == ui::EventPageDown ||
+                          CurrentEvent == ui::EventScrollBottom;
         if (down && CurrentChoice == rows) thumb = 100;
         if (!down && CurrentChoice == 1) thumb = 0;
     }
@@ -148,7 +149,7 @@ void BrowseManager::PlaceThumb() {
 // A step object that works from the first and last values of the order learns them again.
 void BrowseManager::RecomputeThumbLimits() {
     BrowseSortExtras* x = CurrentExtras();
-    if (!x || !x->Thumb || !x->Thumb->NeedsLimits()) return;
+    if (!x || !x->Thumb || !x->Thumb->NeedsRuntimeLimits()) return;
     data::FieldRef locate = CurrentOrder().FreeElement;
     if (!locate.IsSet()) return;
     data::FileManager* fm = Primary->Me;

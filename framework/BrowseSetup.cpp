@@ -88,7 +88,7 @@ void BrowseManager::Shutdown() {
         if (Window && Window->Response == ResponseCompleted) {
             Primary->Me->RecallSnapshot(Buffer, 0);
             LoadHighlightedRow();
-            if (SelectWholeRecord && Rows() > 0)
+            if (SelectWholeRecord && RowCount() > 0)
                 Primary->Me->File->Reget(ListQueue->PositionOf(CurrentChoice), -1);
         } else {
             Primary->Me->RecallSnapshot(Buffer, 1);
@@ -121,10 +121,10 @@ int BrowseManager::VisibleRows() const {
     return list ? std::max(1, list->VisibleRows()) : 1;
 }
 
-int BrowseManager::Rows() { return ListQueue ? ListQueue->Records() : 0; }
+int BrowseManager::RowCount() const { return ListQueue ? ListQueue->Records() : 0; }
 
-bool BrowseManager::Ascending(const data::FieldRef& field) {
-    return FieldAscendingInOrder(field) != 0;
+bool BrowseManager::FieldAscendingInOrder(const data::FieldRef& field) const {
+    return ViewManager::FieldAscendingInOrder(field) != 0;
 }
 
 void BrowseManager::SetBusyCursor(bool on) {

@@ -15,7 +15,8 @@ uint8_t BrowseManager::RunUpdate(uint8_t request) {
     return RunWithFormNavigation(
         request, [this](uint8_t r) { return RunFormOnce(r); },
         [this](int32_t code, uint8_t next) {
-            if (code == NavigationInsertAnother || (code == NavigationNext && next == RequestInsert)) {
+            if (code == NavigationInsertAnother ||
+                (code == NavigationNext && next == RequestInsert)) {
                 Primary->Me->File->ClearBuffer(false);
                 return;
             }
@@ -49,8 +50,7 @@ void BrowseManager::AfterUpdate(uint8_t request, uint8_t response) {
     if (response == ResponseCompleted) {
         CloseForced(0);
         const std::string position = Primary->Me->File->Position(-1);
-        if (request == RequestDelete ||
-            (request == RequestChange && !RecordInView(position))) {
+        if (request == RequestDelete || (request == RequestChange && !RecordInView(position))) {
             ListQueue->Delete(CurrentChoice);
             RefillAroundHighlight(RefillFromList);
         } else {
@@ -109,8 +109,7 @@ void BrowseManager::RereadHighlightedRecord() {
     fm->File->Watch();
     int rc = fm->File->Reget(position, -1);
     if (rc == platform::kNotSupported) {
-        rc = RestoreViewTo(position, false) && Next() == LevelQuiet &&
-                     View->Position() == position
+        rc = RestoreViewTo(position, false) && Next() == LevelQuiet && View->Position() == position
                  ? 0
                  : platform::kRecordNotFound;
     }

@@ -4,6 +4,7 @@
 // connection of their own (as another station would).
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -40,7 +41,32 @@ inline ui::WindowDef ServiceFormDef() {
                           {ui::KindButton, "?Save", "&Save"}});
 }
 
-class ServiceForm : public WindowManager {
+// A window whose procedure opens ServicesToCheck and closes it again when it ends.
+class ServicesWindow : public WindowManager {
+  public:
+    Level Shutdown() override {
+        Level r = WindowManager::Shutdown();
+        if (FilesOpened) data::Relate_ServicesToCheck->Close();
+        FilesOpened = 0;
+        return r;
+    }
+
+  protected:
+    // Takes the caller's request and clears the shared request and response.
+    void BeginProcedure(int32_t firstField) {
+        Request = SharedRequest();
+        WindowManager::Initialise();
+        FirstField = firstField;
+        SharedRequest() = 0;
+        SharedResponse() = 0;
+    }
+    void OpenServices() {
+        data::Relate_ServicesToCheck->Open();
+        FilesOpened = 1;
+    }
+};
+
+class ServiceForm : public ServicesWindow {
   public:
     explicit ServiceForm(FormActions actions = {}) : actions_(actions) {}
 
@@ -49,11 +75,7 @@ class ServiceForm : public WindowManager {
     int primed = 0;
 
     Level Initialise() override {
-        Request = SharedRequest();
-        WindowManager::Initialise();
-        FirstField = FC_Server_Prompt;
-        SharedRequest() = 0;
-        SharedResponse() = 0;
+        BeginProcedure(FC_Server_Prompt);
         auto& rec = records::ServicesToCheck();
         HistoryKey = ui::CtrlH;
         auto* record = reinterpret_cast<uint8_t*>(&rec);
@@ -63,8 +85,7 @@ class ServiceForm : public WindowManager {
         AddHistoryField(record, copy, sizeof rec, data::TextVariable(rec.ServiceName, 128),
                         data::TextVariable(historyCopy.ServiceName, 128), FC_Service);
         AddResponseButton(FC_Cancel, ResponseCancelled);
-        data::Relate_ServicesToCheck->Open();
-        FilesOpened = 1;
+        OpenServices();
         SetPrimary(*data::Relate_ServicesToCheck);
         InsertAction = actions_.insert;
         ChangeAction = actions_.change;
@@ -78,13 +99,6 @@ class ServiceForm : public WindowManager {
         window.Bind(FC_Service, ui::Binding::Chars(rec.ServiceName, 128, "s127"));
         RegisterKeys();
         return LevelQuiet;
-    }
-
-    Level Shutdown() override {
-        Level r = WindowManager::Shutdown();
-        if (FilesOpened) data::Relate_ServicesToCheck->Close();
-        FilesOpened = 0;
-        return r;
     }
 
     void FillNewRecord() override {
@@ -122,33 +136,52 @@ inline std::vector<ServiceRow> ReadServices() {
     return rows;
 }
 
-inline void AddService(int32_t id, const std::string& server, const std::string& service) {
+// Adds services on a connection of its own, in one transaction, numbered from firstId.
+inline void AddServices(const std::vector<std::pair<std::string, std::string>>& services,
+                        int32_t firstId = 1) {
     OnOtherStation([&] {
         storage::RecordFile& f = records::ServicesToCheckFile();
         if (f.Open(0x42) == 2) {
             f.Create();
             f.Open(0x42);
         }
+        f.BeginTransaction(5);
         auto& rec = records::ServicesToCheck();
-        f.ClearBuffer(false);
-        rec.RecordID = id;
-        std::strcpy(rec.ServerName, server.c_str());
-        std::strcpy(rec.ServiceName, service.c_str());
-        EXPECT_EQ(f.Add(), 0);
+        int32_t id = firstId;
+        for (const auto& [server, service] : services) {
+            f.ClearBuffer(false);
+            rec.RecordID = id++;
+            std::snprintf(rec.ServerName, sizeof rec.ServerName, "%s", server.c_str());
+            std::snprintf(rec.ServiceName, sizeof rec.ServiceName, "%s", service.c_str());
+            EXPECT_EQ(f.Add(), 0);
+        }
+        f.Commit();
         f.Close();
     });
 }
 
-inline void ChangeServiceElsewhere(int32_t id, const std::string& service) {
+inline void AddService(int32_t id, const std::string& server, const std::string& service) {
+    AddServices({{server, service}}, id);
+}
+
+// Reads record id on a connection of its own, lets change alter it and writes it back.
+template <class Change>
+void ChangeRecordElsewhere(int32_t id, Change change) {
     OnOtherStation([&] {
         storage::RecordFile& f = records::ServicesToCheckFile();
         ASSERT_EQ(f.Open(0x42), 0);
         auto& rec = records::ServicesToCheck();
         rec.RecordID = id;
         ASSERT_EQ(f.GetByKey(records::SERCHK_KeyRecID), 0);
-        std::strcpy(rec.ServiceName, service.c_str());
+        change(rec);
         EXPECT_EQ(f.Put(), 0);
         f.Close();
+    });
+}
+
+inline void ChangeServiceElsewhere(int32_t id, const std::string& service) {
+    ChangeRecordElsewhere(id, [&](records::ServicesToCheckRecord& rec) {
+        std::snprintf(rec.ServiceName, sizeof rec.ServiceName, "%s", service.c_str());
     });
 }
 

@@ -1,0 +1,193 @@
+// The browse engine through the headless front end on a real ServicesToCheck file: filling,
+// scrolling, updates and their rebuilds, records changed by another station, the popup menu.
+#include "BrowseTestSupport.h"
+
+namespace tarn::framework::test {
+namespace {
+
+using ui::DownKey;
+using ui::EndKey;
+using ui::HomeKey;
+using ui::PgDnKey;
+using ui::PgUpKey;
+using ui::UpKey;
+
+TEST_F(BrowseTest, EmptyFileShowsAnEmptyListWhereOnlyInsertWorks) {
+    BrowseWindow w;
+    ui.In("Services").Key(ui::DeleteKey, BC_List);  // 0: nothing to delete
+    ui.Key(ui::CtrlEnter, BC_List);                 // 1: nothing to change
+    ui.Press(BC_Insert);                            // 2
+    ui.In("Service").Type(FC_Server, "alpha").Type(FC_Service, "one").Press(FC_OK);  // 3-5
+    ui.In("Services").Close();                                                        // 6
+    w.Run();
+
+    const ui::WindowView& empty = Before(2);
+    EXPECT_TRUE(empty.Control(BC_List)->rows.empty());
+    EXPECT_FALSE(empty.Control(BC_Change)->enabled);
+    EXPECT_FALSE(empty.Control(BC_Delete)->enabled);
+    EXPECT_TRUE(empty.Control(BC_Insert)->enabled);
+    EXPECT_EQ(w.formRuns, 1);
+
+    const ui::WindowView& after = Before(6);
+    EXPECT_EQ(Servers(after), std::vector<std::string>{"alpha"});
+    EXPECT_EQ(Selected(after), 1);
+    EXPECT_TRUE(after.Control(BC_Change)->enabled);
+}
+
+TEST_F(BrowseTest, FewerRecordsThanRowsLeaveTheListShortAndScrollingStopsAtItsEnds) {
+    AddServices({{"b", "1"}, {"d", "1"}, {"a", "1"}, {"c", "1"}});
+    BrowseWindow w;
+    ui.In("Services").Key(EndKey, BC_List).Key(DownKey, BC_List).Key(HomeKey, BC_List);  // 0-2
+    ui.Key(UpKey, BC_List).Key(EndKey, BC_List);                                         // 3-4
+    // Changing the last record rebuilds from it: forward finds only it, backward the rest.
+    ui.Press(BC_Change).In("Service").Type(FC_Service, "2").Press(FC_OK);  // 5-7
+    ui.In("Services").Close();                                             // 8
+    w.Run();
+
+    const std::vector<std::string> all{"a", "b", "c", "d"};
+    EXPECT_EQ(Servers(Before(0)), all);
+    EXPECT_EQ(Selected(Before(0)), 1);
+    EXPECT_EQ(HighlightedServer(Before(1)), "d");
+    EXPECT_EQ(HighlightedServer(Before(2)), "d");  // nothing below the last record
+    EXPECT_EQ(HighlightedServer(Before(3)), "a");
+    EXPECT_EQ(HighlightedServer(Before(4)), "a");  // nothing above the first
+    EXPECT_EQ(Servers(Before(8)), all);
+    EXPECT_EQ(Selected(Before(8)), 4);
+}
+
+TEST_F(BrowseTest, LineAndPageScrollingKeepTheHighlightOnItsRowAndStopAtTheEnds) {
+    AddNumberedServices(300);
+    BrowseWindow w;
+    struct Move {
+        int key;
+        const char* first;
+        const char* highlighted;
+    };
+    // Each move and the list's first row and highlighted row after it.
+    const std::vector<Move> moves{
+        {DownKey, "S0001", "S0002"}, {DownKey, "S0001", "S0003"}, {PgDnKey, "S0011", "S0013"},
+        {PgDnKey, "S0021", "S0023"}, {PgUpKey, "S0011", "S0013"}, {EndKey, "S0291", "S0300"},
+        {UpKey, "S0291", "S0299"},   {PgDnKey, "S0291", "S0300"}, {DownKey, "S0291", "S0300"},
+        {PgUpKey, "S0281", "S0290"}, {HomeKey, "S0001", "S0001"}, {UpKey, "S0001", "S0001"},
+        {PgUpKey, "S0001", "S0001"},
+    };
+    for (const Move& m : moves) ui.In("Services").Key(m.key, BC_List);
+    // Ten lines down from row 3 leave row 10 and scroll the rest by line.
+    for (int i = 0; i < 10; ++i) ui.Key(DownKey, BC_List);
+    ui.Close();
+    w.Run();
+
+    for (size_t i = 0; i < moves.size(); ++i) {
+        const ui::WindowView& v = Before(i + 1);
+        ASSERT_EQ(v.Control(BC_List)->rows.size(), 10u) << "after move " << i;
+        EXPECT_EQ(Servers(v).front(), moves[i].first) << "after move " << i;
+        EXPECT_EQ(HighlightedServer(v), moves[i].highlighted) << "after move " << i;
+    }
+    const ui::WindowView& last = Before(moves.size() + 10);
+    EXPECT_EQ(Servers(last).front(), "S0002");
+    EXPECT_EQ(HighlightedServer(last), "S0011");
+    EXPECT_EQ(Selected(last), 10);
+}
+
+TEST_F(BrowseTest, ChangedRecordIsHighlightedOnTheSameScreenRow) {
+    AddNumberedServices(50);
+    BrowseWindow w;
+    ui.In("Services").Key(PgDnKey, BC_List).Key(DownKey, BC_List).Key(DownKey, BC_List);  // 0-2
+    ui.Key(ui::EnterKey, BC_List);  // 3: the default button, Change
+    ui.In("Service").Type(FC_Service, "renamed").Press(FC_OK);  // 4-5
+    // A new server name moves the record: the list is rebuilt around it, on the same row.
+    ui.In("Services").Key(ui::CtrlEnter, BC_List);              // 6
+    ui.In("Service").Type(FC_Server, "S0040x").Press(FC_OK);  // 7-8
+    ui.In("Services").Close();                                  // 9
+    w.Run();
+
+    EXPECT_EQ(HighlightedServer(Before(3)), "S0013");
+    const ui::WindowView& same = Before(6);
+    EXPECT_EQ(Servers(same).front(), "S0011");
+    EXPECT_EQ(Selected(same), 3);
+    EXPECT_EQ(same.Control(BC_List)->rows[2].at(1), "renamed");
+    const ui::WindowView& moved = Before(9);
+    EXPECT_EQ(Servers(moved).front(), "S0039");
+    EXPECT_EQ(Selected(moved), 3);
+    EXPECT_EQ(HighlightedServer(moved), "S0040x");
+}
+
+TEST_F(BrowseTest, DeletedRowGoesAndItsNeighbourTakesTheHighlight) {
+    AddNumberedServices(12);
+    BrowseWindow w;
+    ui.In("Services").Key(DownKey, BC_List).Key(DownKey, BC_List);  // 0-1
+    ui.Key(ui::DeleteKey, BC_List).Answer(ButtonYes);                // 2-3
+    ui.In("Services").Key(EndKey, BC_List);                          // 4
+    ui.Press(BC_Delete).Answer(ButtonYes);                           // 5-6: the last record
+    ui.In("Services").Close();                                       // 7
+    w.Run();
+
+    const ui::WindowView& afterFirst = Before(4);
+    EXPECT_EQ(Servers(afterFirst),
+              (std::vector<std::string>{"S0001", "S0002", "S0004", "S0005", "S0006", "S0007",
+                                        "S0008", "S0009", "S0010", "S0011"}));
+    EXPECT_EQ(Selected(afterFirst), 3);
+    const ui::WindowView& afterLast = Before(7);
+    EXPECT_EQ(Servers(afterLast).back(), "S0011");
+    EXPECT_EQ(HighlightedServer(afterLast), "S0011");
+    EXPECT_EQ(ReadServices().size(), 10u);
+}
+
+TEST_F(BrowseTest, RecordChangedOrDeletedElsewhereIsReportedInsteadOfUpdated) {
+    AddNumberedServices(5);
+    {
+        // Deleted before Change is pressed: reported, no form, the neighbour is highlighted.
+        BrowseWindow w;
+        w.beforeAccepted = [] { DeleteServiceElsewhere(2); };
+        ui.In("Services").Key(DownKey, BC_List).Press(BC_Change).Answer(ButtonOk);  // 0-2
+        ui.In("Services").Close();                                                      // 3
+        w.Run();
+        EXPECT_EQ(w.formRuns, 0);
+        ASSERT_EQ(ui.Messages().size(), 1u);
+        EXPECT_EQ(ui.Messages()[0].title, "Record Retrieval Error");
+        EXPECT_EQ(ui.Messages()[0].text.rfind(
+                      "This record was changed or deleted by another station.", 0),
+                  0u);
+        EXPECT_EQ(Servers(Before(3)),
+                  (std::vector<std::string>{"S0001", "S0003", "S0004", "S0005"}));
+        EXPECT_EQ(HighlightedServer(Before(3)), "S0003");
+    }
+    {
+        BrowseWindow w;
+        int presses = 0;
+        w.beforeAccepted = [&presses] {
+            // The first press finds only a stamp of the checker: no change of the record's place,
+            // the form runs. The second finds it renamed: reported again.
+            if (++presses == 1) {
+                StampServiceElsewhere(3);
+            } else {
+                ChangeServiceElsewhere(3, "moved");
+            }
+        };
+        ui.In("Services").Key(DownKey, BC_List).Press(BC_Change);  // S0003 is on row 2 now
+        ui.In("Service").Press(FC_Cancel);
+        ui.In("Services").Press(BC_Change).Answer(ButtonOk).Close();
+        w.Run();
+        EXPECT_EQ(w.formRuns, 1);
+        EXPECT_EQ(ui.Messages().size(), 2u);
+    }
+}
+
+TEST_F(BrowseTest, ContextKeyOpensThePopupWhoseItemsFollowTheButtons) {
+    AddNumberedServices(3);
+    BrowseWindow w;
+    ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem("Delete").Answer(ButtonYes);
+    ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem(0);  // dismissed: nothing
+    ui.In("Services").Close();
+    w.Run();
+
+    ASSERT_EQ(ui.Popups().size(), 2u);
+    std::vector<std::string> texts;
+    for (const ui::PopupItem& item : ui.Popups()[0]) texts.push_back(item.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"&Insert", "&Change", "&Delete"}));
+    EXPECT_EQ(ReadServices().size(), 2u);
+    EXPECT_EQ(w.formRuns, 1);
+}
+
+}  // namespace
+}  // namespace tarn::framework::test
