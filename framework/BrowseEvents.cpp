@@ -11,16 +11,6 @@
 
 namespace tarn::framework {
 
-namespace {
-
-// The character a key typed: a letter key types its capital, a digit key its digit.
-int TypedCharacter(int keycode) {
-    if ((keycode >= 'A' && keycode <= 'Z') || (keycode >= '0' && keycode <= '9')) return keycode;
-    return 0;
-}
-
-}  // namespace
-
 Level BrowseManager::HandleEvent() {
     const int event = ui::Event();
     const int control = ui::Field();
@@ -129,7 +119,7 @@ Level BrowseManager::HandleKey() {
                 handled = false;
                 break;
             }
-            const LocateResult r = x->LocatorObject->TakeKey(TypedCharacter(key));
+            const LocateResult r = x->LocatorObject->TakeKey(ui::Keychar());
             if (r == LocateResult::Ignored) handled = false;
             if (r == LocateResult::Changed) RelocateFromKey(OpenComponentNumber());
             break;
