@@ -54,11 +54,18 @@ void CheckService(ServiceCheckLocals& locals) {
     if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals);
 }
 
+std::string RestartCommand(const std::string& clippedName) {
+    return platform::CutText("net start \"" + clippedName + "\"", 254);
+}
+
 void RestartService(ServiceCheckLocals& locals) {
     const std::string name = ServiceName();
     WriteLogLine(" Service Status: " + name + " CODE IS :" + std::to_string(locals.ServiceStatus));
-    locals.CommandLine = platform::CutText("net start \"" + name + "\"", 254);
-    vuft4::VURUN(locals.CommandLine.c_str(), 0, 1);
+    // The command runs on this computer: a service of another one is never started here.
+    if (vuft4::IsThisComputer(records::ServicesToCheck().ServerName)) {
+        locals.CommandLine = RestartCommand(name);
+        vuft4::VURUN(locals.CommandLine.c_str(), 0, 1);
+    }
     locals.ServiceStatus = QueryStatus();
     if (locals.ServiceStatus == 6)
         WriteLogLine(" Successfully Restarted Service: " + name);

@@ -16,6 +16,8 @@ struct ServiceCheckLocals {
 // Works on the thread's ServicesToCheck buffer.
 void CheckService(ServiceCheckLocals& locals);
 void RestartService(ServiceCheckLocals& locals);
+// The command that starts a service: net start "NAME", at most 254 characters.
+std::string RestartCommand(const std::string& clippedName);
 
 // The pass's own changes to a record, so they can be laid over a newer version of it.
 struct PassChanges {

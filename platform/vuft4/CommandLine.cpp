@@ -1,5 +1,7 @@
 #include "platform/vuft4/CommandLine.h"
 
+#include <strings.h>
+
 namespace tarn::vuft4 {
 
 namespace {
@@ -58,7 +60,46 @@ std::string Word(std::string_view line, size_t& pos) {
     return word;
 }
 
+// The next run of non-blank characters, from pos on.
+std::string_view PlainWord(std::string_view line, size_t& pos) {
+    SkipBlanks(line, pos);
+    const size_t start = pos;
+    while (pos < line.size() && !IsBlank(line[pos])) ++pos;
+    return line.substr(start, pos - start);
+}
+
+bool SameWord(std::string_view word, const char* expected) {
+    return word.size() == std::char_traits<char>::length(expected) &&
+           strncasecmp(word.data(), expected, word.size()) == 0;
+}
+
+std::optional<std::string> NameOf(std::string_view rest) {
+    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        const std::string_view name = rest.substr(1, rest.size() - 2);
+        if (name.empty() || !SurvivesQuoting(name)) return std::nullopt;
+        return std::string(name);
+    }
+    if (rest.empty() || rest.find_first_of(" \t\"") != std::string_view::npos) return std::nullopt;
+    return std::string(rest);
+}
+
 }  // namespace
+
+bool SurvivesQuoting(std::string_view name) {
+    return name.find('"') == std::string_view::npos && (name.empty() || name.back() != '\\');
+}
+
+NetStartLine ReadNetStart(std::string_view line) {
+    NetStartLine result;
+    size_t pos = 0;
+    if (!SameWord(PlainWord(line, pos), "net") || !SameWord(PlainWord(line, pos), "start"))
+        return result;
+    result.isNetStart = true;
+    SkipBlanks(line, pos);
+    result.name = NameOf(line.substr(pos));
+    return result;
+}
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> words;

@@ -1,5 +1,7 @@
 #include "platform/vuft4/SystemdServiceManager.h"
 
+#include <strings.h>
+
 #include <sstream>
 
 #include "platform/vuft4/ChildProcess.h"
@@ -26,16 +28,39 @@ int32_t SystemdStatusOf(const std::string& showOutput) {
     return kServiceUnknown;
 }
 
+namespace {
+
+// Unit types other than services; systemctl takes a name ending in one of these as that unit.
+constexpr const char* kOtherUnitTypes[] = {"socket", "device", "mount", "automount", "swap",
+                                           "target", "path",   "timer", "slice",     "scope"};
+
+}  // namespace
+
+std::optional<std::string> ServiceUnitOf(const std::string& name) {
+    if (name.find_first_of("*?[") != std::string::npos) return std::nullopt;
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        const std::string suffix = name.substr(dot + 1);
+        if (strcasecmp(suffix.c_str(), "service") == 0) return name;
+        for (const char* type : kOtherUnitTypes)
+            if (strcasecmp(suffix.c_str(), type) == 0) return std::nullopt;
+    }
+    return name + ".service";
+}
+
 int32_t SystemdServiceManager::Status(const std::string& name) {
+    const std::optional<std::string> unit = ServiceUnitOf(name);
+    if (!unit) return kServiceUnknown;
     const ChildResult r =
-        RunChild({tool_, "show", "-p", "LoadState,ActiveState,SubState", "--", name},
+        RunChild({tool_, "show", "-p", "LoadState,ActiveState,SubState", "--", *unit},
                  CurrentTimeLimits().statusMs, true);
     if (r.outcome != ChildResult::Outcome::Exited || r.exitCode != 0) return kServiceUnknown;
     return SystemdStatusOf(r.output);
 }
 
 void SystemdServiceManager::Start(const std::string& name) {
-    RunChild({tool_, "start", "--", name}, CurrentTimeLimits().startMs, false);
+    const std::optional<std::string> unit = ServiceUnitOf(name);
+    if (unit) RunChild({tool_, "start", "--", *unit}, CurrentTimeLimits().startMs, false);
 }
 
 }  // namespace tarn::vuft4

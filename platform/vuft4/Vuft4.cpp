@@ -23,7 +23,10 @@ bool SameText(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
-bool IsThisComputer(const std::string& server) {
+}  // namespace
+
+bool IsThisComputer(const char* serverName) {
+    const std::string server(platform::TrimSpaces(TextOf(serverName)));
     if (server.empty() || server == "." || SameText(server, "localhost")) return true;
     const std::string host = platform::ComputerName();
     // The host name may be fully qualified while the operator types only its first label.
@@ -31,25 +34,25 @@ bool IsThisComputer(const std::string& server) {
            (SameText(server, host) || SameText(server, host.substr(0, host.find('.'))));
 }
 
-}  // namespace
-
 int32_t VUSERVICESTATUS(const char* server, const char* service) {
-    if (!IsThisComputer(std::string(platform::TrimSpaces(TextOf(server))))) return kServiceUnknown;
+    if (!IsThisComputer(server)) return kServiceUnknown;
     // Only blanks padding the stored field are dropped; inner blanks belong to the name.
     std::string name = TextOf(service);
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    if (name.empty()) return kServiceUnknown;
+    // A name the restart command cannot carry intact is never asked about, so never started.
+    if (name.empty() || !SurvivesQuoting(name)) return kServiceUnknown;
     return CurrentServiceManager()->Status(name);
 }
 
 int32_t VURUN(const char* commandLine, int32_t, int32_t) {
-    const std::vector<std::string> words = SplitCommandLine(TextOf(commandLine));
-    if (words.empty()) return -1;
-    if (SameText(words[0], "net") && words.size() >= 2 && SameText(words[1], "start")) {
-        if (words.size() != 3 || words[2].empty()) return -1;
-        CurrentServiceManager()->Start(words[2]);
+    const NetStartLine netStart = ReadNetStart(TextOf(commandLine));
+    if (netStart.isNetStart) {
+        if (!netStart.name) return -1;
+        CurrentServiceManager()->Start(*netStart.name);
         return 0;
     }
+    const std::vector<std::string> words = SplitCommandLine(TextOf(commandLine));
+    if (words.empty()) return -1;
     const ChildResult r = RunChild(words, CurrentTimeLimits().runMs, false);
     return r.outcome == ChildResult::Outcome::Exited ? r.exitCode : -1;
 }

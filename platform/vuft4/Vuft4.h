@@ -5,7 +5,10 @@
 // Status codes: 6 running; 0 stopped or failed; -1 unknown service, unreachable computer or no
 // answer in time; 2 start pending; 3 stop pending. Only this computer is reachable: a server
 // name that is blank, "." , "localhost" or this computer's name (ignoring case) means it, any
-// other name answers -1. The work is done by the ServiceManager chosen at start (ServiceManager.h).
+// other name answers -1. A service name is used exactly as stored or not at all: one that a
+// quoted "net start" command cannot carry intact (a quote in it, a trailing backslash) answers
+// -1 and is never started. The work is done by the ServiceManager chosen at start
+// (ServiceManager.h).
 #include <cstdint>
 
 namespace tarn::vuft4 {
@@ -20,10 +23,12 @@ enum ServiceStatus : int32_t {
 
 // The status of service on server (see above). Null pointers count as blank texts.
 int32_t VUSERVICESTATUS(const char* server, const char* service);
-// Runs the command line and waits for it (within a time limit). "net start NAME" starts NAME
-// through the service manager; anything else is split like a Windows command line and run
-// directly, never through a shell. Returns the command's exit code; -1 when it could not be run,
-// was killed or ran out of time. The two integers are accepted and not used.
+// Runs the command line and waits for it (within a time limit). net start "NAME" starts NAME
+// through the service manager, and answers -1 without starting anything when the rest of the
+// line is not one name that reads back exactly (CommandLine.h); anything else is split like a
+// Windows command line and run directly, never through a shell. Returns the command's exit code; -1
+// when it could not be run, was killed or ran out of time. The two integers are accepted and not
+// used.
 int32_t VURUN(const char* commandLine, int32_t show, int32_t wait);
 // Nonzero when path names an existing folder.
 int32_t VUFOLDEREXISTS(const char* path);
@@ -31,5 +36,9 @@ int32_t VUFOLDEREXISTS(const char* path);
 int32_t VUCREATEDIRECTORY(const char* path);
 // This computer's name (at most 127 bytes); the text lives until the same thread calls again.
 const char* VUCOMPUTERNAME();
+
+// True when serverName (blanks around it ignored) means this computer, the only one whose
+// services can be started.
+bool IsThisComputer(const char* serverName);
 
 }  // namespace tarn::vuft4

@@ -15,18 +15,10 @@ namespace {
 using testing::PathFirst;
 using testing::StubFolder;
 
-const char* const kHostileNames[] = {"a b", "x;rm -rf y", "$(touch pwned)", "q\"uote",
-                                     "`touch pwned`"};
+const char* const kHostileNames[] = {"a b", "x;rm -rf y", "$(touch pwned)", "`touch pwned`"};
 
 // Each call of a stub appends one line: its arguments, each in brackets.
 const char* const kRecordArgs = "printf '[%s]' \"$@\" >> @DIR@/calls\necho >> @DIR@/calls\n";
-
-// The command line the checker would build for name, a quote inside doubled.
-std::string NetStart(const std::string& name) {
-    std::string line = "net start \"";
-    for (char c : name) line += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return line + "\"";
-}
 
 class StubToolsTest : public ::testing::Test {
   protected:
@@ -53,32 +45,32 @@ class StubToolsTest : public ::testing::Test {
     std::shared_ptr<ServiceManager> saved_;
 };
 
-TEST_F(StubToolsTest, SystemctlGetsEachNameAsOneWordAfterDoubleDash) {
+TEST_F(StubToolsTest, SystemctlGetsEachServiceUnitAsOneWordAfterDoubleDash) {
     dir_.Script("systemctl",
                 std::string(kRecordArgs) +
                     "printf 'LoadState=loaded\\nActiveState=active\\nSubState=running\\n'\n");
-    Use(std::make_shared<SystemdServiceManager>());
+    SystemdServiceManager systemd;
     std::string expected;
     for (const char* name : kHostileNames) {
-        EXPECT_EQ(VUSERVICESTATUS("", name), 6) << name;
-        expected += "[show][-p][LoadState,ActiveState,SubState][--][" + std::string(name) + "]\n";
+        EXPECT_EQ(systemd.Status(name), 6) << name;
+        systemd.Start(name);
+        const std::string unit = "[" + std::string(name) + ".service]\n";
+        expected += "[show][-p][LoadState,ActiveState,SubState][--]" + unit + "[start][--]" + unit;
     }
-    EXPECT_EQ(VUSERVICESTATUS("", "-h"), 6);
-    expected += "[show][-p][LoadState,ActiveState,SubState][--][-h]\n";
+    EXPECT_EQ(systemd.Status("-h"), 6);
+    expected += "[show][-p][LoadState,ActiveState,SubState][--][-h.service]\n";
     EXPECT_EQ(Calls(), expected);
 }
 
-TEST_F(StubToolsTest, NetStartReachesSystemctlStartWithTheSplitName) {
-    dir_.Script("systemctl", kRecordArgs);
-    Use(std::make_shared<SystemdServiceManager>());
-    EXPECT_EQ(VURUN("net start \"x;rm -rf y\"", 0, 1), 0);
-    EXPECT_EQ(VURUN("NET Start \"$(touch pwned)\"", 0, 1), 0);
-    EXPECT_EQ(VURUN("net start \"-h\"", 0, 1), 0);
-    EXPECT_EQ(VURUN(NetStart("say \"hi\" a b").c_str(), 0, 1), 0);
-    EXPECT_EQ(VURUN("net start \"a b\" extra", 0, 1), -1);  // not one name: nothing started
-    EXPECT_EQ(Calls(),
-              "[start][--][x;rm -rf y]\n[start][--][$(touch pwned)]\n[start][--][-h]\n"
-              "[start][--][say \"hi\" a b]\n");
+TEST(ServiceUnitTest, OnlyServiceUnitsWithoutPatterns) {
+    EXPECT_EQ(ServiceUnitOf("cron"), "cron.service");
+    EXPECT_EQ(ServiceUnitOf("cron.service"), "cron.service");
+    EXPECT_EQ(ServiceUnitOf("php8.2-fpm"), "php8.2-fpm.service");
+    EXPECT_EQ(ServiceUnitOf("getty@tty1"), "getty@tty1.service");
+    for (const char* name :
+         {"reboot.target", "sshd.socket", "tmp.mount", "x.TIMER", "*", "ssh*", "a?c", "[ab]c"}) {
+        EXPECT_EQ(ServiceUnitOf(name), std::nullopt) << name;
+    }
 }
 
 TEST_F(StubToolsTest, SystemdStatesMapToCodes) {
@@ -138,17 +130,6 @@ class SysvStubTest : public StubToolsTest {
     }
 };
 
-TEST_F(SysvStubTest, ServiceGetsNameAndVerbAsSeparateWords) {
-    std::string expected;
-    for (const char* name : kHostileNames) {
-        dir_.Write("init.d/" + std::string(name), "");
-        EXPECT_EQ(VUSERVICESTATUS("", name), 6) << name;
-        EXPECT_EQ(VURUN(NetStart(name).c_str(), 0, 1), 0) << name;
-        expected += "[" + std::string(name) + "][status]\n[" + std::string(name) + "][start]\n";
-    }
-    EXPECT_EQ(Calls(), expected);
-}
-
 TEST_F(SysvStubTest, ExitCodesMapToStatus) {
     dir_.Write("init.d/svc", "");
     const std::pair<const char*, int32_t> cases[] = {{"0", 6}, {"3", 0},  {"1", 0},
@@ -164,7 +145,7 @@ TEST_F(SysvStubTest, NamesThatAreNotPlainScriptsNeverReachTheTool) {
     mkdir(dir_.File("init.d/folder").c_str(), 0755);
     for (const char* name : {"missing", "-h", ".", "..", "../exit", "folder", "init.d/x"}) {
         EXPECT_EQ(VUSERVICESTATUS("", name), -1) << name;
-        EXPECT_EQ(VURUN(NetStart(name).c_str(), 0, 1), 0) << name;
+        CurrentServiceManager()->Start(name);
     }
     EXPECT_FALSE(dir_.Exists("calls"));
 }

@@ -75,6 +75,21 @@ TEST_F(Vuft4Test, NetStartGoesToTheBackend) {
     EXPECT_EQ(fake_->started, (std::vector<std::string>{"cron", "Print Spooler", "cron"}));
 }
 
+TEST_F(Vuft4Test, NamesThatDoNotSurviveTheQuotesAreNeitherAskedNorStarted) {
+    // What a record a"b and a record svc\ turn into between quotes, and lines that are not one
+    // name: none may start a service under a name the record does not hold.
+    for (const char* line : {R"(net start "a"b")", R"(net start "svc\")", R"(net start "a b" x)",
+                             R"(net start a"b)", R"(net start "a""b")", R"(net start x y)"}) {
+        EXPECT_EQ(VURUN(line, 0, 1), -1) << line;
+    }
+    EXPECT_TRUE(fake_->started.empty());
+    EXPECT_EQ(VUSERVICESTATUS("", "a\"b"), -1);
+    EXPECT_EQ(VUSERVICESTATUS("", "svc\\"), -1);
+    EXPECT_TRUE(fake_->asked.empty());
+    EXPECT_EQ(VURUN(R"(net start "C:\dir\svc")", 0, 1), 0);  // inner backslashes are plain
+    EXPECT_EQ(fake_->started, std::vector<std::string>{R"(C:\dir\svc)"});
+}
+
 TEST_F(Vuft4Test, OtherCommandsRunDirectly) {
     StubFolder dir;
     EXPECT_EQ(VURUN("sh -c \"exit 5\"", 0, 1), 5);

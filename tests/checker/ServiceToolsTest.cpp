@@ -1,0 +1,107 @@
+// The checker's own check and restart of one record against stub systemctl and service tools
+// that record the words they receive: a name reaches the tool exactly as stored, or not at all.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "CheckerProcess.h"
+#include "checker/ServiceCheck.h"
+#include "data/records/Records.h"
+#include "platform/vuft4/ServiceManager.h"
+#include "platform/vuft4/SystemdServiceManager.h"
+#include "platform/vuft4/SysvServiceManager.h"
+#include "tests/platform/vuft4/StubFolder.h"
+
+namespace tarn::checker::test {
+namespace {
+
+using vuft4::testing::PathFirst;
+using vuft4::testing::StubFolder;
+
+// Each call appends one line: its arguments, each in brackets.
+const char* const kRecordArgs = "printf '[%s]' \"$@\" >> @DIR@/calls\necho >> @DIR@/calls\n";
+const char* const kShow = "[show][-p][LoadState,ActiveState,SubState][--]";
+
+class ServiceTools : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        storage::RecordFile& log = records::QuorvelCheckServiceLogFile();
+        log.SetName(dir_.File("log"));
+        ASSERT_EQ(log.Create(), 0);
+        ASSERT_EQ(log.Open(0x42), 0);
+    }
+    void TearDown() override {
+        records::QuorvelCheckServiceLogFile().Close();
+        records::QuorvelCheckServiceLogFile().SetName(records::CheckServiceLogDesc().name);
+        vuft4::SetServiceManager(saved_);
+    }
+    void Use(std::shared_ptr<vuft4::ServiceManager> manager) {
+        saved_ = vuft4::SetServiceManager(std::move(manager));
+    }
+
+    // Checks one record as a pass would; returns the tool calls it caused.
+    std::string Check(const std::string& server, const std::string& service) {
+        records::ServicesToCheckRecord& r = records::ServicesToCheck();
+        std::memset(&r, 0, sizeof r);
+        std::strncpy(r.ServerName, server.c_str(), sizeof r.ServerName - 1);
+        std::strncpy(r.ServiceName, service.c_str(), sizeof r.ServiceName - 1);
+        dir_.Write("calls", "");
+        ServiceCheckLocals locals;
+        CheckService(locals);
+        return dir_.Read("calls");
+    }
+    std::vector<std::string> LogEvents() {
+        std::vector<std::string> events;
+        for (const std::string& line : ReadCrLfLines(dir_.File("log")))
+            events.push_back(line.substr(line.find("M ") + 1));
+        return events;
+    }
+
+    StubFolder dir_;
+    PathFirst path_{dir_.Path()};
+    std::shared_ptr<vuft4::ServiceManager> saved_;
+};
+
+TEST_F(ServiceTools, SystemdStartsOnlyTheServiceUnitTheRecordNames) {
+    dir_.Script("systemctl", std::string(kRecordArgs) +
+                                 "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
+    Use(std::make_shared<vuft4::SystemdServiceManager>());
+    for (const char* name : {"a b", "x;rm -rf y", "-h", "php8.2-fpm", "cron.service"}) {
+        std::string unit = std::string(name).ends_with(".service") ? name
+                                                                   : std::string(name) + ".service";
+        std::string show = std::string(kShow) + "[" + unit + "]\n";
+        EXPECT_EQ(Check("", name), show + "[start][--][" + unit + "]\n" + show) << name;
+    }
+    // A quote or a trailing backslash does not survive the command line; other unit types and
+    // patterns would start what the record does not name.
+    for (const char* name :
+         {"a\"b", "svc\\", "reboot.target", "sshd.socket", "*", "ssh*", "a?c", "[ab]c"}) {
+        EXPECT_EQ(Check("", name), "") << name;
+    }
+}
+
+TEST_F(ServiceTools, SysvStartsOnlyTheScriptTheRecordNames) {
+    mkdir(dir_.File("init.d").c_str(), 0755);
+    dir_.Script("service", std::string(kRecordArgs) + "exit 3\n");
+    Use(std::make_shared<vuft4::SysvServiceManager>("service", dir_.File("init.d")));
+    for (const char* name : {"a b", "$(touch pwned)", "a\"b", "svc\\"})
+        dir_.Write("init.d/" + std::string(name), "");
+    for (const char* name : {"a b", "$(touch pwned)"}) {
+        std::string status = "[" + std::string(name) + "][status]\n";
+        EXPECT_EQ(Check("", name), status + "[" + name + "][start]\n" + status) << name;
+    }
+    for (const char* name : {"a\"b", "svc\\"}) EXPECT_EQ(Check("", name), "") << name;
+}
+
+TEST_F(ServiceTools, ARecordForAnotherComputerStartsNothingButLogsAsBefore) {
+    dir_.Script("systemctl", std::string(kRecordArgs) +
+                                 "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
+    Use(std::make_shared<vuft4::SystemdServiceManager>());
+    EXPECT_EQ(Check("db01", "postgresql"), "");
+    EXPECT_EQ(LogEvents(), (std::vector<std::string>{
+                               " Service Status: postgresql CODE IS :-1",
+                               " FAILED Restart Service: postgresql ERROR CODE IS :-1"}));
+}
+
+}  // namespace
+}  // namespace tarn::checker::test
