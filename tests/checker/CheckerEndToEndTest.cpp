@@ -341,6 +341,9 @@ TEST_F(CheckerEndToEnd, ReadOnlyFolderEndsWithExitCodeOneAndAMessage) {
     int status = p.Stop();
     chmod(folder.Path().c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == CheckerProcess::kCannotReachBinary ||
+        WEXITSTATUS(status) == CheckerProcess::kCannotStart)
+        GTEST_SKIP() << "user 65534 cannot run a copy of the checker in /tmp (noexec?)";
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(p.Stderr().find("File Creation Error"), std::string::npos) << p.Stderr();
 }

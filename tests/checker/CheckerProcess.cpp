@@ -34,19 +34,29 @@ std::vector<std::string> ReadCrLfLines(const std::string& path) {
 CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid)
     : stderrPath_(folder + "/.stderr") {
     std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
+    if (uid != -1) {
+        copyFolder_ = std::make_unique<TempFolder>("tarnwatch-copy");
+        chmod(copyFolder_->Path().c_str(), 0755);
+        const std::string copy = *copyFolder_ / "tarnwatch";
+        std::error_code ec;
+        std::filesystem::copy_file(binary, copy, ec);
+        chmod(copy.c_str(), 0755);
+        binary = copy;
+    }
     std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     if (!stubBin.empty()) path = stubBin + ":" + path;
     pid_ = fork();
     if (pid_ == 0) {
         int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (uid != -1 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
-        if (chdir(folder.c_str()) != 0) _exit(127);
+        if (access(binary.c_str(), X_OK) != 0) _exit(kCannotReachBinary);
+        if (chdir(folder.c_str()) != 0) _exit(kCannotStart);
         int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(err, 2);
         setenv("PATH", path.c_str(), 1);
         execl(binary.c_str(), "tarnwatch", static_cast<char*>(nullptr));
-        _exit(127);
+        _exit(kCannotStart);
     }
 }
 

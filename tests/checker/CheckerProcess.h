@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,13 @@ std::vector<std::string> ReadCrLfLines(const std::string& path);
 
 class CheckerProcess {
   public:
+    // Exit codes of a child that never became the checker.
+    static constexpr int kCannotReachBinary = 125;
+    static constexpr int kCannotStart = 127;
+
     // Starts tarnwatch in folder with stubBin first on PATH (when not empty), as user uid when
-    // it is not -1 (root ignores file permissions).
+    // it is not -1 (root ignores file permissions). That user runs a copy of the binary in a
+    // folder anyone may enter: the build folder may lie where only its owner can reach it.
     CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1);
     ~CheckerProcess();
     // Polls until done() is true or the time runs out; false on time-out or when the checker
@@ -34,6 +40,7 @@ class CheckerProcess {
     std::string Stderr() const;
 
   private:
+    std::unique_ptr<TempFolder> copyFolder_;
     pid_t pid_ = -1;
     int status_ = 0;
     std::string stderrPath_;

@@ -63,12 +63,12 @@ class ServiceTools : public ::testing::Test {
 };
 
 TEST_F(ServiceTools, SystemdStartsOnlyTheServiceUnitTheRecordNames) {
-    dir_.Script("systemctl", std::string(kRecordArgs) +
-                                 "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
+    dir_.Script("systemctl",
+                std::string(kRecordArgs) + "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
     Use(std::make_shared<vuft4::SystemdServiceManager>());
     for (const char* name : {"a b", "x;rm -rf y", "-h", "php8.2-fpm", "cron.service"}) {
-        std::string unit = std::string(name).ends_with(".service") ? name
-                                                                   : std::string(name) + ".service";
+        std::string unit =
+            std::string(name).ends_with(".service") ? name : std::string(name) + ".service";
         std::string show = std::string(kShow) + "[" + unit + "]\n";
         EXPECT_EQ(Check("", name), show + "[start][--][" + unit + "]\n" + show) << name;
     }
@@ -94,13 +94,13 @@ TEST_F(ServiceTools, SysvStartsOnlyTheScriptTheRecordNames) {
 }
 
 TEST_F(ServiceTools, ARecordForAnotherComputerStartsNothingButLogsAsBefore) {
-    dir_.Script("systemctl", std::string(kRecordArgs) +
-                                 "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
+    dir_.Script("systemctl",
+                std::string(kRecordArgs) + "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
     Use(std::make_shared<vuft4::SystemdServiceManager>());
     EXPECT_EQ(Check("db01", "postgresql"), "");
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{
-                               " Service Status: postgresql CODE IS :-1",
-                               " FAILED Restart Service: postgresql ERROR CODE IS :-1"}));
+    EXPECT_EQ(LogEvents(),
+              (std::vector<std::string>{" Service Status: postgresql CODE IS :-1",
+                                        " FAILED Restart Service: postgresql ERROR CODE IS :-1"}));
 }
 
 }  // namespace
