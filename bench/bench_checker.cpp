@@ -14,7 +14,6 @@
 #include <string>
 
 #include "checker/CheckLoop.h"
-#include "checker/CheckerGlobals.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
@@ -116,12 +115,12 @@ int main(int argc, char** argv) {
 
     tarn::vuft4::SetServiceManager(std::make_shared<AlwaysRunning>());
     Fill(records);
-    tarn::checker::StartUp();
-    tarn::checker::LoadSettings();
+    tarn::checker::DailyLog log(tarn::checker::StartUp());
+    tarn::checker::LoadSettings(log);
 
     for (int pass = 1; pass <= 3; ++pass) {
         auto start = Clock::now();
-        tarn::checker::ReadThroughServices();
+        tarn::checker::ReadThroughServices(log);
         double micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
         std::printf("pass %d: %d records, %.1f us/record\n", pass, records, micros / records);
     }

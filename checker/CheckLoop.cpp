@@ -1,7 +1,6 @@
 #include "checker/CheckLoop.h"
 
-#include "checker/CheckerGlobals.h"
-#include "checker/DailyLog.h"
+#include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
 #include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
@@ -10,28 +9,42 @@
 #include "framework/HistoryWindow.h"
 #include "framework/IniStore.h"
 #include "platform/system/Clock.h"
+#include "platform/system/Folders.h"
 #include "platform/system/LastError.h"
+#include "platform/system/Picture.h"
 #include "platform/system/Process.h"
 #include "platform/ui/Runtime.h"
+#include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
 
-void StartUp() {
+std::string StartUp() {
+    if (LockDataFolder() == FolderLock::HeldElsewhere)
+        platform::Halt(1, "tarnwatch: another checker is already running in " +
+                              platform::CurrentFolder() + " (it holds " + kLockFileName +
+                              "); this one ends");
     errors::GlobalErrors().Init();
     framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
     data::DictionaryInit(true);
-    SetUpFolders(platform::Today());
+    return SetUpLogFolder(platform::Today());
 }
 
-void LoadSettings() {
-    CheckerGlobals& g = Globals();
-    records::QuorvelCheckServiceLogFile().SetName(g.LogFileName);
+std::string SetUpLogFolder(int32_t startDay) {
+    // Used whole: a path cut to its old field width would put the log into a stray folder.
+    std::string folder = platform::CurrentFolder();
+    // A folder the system cannot name (gone, or too long to ask for) is still the current one.
+    if (folder.empty()) folder = ".";
+    const std::string logFolder = folder + platform::kFolderSeparator + "logfiles";
+    if (vuft4::VUFOLDEREXISTS(logFolder.c_str()) == 0) vuft4::VUCREATEDIRECTORY(logFolder.c_str());
+    return logFolder + platform::kFolderSeparator + "Tarnwatch" +
+           platform::FormatPicture("d12", startDay) + ".log";
+}
 
+int32_t LoadSettings(DailyLog& log) {
     data::Access_Settings->Open();
     data::Access_Settings->EnsureUsable(2);
-    data::Access_QuorvelCheckServiceLog->Open();
-    data::Access_QuorvelCheckServiceLog->EnsureUsable(2);
+    log.Open();
 
     records::SettingsRecord& settings = records::Settings();
     settings.RecordID = 1;
@@ -46,16 +59,17 @@ void LoadSettings() {
     // instead of spinning or overflowing.
     int32_t seconds = settings.TimeBetweenCyclesInSeconds;
     if (seconds <= 0 || seconds > INT32_MAX / 1000) seconds = 60;
-    g.SleepMilliseconds = seconds * 1000;
-    WriteLogLine("  Loaded Settings. Sleep Time = " + std::to_string(g.SleepMilliseconds / 1000));
+    log.SettingsLoaded(seconds);
+    return seconds * 1000;
 }
 
-void CheckLoop() {
-    LoadSettings();
+void CheckLoop(const std::string& logFileName) {
+    DailyLog log(logFileName);
+    const int32_t sleepMilliseconds = LoadSettings(log);
     for (;;) {
         ui::Yield();
-        ReadThroughServices();
-        platform::Sleep(static_cast<uint32_t>(Globals().SleepMilliseconds));
+        ReadThroughServices(log);
+        platform::Sleep(static_cast<uint32_t>(sleepMilliseconds));
     }
 }
 

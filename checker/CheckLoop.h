@@ -1,13 +1,24 @@
 #pragma once
-// The checker's first procedure: load the cycle time once, then pass and sleep for ever.
+// The checker's start-up and its first procedure: load the cycle time once, then pass and sleep
+// for ever.
+#include <cstdint>
+#include <string>
+
+#include "checker/DailyLog.h"
 
 namespace tarn::checker {
 
-// Start-up in the fixed order: error manager, INI store, data managers, folders and log name.
-void StartUp();
-// Reads (or creates) the settings record, opens the log and writes the settings line.
-void LoadSettings();
+// Start-up in the fixed order: the data folder's lock, error manager, INI store, data managers,
+// log folder. Returns the daily log's file name. Another checker holding this folder ends this
+// one with a message and exit code 1.
+std::string StartUp();
+// Makes sure "logfiles" exists under the current folder (used whole, however long) and returns
+// the log file name of a start on startDay: <folder>/logfiles/TarnwatchYYYYMMDD.log.
+std::string SetUpLogFolder(int32_t startDay);
+// Reads (or creates) the settings record 1, opens the log and writes the settings line. Returns
+// the pause between passes in milliseconds.
+int32_t LoadSettings(DailyLog& log);
 // Never returns: yield, one pass over the services, sleep.
-[[noreturn]] void CheckLoop();
+[[noreturn]] void CheckLoop(const std::string& logFileName);
 
 }  // namespace tarn::checker

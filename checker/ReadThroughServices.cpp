@@ -33,24 +33,29 @@ bool WriteBack(storage::RecordFile& file, const records::ServicesToCheckRecord& 
 
 class PassProcess : public ServicePassProcess {
   public:
+    explicit PassProcess(DailyLog& log) : log_(log) {}
+
     ServicePassWindow* Window = nullptr;
     ServiceCheckLocals Locals;
 
     Level TakeRecord() override {
         const records::ServicesToCheckRecord asRead = records::ServicesToCheck();
-        CheckService(Locals);
+        CheckService(Locals, log_);
         if (WriteBack(*Primary->Me->File, asRead)) return LevelQuiet;
         errors::GlobalErrors().RaiseWithFile(MsgUpdateError, "Process:View");
         Window->Response = ResponseCompleted;
         return LevelFatal;
     }
+
+  private:
+    DailyLog& log_;
 };
 
 }  // namespace
 
-void ReadThroughServices() {
-    PassProcess process;
-    ServicePass pass(process);
+void ReadThroughServices(DailyLog& log) {
+    PassProcess process(log);
+    ServicePass pass(log, process);
     process.Window = &pass;
     framework::SharedResponse() = pass.Run();
 }

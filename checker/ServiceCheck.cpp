@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "checker/DailyLog.h"
 #include "platform/system/Clock.h"
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/Vuft4.h"
@@ -43,7 +42,7 @@ int32_t QueryStatus() {
 
 }  // namespace
 
-void CheckService(ServiceCheckLocals& locals) {
+void CheckService(ServiceCheckLocals& locals, DailyLog& log) {
     auto& r = records::ServicesToCheck();
     if (Clipped(r.ServerName, sizeof r.ServerName).empty())
         Assign(r.ServerName, sizeof r.ServerName, vuft4::VUCOMPUTERNAME());
@@ -51,16 +50,16 @@ void CheckService(ServiceCheckLocals& locals) {
     r.LastChecked = platform::Today();
     r.LastCheckedTime = platform::Clock();
     locals.ServiceStatus = QueryStatus();
-    if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals);
+    if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals, log);
 }
 
 std::string RestartCommand(const std::string& clippedName) {
     return platform::CutText("net start \"" + clippedName + "\"", 254);
 }
 
-void RestartService(ServiceCheckLocals& locals) {
+void RestartService(ServiceCheckLocals& locals, DailyLog& log) {
     const std::string name = ServiceName();
-    WriteLogLine(" Service Status: " + name + " CODE IS :" + std::to_string(locals.ServiceStatus));
+    log.ServiceNotRunning(name, locals.ServiceStatus);
     // The command runs on this computer: a service of another one is never started here.
     if (vuft4::IsThisComputer(records::ServicesToCheck().ServerName)) {
         locals.CommandLine = RestartCommand(name);
@@ -68,10 +67,9 @@ void RestartService(ServiceCheckLocals& locals) {
     }
     locals.ServiceStatus = QueryStatus();
     if (locals.ServiceStatus == 6)
-        WriteLogLine(" Successfully Restarted Service: " + name);
+        log.Restarted(name);
     else
-        WriteLogLine(" FAILED Restart Service: " + name +
-                     " ERROR CODE IS :" + std::to_string(locals.ServiceStatus));
+        log.RestartFailed(name, locals.ServiceStatus);
 }
 
 PassChanges ChangesMade(const records::ServicesToCheckRecord& before,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "checker/DailyLog.h"
 #include "data/records/Records.h"
 
 namespace tarn::checker {
@@ -14,8 +15,8 @@ struct ServiceCheckLocals {
 };
 
 // Works on the thread's ServicesToCheck buffer.
-void CheckService(ServiceCheckLocals& locals);
-void RestartService(ServiceCheckLocals& locals);
+void CheckService(ServiceCheckLocals& locals, DailyLog& log);
+void RestartService(ServiceCheckLocals& locals, DailyLog& log);
 // The command that starts a service: net start "NAME", at most 254 characters.
 std::string RestartCommand(const std::string& clippedName);
 

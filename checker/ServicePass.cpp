@@ -8,14 +8,16 @@
 
 namespace tarn::checker {
 
-ServicePass::ServicePass(ServicePassProcess& process, storage::View* view)
-    : Window(ProgressWindowDef()), process_(process), view_(view) {}
+ServicePass::ServicePass(DailyLog& log, ServicePassProcess& process, storage::View* view)
+    : Window(ProgressWindowDef()), log_(log), process_(process), view_(view) {}
 
 Level ServicePass::Initialise() {
     errors::GlobalErrors().PushProcedureName("ReadThroughServices");
     Level result = ServicePassWindow::Initialise();
     if (result != LevelQuiet) return result;
-    data::Relate_QuorvelCheckServiceLog->Open();
+    log_.BeginPass();
+    // A log that is still not open is not opened here either: its failure would end the pass.
+    logOpened_ = log_.IsOpen() && data::Relate_QuorvelCheckServiceLog->Open() == LevelQuiet;
     data::Relate_ServicesToCheck->Open();
     filesOpened_ = true;
     if (!view_) {
@@ -57,11 +59,10 @@ Level ServicePass::Shutdown() {
         terminal_.reset();
     }
     process_.Kill();
-    if (filesOpened_) {
-        data::Relate_QuorvelCheckServiceLog->Close();
-        data::Relate_ServicesToCheck->Close();
-        filesOpened_ = false;
-    }
+    if (logOpened_) data::Relate_QuorvelCheckServiceLog->Close();
+    logOpened_ = false;
+    if (filesOpened_) data::Relate_ServicesToCheck->Close();
+    filesOpened_ = false;
     errors::GlobalErrors().PopProcedureName("ReadThroughServices");
     return result;
 }

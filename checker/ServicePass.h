@@ -4,6 +4,7 @@
 // process object's TakeRecord.
 #include <memory>
 
+#include "checker/DailyLog.h"
 #include "checker/ServicePassProcess.h"
 #include "checker/ServicePassWindow.h"
 #include "framework/ProgressStepper.h"
@@ -15,8 +16,9 @@ namespace tarn::checker {
 
 class ServicePass : public ServicePassWindow {
   public:
-    // view: the view to read (a view on ServicesToCheck is made when null).
-    explicit ServicePass(ServicePassProcess& process, storage::View* view = nullptr);
+    // view: the view to read (a view on ServicesToCheck is made when null). The log is tried
+    // again as the pass starts.
+    ServicePass(DailyLog& log, ServicePassProcess& process, storage::View* view = nullptr);
 
     Level Initialise() override;
     Level Shutdown() override;
@@ -28,10 +30,12 @@ class ServicePass : public ServicePassWindow {
     ui::Window Window;
 
   private:
+    DailyLog& log_;
     ServicePassProcess& process_;
     std::unique_ptr<storage::View> ownView_;
     storage::View* view_;
     bool filesOpened_ = false;
+    bool logOpened_ = false;
     std::unique_ptr<tui::TerminalFrontEnd> terminal_;
 };
 

@@ -8,6 +8,5 @@ int main() {
     // A service tool that closes its pipe early must not end the checker. SIGTERM keeps its
     // default: the checker is only ever ended from outside, and the data files survive a kill.
     std::signal(SIGPIPE, SIG_IGN);
-    tarn::checker::StartUp();
-    tarn::checker::CheckLoop();
+    tarn::checker::CheckLoop(tarn::checker::StartUp());
 }

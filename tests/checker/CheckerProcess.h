@@ -37,6 +37,7 @@ class CheckerProcess {
     // Ends the checker from outside (SIGTERM, then SIGKILL) and returns its wait status.
     int Stop();
     bool Running();
+    pid_t Pid() const { return pid_; }
     std::string Stderr() const;
 
   private:

@@ -37,7 +37,8 @@ int RunChildIfAsked() {
     f.Close();
     TestProcess process;
     process.cost = 10000;
-    TestPass pass(process);
+    DailyLog log("pass.log");
+    TestPass pass(log, process);
     int response = pass.Run();
     FILE* out = std::fopen("result", "w");
     std::fprintf(out, "response %d records %zu\n", response, process.seen.size());
@@ -53,9 +54,13 @@ TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt) {
     if (!tui::testing::Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
     TempFolder folder;
     tui::testing::Tmux tmux;
+    // Quoted for the shell: the checkout may lie in a folder whose name has blanks.
     std::string self = std::filesystem::read_symlink("/proc/self/exe");
-    ASSERT_TRUE(
-        tmux.Start("TARN_CHECKER_TUI_CHILD=" + folder.Path() + " " + self + "; sleep 30", 100, 30));
+    std::string quoted = "'";
+    for (char c : self) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    ASSERT_TRUE(tmux.Start("TARN_CHECKER_TUI_CHILD=" + folder.Path() + " " + quoted + "; sleep 30",
+                           100, 30));
     std::vector<std::string> screen;
     ASSERT_TRUE(tmux.WaitForText("Processing Records", &screen));
     ASSERT_TRUE(tmux.WaitForText("Cancel", &screen));

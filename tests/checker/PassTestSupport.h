@@ -31,7 +31,8 @@ class TestProcess : public ServicePassProcess {
 
 class TestPass : public ServicePass {
   public:
-    TestPass(TestProcess& p, storage::View* view = nullptr) : ServicePass(p, view) {
+    TestPass(DailyLog& log, TestProcess& p, storage::View* view = nullptr)
+        : ServicePass(log, p, view) {
         p.clock = &clock;
         p.pass = this;
     }

@@ -88,12 +88,13 @@ class ProcessEngine : public ::testing::Test {
     ui::HeadlessFrontEnd ui;
     tarn::test::TempFolder dir_{"tarn-engine"};
     tarn::test::CurrentFolder inDir_{dir_.Path()};
+    DailyLog log{dir_ / "pass.log"};
 };
 
 TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes) {
     AddServices(7, 7);
     TestProcess process;
-    TestPass pass(process);
+    TestPass pass(log, process);
     EXPECT_EQ(pass.Run(), ResponseCompleted);
     ASSERT_EQ(process.seen.size(), 1u);
     EXPECT_EQ(process.seen[0].id, 7);
@@ -104,7 +105,7 @@ TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes) {
 TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers) {
     AddServices(1, 11);
     TestProcess process;
-    TestPass pass(process);
+    TestPass pass(log, process);
     EXPECT_EQ(pass.Run(), ResponseCompleted);
     ASSERT_EQ(process.seen.size(), 11u);
     EXPECT_EQ(process.seen[0].percent, 1);  // the lowest value shows 1, never 0
@@ -120,7 +121,7 @@ TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers) {
 TEST_F(ProcessEngine, EmptyFileEndsAtOnceCancelledWithoutMessage) {
     AddServices(1, 0);
     TestProcess process;
-    TestPass pass(process);
+    TestPass pass(log, process);
     EXPECT_EQ(pass.Run(), ResponseCancelled);
     EXPECT_TRUE(process.seen.empty());
     EXPECT_TRUE(ui.Messages().empty());
@@ -131,7 +132,7 @@ TEST_F(ProcessEngine, BatchesGrowWhileShortAndShrinkAfterLongEvents) {
     AddServices(1, 40);
     {
         TestProcess process;
-        TestPass pass(process);
+        TestPass pass(log, process);
         EXPECT_EQ(pass.Run(), ResponseCompleted);
         EXPECT_EQ(process.seen.size(), 40u);
         ASSERT_FALSE(pass.batchSizes.empty());
@@ -140,7 +141,7 @@ TEST_F(ProcessEngine, BatchesGrowWhileShortAndShrinkAfterLongEvents) {
     {
         TestProcess process;
         process.cost = 100;  // a second per record: every event runs long
-        TestPass pass(process);
+        TestPass pass(log, process);
         pass.firstBatchSize = 4;
         EXPECT_EQ(pass.Run(), ResponseCompleted);
         EXPECT_EQ(process.seen.size(), 40u);
@@ -155,7 +156,7 @@ TEST_F(ProcessEngine, WindowStaysHiddenForSixMinutes) {
     AddServices(1, 30);
     TestProcess process;
     process.cost = 1000;  // ten seconds per record: 300 s in all
-    TestPass pass(process);
+    TestPass pass(log, process);
     EXPECT_EQ(pass.Run(), ResponseCompleted);
     ASSERT_EQ(process.seen.size(), 30u);
     for (const Seen& s : process.seen) EXPECT_TRUE(s.hidden) << s.id;
@@ -165,7 +166,7 @@ TEST_F(ProcessEngine, LongPassShowsItsWindowAndCanBeCancelled) {
     AddServices(1, 20);
     TestProcess process;
     process.cost = 10000;  // a hundred seconds per record
-    TestPass pass(process);
+    TestPass pass(log, process);
     // Timer events come while the window is hidden; once shown, the operator presses Cancel.
     for (int i = 0; i < 8; ++i) ui.Wait(10);
     ui.In("Processing Records").Press("Cancel");
@@ -181,7 +182,7 @@ TEST_F(ProcessEngine, ReadErrorEndsThePassWithMessageOne) {
     AddServices(1, 5);
     TestProcess process;
     FailingView view(storage::MakeView(records::ServicesToCheckFile()), 3);
-    TestPass pass(process, &view);
+    TestPass pass(log, process, &view);
     EXPECT_EQ(pass.Run(), ResponseCancelled);
     EXPECT_EQ(process.seen.size(), 2u);
     ASSERT_EQ(ui.Messages().size(), 1u);

@@ -6,7 +6,9 @@
 
 #include "CheckerProcess.h"
 #include "checker/ServiceCheck.h"
+#include "data/Dictionary.h"
 #include "data/records/Records.h"
+#include "errors/ErrorManager.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/SystemdServiceManager.h"
 #include "platform/vuft4/SysvServiceManager.h"
@@ -25,13 +27,13 @@ const char* const kShow = "[show][-p][LoadState,ActiveState,SubState][--]";
 class ServiceTools : public ::testing::Test {
   protected:
     void SetUp() override {
-        storage::RecordFile& log = records::QuorvelCheckServiceLogFile();
-        log.SetName(dir_.File("log"));
-        ASSERT_EQ(log.Create(), 0);
-        ASSERT_EQ(log.Open(0x42), 0);
+        errors::GlobalErrors().Init();
+        data::DictionaryInit(true);
+        ASSERT_TRUE(log_.Open());
     }
     void TearDown() override {
-        records::QuorvelCheckServiceLogFile().Close();
+        data::DictionaryKill();
+        errors::GlobalErrors().Shutdown();
         records::QuorvelCheckServiceLogFile().SetName(records::CheckServiceLogDesc().name);
         vuft4::SetServiceManager(saved_);
     }
@@ -47,7 +49,7 @@ class ServiceTools : public ::testing::Test {
         std::strncpy(r.ServiceName, service.c_str(), sizeof r.ServiceName - 1);
         dir_.Write("calls", "");
         ServiceCheckLocals locals;
-        CheckService(locals);
+        CheckService(locals, log_);
         return dir_.Read("calls");
     }
     std::vector<std::string> LogEvents() {
@@ -59,6 +61,7 @@ class ServiceTools : public ::testing::Test {
 
     StubFolder dir_;
     PathFirst path_{dir_.Path()};
+    DailyLog log_{dir_.File("log")};
     std::shared_ptr<vuft4::ServiceManager> saved_;
 };
 

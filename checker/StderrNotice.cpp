@@ -1,0 +1,17 @@
+#include "checker/StderrNotice.h"
+
+#include <unistd.h>
+
+#include <string>
+
+namespace tarn::checker {
+
+void SayOnStderr(std::string_view text) {
+    std::string line = "tarnwatch: ";
+    line += text;
+    line += '\n';
+    // A closed or full standard error must not stop the checker.
+    [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+}
+
+}  // namespace tarn::checker
