@@ -9,7 +9,7 @@ namespace tarn::checker {
 inline constexpr const char* kLockFileName = "Tarnwatch.lock";
 
 enum class FolderLock {
-    Held,       // this process holds the lock until it ends
+    Held,           // this process holds the lock until it ends
     HeldElsewhere,  // another process holds it
     Unavailable,    // the lock file cannot be made (a read-only folder): the data files decide
 };
