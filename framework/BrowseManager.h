@@ -32,8 +32,9 @@
 
 #include "data/FieldPairs.h"
 #include "data/ViewManager.h"
-#include "framework/BrowseLocating.h"
 #include "framework/BrowseQueue.h"
+#include "framework/Locator.h"
+#include "framework/StepObject.h"
 #include "framework/WindowComponent.h"
 
 namespace tarn::ui {

@@ -18,7 +18,7 @@ TEST_F(BrowseTest, EmptyFileShowsAnEmptyListWhereOnlyInsertWorks) {
     ui.Key(ui::CtrlEnter, BC_List);                 // 1: nothing to change
     ui.Press(BC_Insert);                            // 2
     ui.In("Service").Type(FC_Server, "alpha").Type(FC_Service, "one").Press(FC_OK);  // 3-5
-    ui.In("Services").Close();                                                        // 6
+    ui.In("Services").Close();                                                       // 6
     w.Run();
 
     const ui::WindowView& empty = Before(2);
@@ -93,12 +93,12 @@ TEST_F(BrowseTest, ChangedRecordIsHighlightedOnTheSameScreenRow) {
     AddNumberedServices(50);
     BrowseWindow w;
     ui.In("Services").Key(PgDnKey, BC_List).Key(DownKey, BC_List).Key(DownKey, BC_List);  // 0-2
-    ui.Key(ui::EnterKey, BC_List);  // 3: the default button, Change
+    ui.Key(ui::EnterKey, BC_List);                              // 3: the default button, Change
     ui.In("Service").Type(FC_Service, "renamed").Press(FC_OK);  // 4-5
     // A new server name moves the record: the list is rebuilt around it, on the same row.
-    ui.In("Services").Key(ui::CtrlEnter, BC_List);              // 6
+    ui.In("Services").Key(ui::CtrlEnter, BC_List);            // 6
     ui.In("Service").Type(FC_Server, "S0040x").Press(FC_OK);  // 7-8
-    ui.In("Services").Close();                                  // 9
+    ui.In("Services").Close();                                // 9
     w.Run();
 
     EXPECT_EQ(HighlightedServer(Before(3)), "S0013");
@@ -116,10 +116,10 @@ TEST_F(BrowseTest, DeletedRowGoesAndItsNeighbourTakesTheHighlight) {
     AddNumberedServices(12);
     BrowseWindow w;
     ui.In("Services").Key(DownKey, BC_List).Key(DownKey, BC_List);  // 0-1
-    ui.Key(ui::DeleteKey, BC_List).Answer(ButtonYes);                // 2-3
-    ui.In("Services").Key(EndKey, BC_List);                          // 4
-    ui.Press(BC_Delete).Answer(ButtonYes);                           // 5-6: the last record
-    ui.In("Services").Close();                                       // 7
+    ui.Key(ui::DeleteKey, BC_List).Answer(ButtonYes);               // 2-3
+    ui.In("Services").Key(EndKey, BC_List);                         // 4
+    ui.Press(BC_Delete).Answer(ButtonYes);                          // 5-6: the last record
+    ui.In("Services").Close();                                      // 7
     w.Run();
 
     const ui::WindowView& afterFirst = Before(4);
@@ -140,7 +140,7 @@ TEST_F(BrowseTest, RecordChangedOrDeletedElsewhereIsReportedInsteadOfUpdated) {
         BrowseWindow w;
         w.beforeAccepted = [] { DeleteServiceElsewhere(2); };
         ui.In("Services").Key(DownKey, BC_List).Press(BC_Change).Answer(ButtonOk);  // 0-2
-        ui.In("Services").Close();                                                      // 3
+        ui.In("Services").Close();                                                  // 3
         w.Run();
         EXPECT_EQ(w.formRuns, 0);
         ASSERT_EQ(ui.Messages().size(), 1u);
