@@ -140,16 +140,20 @@ void Painter::DrawLabel(const ui::Control& c, const Cells& cells, int attributes
 
 void Painter::DrawEntry(const ui::Control& c, const Cells& cells, bool focused,
                         const PaintState& s) {
-    const std::string& text = s.editControl == c.number ? s.editText : c.text;
-    // Long contents scroll so that the end being typed stays visible.
-    int from = std::max(0, static_cast<int>(text.size()) - (cells.width - 1));
-    if (!focused) from = 0;
-    std::string shown = Fit(text.substr(from), cells.width, 'L');
-    int attributes = c.disabled ? A_DIM : A_REVERSE;
-    Text(cells.row, cells.col, cells.width, shown, attributes);
+    bool editing = s.editControl == c.number;
+    const std::string& text = editing ? s.edit.Text() : c.text;
+    int size = static_cast<int>(text.size());
+    int cursor = editing ? s.edit.Cursor() : size;
+    bool selected = focused && !c.readOnly && (editing ? s.edit.AllSelected() : s.focusSelected);
+    // Long contents scroll so that the cursor stays visible.
+    int from = focused ? std::max(0, cursor - (cells.width - 1)) : 0;
+    std::string shown = Fit(text.substr(std::min(from, size)), cells.width, 'L');
+    Text(cells.row, cells.col, cells.width, shown, c.disabled ? A_DIM : A_REVERSE);
+    // The selection stands out of the field in normal video.
+    if (selected) Text(cells.row, cells.col, size - from, shown, A_BOLD);
     if (focused && !c.readOnly) {
         cursorRow_ = cells.row;
-        cursorCol_ = cells.col + std::min(cells.width - 1, static_cast<int>(text.size()) - from);
+        cursorCol_ = cells.col + std::min(cells.width - 1, cursor - from);
     }
 }
 

@@ -2,6 +2,7 @@
 // Draws windows and their controls on the curses screen (stdscr). Knows nothing of input.
 #include <string>
 
+#include "platform/tui/EntryEdit.h"
 #include "platform/tui/Layout.h"
 
 namespace tarn::ui {
@@ -12,10 +13,11 @@ namespace tarn::tui {
 
 // What the front end shows beyond the window's own data.
 struct PaintState {
-    int editControl = 0;  // the entry being typed into (its text is `editText`), 0: none
-    std::string editText;
-    bool busy = false;   // the wait cursor is on: the title says so
-    bool active = true;  // the innermost window: its focus is shown
+    int editControl = 0;  // the entry being typed into (its text is in `edit`), 0: none
+    EntryEdit edit;
+    bool focusSelected = false;  // the focused entry, not typed into yet, shows its text selected
+    bool busy = false;           // the wait cursor is on: the title says so
+    bool active = true;          // the innermost window: its focus is shown
 };
 
 class Painter {

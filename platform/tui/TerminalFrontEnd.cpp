@@ -80,6 +80,7 @@ void TerminalFrontEnd::Closed(ui::Window& window) {
         editWindow_ = nullptr;
         state_.editControl = 0;
     }
+    if (focusWindow_ == &window) focusWindow_ = nullptr;
     if (windows_.empty()) {
         pending_.clear();
         selectNext_ = 0;
@@ -203,6 +204,12 @@ std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t dea
         // The program moved the focus away from the entry being typed into.
         if (auto text = FinishEdit(window)) return text;
     }
+    if (focusWindow_ != &window || focusControl_ != window.Focus()) {
+        // An entry that receives the focus has its text selected: typing replaces it.
+        focusWindow_ = &window;
+        focusControl_ = window.Focus();
+        state_.focusSelected = true;
+    }
     if (window.IsHidden() || !CursesActive()) {
         // Nobody can type into a window that is not on the screen: only time or a wake.
         Redraw(nullptr);
@@ -237,9 +244,8 @@ bool TerminalFrontEnd::EditingFocused(const ui::Window& window) const {
 std::optional<Input> TerminalFrontEnd::FinishEdit(ui::Window& window) {
     if (editWindow_ != &window || state_.editControl == 0) return std::nullopt;
     int control = state_.editControl;
-    std::string text = std::move(state_.editText);
+    std::string text = state_.edit.Text();
     state_.editControl = 0;
-    state_.editText.clear();
     editWindow_ = nullptr;
     const ui::Control* c = window.Get(control);
     if (!c || c->text == text) return std::nullopt;
@@ -261,23 +267,24 @@ std::optional<Input> TerminalFrontEnd::Deliver(ui::Window& window, const Input& 
     return input;
 }
 
+EntryEdit& TerminalFrontEnd::FocusedEdit(ui::Window& window) {
+    int focus = window.Focus();
+    if (editWindow_ != &window || state_.editControl != focus) {
+        state_.editControl = focus;
+        state_.edit.Start(window.Get(focus)->text, state_.focusSelected);
+        state_.focusSelected = false;
+        editWindow_ = &window;
+    }
+    return state_.edit;
+}
+
 std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
     if (!EditingFocused(window)) {
         Input in = KeyInput(ui::KeyOfChar(static_cast<char>(key)));
         in.character = key;
         return in;
     }
-    int focus = window.Focus();
-    if (editWindow_ != &window || state_.editControl != focus) {
-        state_.editControl = focus;
-        state_.editText = window.Get(focus)->text;
-        editWindow_ = &window;
-    }
-    if (key == ui::BackspaceKey) {
-        if (!state_.editText.empty()) state_.editText.pop_back();
-    } else {
-        state_.editText += static_cast<char>(key);
-    }
+    FocusedEdit(window).Type(static_cast<char>(key));
     return std::nullopt;
 }
 
@@ -286,15 +293,12 @@ std::optional<Input> TerminalFrontEnd::TakeKey(ui::Window& window, int key) {
     int code = MapCursesKey(key, EraseChar());
     if (code == ui::EscKey) code = ReadAlt();
     if (code == 0) return std::nullopt;
-    if (code == ui::BackspaceKey && EditingFocused(window)) return TakeTyped(window, code);
-    if (code == ui::EscKey) {
-        // Esc abandons what was typed.
-        if (editWindow_ == &window) {
-            state_.editControl = 0;
-            editWindow_ = nullptr;
-        }
-        return KeyInput(code);
+    if (EditingFocused(window) && EntryEdit::Edits(code)) {
+        FocusedEdit(window).Key(code);
+        return std::nullopt;
     }
+    // Any other key leaves the entry: what was typed arrives first, also before Esc, so that a
+    // form asking about unsaved changes knows of it.
     return Deliver(window, KeyInput(code), true);
 }
 

@@ -4,9 +4,9 @@
 //
 // Curses runs only while a window (or a message box) is on the screen: it starts when the first
 // window opens and the terminal is restored (endwin) when the last one closes, at exit and on
-// SIGTERM/SIGINT. Typing into an entry edits a copy here; the copy reaches the window as one
-// Input::Text when the user leaves the entry (Tab, Enter, a click elsewhere). Wake() from any
-// thread interrupts the wait through a self-pipe.
+// SIGTERM/SIGINT. Typing into an entry edits a copy here (EntryEdit); the copy reaches the
+// window as one Input::Text when the user leaves the entry (Tab, Enter, Esc, a click elsewhere).
+// Wake() from any thread interrupts the wait through a self-pipe.
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -64,6 +64,8 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     // The Text input for an entry whose copy differs from its contents; ends the edit.
     std::optional<ui::Input> FinishEdit(ui::Window& window);
     bool EditingFocused(const ui::Window& window) const;
+    // The edit of the focused entry, started on its text when none runs.
+    EntryEdit& FocusedEdit(ui::Window& window);
 
     int ReadAlt();
     // One key of a message box or menu (they wait for nothing else); Esc stays Esc.
@@ -80,6 +82,8 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     Painter painter_;
     PaintState state_;
     const ui::Window* editWindow_ = nullptr;
+    const ui::Window* focusWindow_ = nullptr;  // the focus last seen, to notice it moved
+    int focusControl_ = 0;
     int selectNext_ = 0;  // a clicked control to focus after a Text input
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

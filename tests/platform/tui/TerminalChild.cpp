@@ -48,7 +48,7 @@ void Run(Window& w) {
     }
 }
 
-void Form() {
+void Form(const std::string& name = "") {
     WindowDef def;
     def.title = "Edit Service";
     def.rect = {0, 0, 200, 80};
@@ -59,6 +59,7 @@ void Form() {
         Def(KindButton, "Cancel", {104, 56, 48, 16}),
     };
     Window w(def);
+    w.Get(2)->text = name;
     w.Alert(0, CtrlH);
     Run(w);
 }
@@ -125,6 +126,7 @@ int RunChildIfAsked() {
     frontEnd->Attach();
     std::string name = scenario;
     if (name == "form") Form();
+    if (name == "filled") Form("60");
     if (name == "progress") Progress();
     if (name == "box") Box();
     if (name == "list") List();

@@ -87,6 +87,30 @@ TEST_F(TerminalScreen, TypedTextArrivesWhenTheEntryIsLeft) {
     EXPECT_EQ(Log(), "515 0\n1 2 [svc]\n257 3 [OK]\n1 3 [OK]\n513 0\nterminal restored\n");
 }
 
+// The entry holds "60" and has the focus: its text is selected, so typing replaces it; after a
+// Shift+Tab back it is selected again, and End then keeps it; Esc delivers what was typed.
+TEST_F(TerminalScreen, FocusSelectsTheEntrysTextSoTypingReplacesIt) {
+    StartChild("filled");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+    tmux_.Type("30");
+    tmux_.Keys("Tab");
+    ASSERT_TRUE(WaitForFileText(log_, "257 3"));
+    tmux_.Keys("BTab");
+    tmux_.Keys("End");
+    tmux_.Type("5");
+    tmux_.Keys("Home");
+    tmux_.Type("1");
+    tmux_.Keys("Tab");
+    ASSERT_TRUE(WaitForFileText(log_, "[1305]"));
+    tmux_.Keys("BTab");
+    tmux_.Type("9");
+    tmux_.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(log_, "terminal restored"));
+    EXPECT_EQ(Log(),
+              "515 0\n1 2 [30]\n257 3 [OK]\n257 2 [30]\n1 2 [1305]\n257 3 [OK]\n257 2 [1305]\n"
+              "1 2 [9]\n513 0\nterminal restored\n");
+}
+
 TEST_F(TerminalScreen, EnterInTheEntryDeliversTextThenPressesTheDefaultButton) {
     StartChild("form");
     ASSERT_TRUE(tmux_.WaitForText("Edit Service"));

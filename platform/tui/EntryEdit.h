@@ -1,0 +1,29 @@
+#pragma once
+// The text of an entry while the user types into it: a cursor, and a selection of the whole text
+// that the next typed character replaces (an entry that receives the focus selects its text).
+#include <string>
+
+namespace tarn::tui {
+
+class EntryEdit {
+  public:
+    // Starts on `text` with the cursor at its end, the whole text selected or not.
+    void Start(std::string text, bool selectAll);
+    // True for the keys Key() applies: Left, Right, Home, End, Backspace and Delete.
+    static bool Edits(int keycode);
+    // Applies one of those keys; false (nothing changed) for any other.
+    bool Key(int keycode);
+    // Inserts a typed character at the cursor, replacing the selection.
+    void Type(char c);
+
+    const std::string& Text() const { return text_; }
+    int Cursor() const { return cursor_; }
+    bool AllSelected() const { return selected_; }
+
+  private:
+    std::string text_;
+    int cursor_ = 0;
+    bool selected_ = false;
+};
+
+}  // namespace tarn::tui

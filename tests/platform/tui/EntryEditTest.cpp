@@ -1,0 +1,48 @@
+#include "platform/tui/EntryEdit.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/Events.h"
+
+namespace tarn::tui {
+namespace {
+
+TEST(EntryEdit, TypingOverASelectionReplacesTheWholeText) {
+    EntryEdit e;
+    e.Start("60", true);
+    e.Type('3');
+    e.Type('0');
+    EXPECT_EQ(e.Text(), "30");
+    EXPECT_FALSE(e.AllSelected());
+}
+
+TEST(EntryEdit, ArrowsHomeAndEndMoveTheCursorAndKeepTheText) {
+    EntryEdit e;
+    e.Start("web", true);
+    EXPECT_TRUE(e.Key(ui::EndKey));
+    e.Type('1');
+    EXPECT_EQ(e.Text(), "web1");
+    e.Key(ui::HomeKey);
+    e.Type('x');
+    e.Key(ui::RightKey);
+    e.Key(ui::DeleteKey);
+    EXPECT_EQ(e.Text(), "xwb1");
+    e.Key(ui::LeftKey);
+    e.Key(ui::BackspaceKey);
+    EXPECT_EQ(e.Text(), "wb1");
+    EXPECT_EQ(e.Cursor(), 0);
+    EXPECT_FALSE(e.Key(ui::UpKey));
+}
+
+TEST(EntryEdit, BackspaceOnASelectionClearsIt) {
+    EntryEdit e;
+    e.Start("old", true);
+    e.Key(ui::BackspaceKey);
+    EXPECT_EQ(e.Text(), "");
+    e.Start("old", false);
+    e.Key(ui::BackspaceKey);
+    EXPECT_EQ(e.Text(), "ol");
+}
+
+}  // namespace
+}  // namespace tarn::tui
