@@ -27,16 +27,17 @@ Level RelationManager::DeleteOnce(bool& retry) {
     Me->RereadAt(position);
     EnsureRelationsDeclared();
     result = DeleteRelated();
+    bool deleteFailed = false;
     if (result == LevelQuiet) {
-        result = Me->Delete(0);
-        if (result != LevelQuiet) {
-            AbortFramed();
-            Me->ReportLast();
-            result = LevelNotice;
-            retry = true;
-        }
+        deleteFailed = Me->Delete(0) != LevelQuiet;
+        if (deleteFailed) AbortFramed();
     }
-    EndFramed(framed, result == LevelQuiet, files);
+    bool ended = EndFramed(framed, result == LevelQuiet && !deleteFailed, files, MsgDeleteError);
+    if (deleteFailed || !ended) {
+        Me->ReportLast();
+        result = LevelNotice;
+        retry = true;
+    }
     Close(0);
     return result;
 }

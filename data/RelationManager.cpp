@@ -186,17 +186,22 @@ void RelationManager::AbortFramed() {
     }
 }
 
-void RelationManager::EndFramed(bool framed, bool commit,
-                                const std::vector<storage::RecordFile*>& files) {
-    if (!framed) return;
-    if (!tFrame.rolledBack) {
-        if (commit) {
-            storage::CommitTransaction(files);
-        } else {
+bool RelationManager::EndFramed(bool framed, bool commit,
+                                const std::vector<storage::RecordFile*>& files, long failedId) {
+    bool ended = true;
+    if (framed && !tFrame.rolledBack) {
+        if (!commit) {
             storage::RollbackTransaction(files);
+        } else if (storage::CommitTransaction(files) != 0) {
+            // The change never reached the disk. The commit's error is noted before the roll
+            // back (which may fail too, when the driver already undid the transaction).
+            Me->NoteError(failedId);
+            storage::RollbackTransaction(files);
+            ended = false;
         }
     }
-    tFrame = Frame{};
+    if (framed) tFrame = Frame{};
+    return ended;
 }
 
 Level RelationManager::OpenFramed(int kind, std::vector<storage::RecordFile*>& files,
@@ -227,7 +232,8 @@ Level RelationManager::Insert() {
         AbortFramed();
         result = ChangeFailed(result);
     }
-    EndFramed(framed, result == LevelQuiet, files);
+    if (!EndFramed(framed, result == LevelQuiet, files, MsgInsertError))
+        result = ChangeFailed(LevelNotice);
     Close(0);
     return result;
 }
@@ -247,7 +253,8 @@ Level RelationManager::Update(uint8_t fromForm) {
         EnsureRelationsDeclared();
         result = UpdateRelated();
     }
-    EndFramed(framed, result == LevelQuiet, files);
+    if (!EndFramed(framed, result == LevelQuiet, files, MsgUpdateError))
+        result = ChangeFailed(LevelNotice);
     Close(0);
     return result;
 }

@@ -97,7 +97,10 @@ class RelationManager {
     // Forced open, then BeginFramed; closes again on failure.
     Level OpenFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed);
     Level ChangeFailed(Level result);
-    void EndFramed(bool framed, bool commit, const std::vector<storage::RecordFile*>& files);
+    // Commits (commit set) or rolls back a framed change. A commit that fails is rolled back and
+    // noted as message failedId; answers false then, and the caller reports it.
+    [[nodiscard]] bool EndFramed(bool framed, bool commit,
+                                 const std::vector<storage::RecordFile*>& files, long failedId);
     Level UpdateRelated();
     Level DeleteRelated();
     // One delete from the re-read on; retry is set when the delete itself failed.

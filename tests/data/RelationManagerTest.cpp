@@ -1,6 +1,10 @@
 // Changes and deletions through relation managers: related records cleared, restricted or
 // cascaded, transactions rolled back on failure, drivers without transactions.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstring>
+#include <functional>
 
 #include "DataTestSupport.h"
 
@@ -84,6 +88,31 @@ class RelationTest : public DataTest {
         par = {};
         par.ID = id;
         return parentFm->GetByKeyQuiet(0) == LevelQuiet;
+    }
+    // Runs change in another process on parent record id, read through managers of its own,
+    // with every file write of that process failing from then on (as on a full disk); answers
+    // change's answer, which becomes the process's exit code.
+    using Change = std::function<int(RelationManager&, ParentRecord&)>;
+    int WithWritesFailing(int id, const Change& change) {
+        fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            ParentRecord mine{};
+            auto f = MakeFile(ParentDesc(), &mine);
+            TestFileManager fm(*f, errors_, {});
+            fm.Setup();
+            RelationManager rm;
+            rm.Attach(fm, 1);
+            mine.ID = id;
+            if (rm.Open() != LevelQuiet || fm.GetByKey(0) != LevelQuiet) _exit(100);
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit none{0, 0};
+            if (setrlimit(RLIMIT_FSIZE, &none) != 0) _exit(101);
+            _exit(change(rm, mine));
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 
@@ -209,6 +238,35 @@ TEST_F(RelationTest, FailedDeleteAsksToTryAgain) {
     box_.Push(ButtonNo);
     EXPECT_EQ(parent.Delete(0), LevelNotice);
     EXPECT_TRUE(ParentExists(1));
+}
+
+// The write reaches the disk only at the commit: a commit that fails loses the change, and the
+// operator must be told so.
+TEST_F(RelationTest, FailedCommitIsReportedAndChangesNothing) {
+    int updated = WithWritesFailing(1, [&](RelationManager& rm, ParentRecord& mine) {
+        std::strcpy(mine.Name, "lost");
+        if (rm.Update() == LevelQuiet) return 1;
+        if (Titles() != std::vector<std::string>{"Record was not updated"}) return 2;
+        return LastText().find("making changes to the Parent file") == std::string::npos ? 3 : 0;
+    });
+    EXPECT_EQ(updated, 0);
+    Load(1);
+    EXPECT_STREQ(par.Name, "");
+
+    int deleted = WithWritesFailing(2, [&](RelationManager& rm, ParentRecord&) {
+        box_.Push(ButtonOk);  // "Record was not deleted"
+        box_.Push(ButtonNo);  // do not try again
+        if (rm.Delete(0) != LevelNotice) return 1;
+        return Titles() == std::vector<std::string>{"Record was not deleted", "Record Delete Error"}
+                   ? 0
+                   : 2;
+    });
+    EXPECT_EQ(deleted, 0);
+    EXPECT_TRUE(ParentExists(2));
+    // Nothing is left locked or half-written: this process changes the record at once.
+    Load(1);
+    std::strcpy(par.Name, "kept");
+    EXPECT_EQ(parent.Update(), LevelQuiet);
 }
 
 TEST_F(RelationTest, DeclinedDeleteTouchesNothing) {
