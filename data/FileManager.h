@@ -246,7 +246,8 @@ class FileManager {
     void CleanUp();
     Level ReadSequential(bool forward, uint8_t report);
     Level AutoNumberCore(uint8_t report);
-    Level NumberKey(const KeyEntry& key, uint8_t report, bool& failed);
+    enum class KeyNumbering { Numbered, ReadFailed, UsedUp };
+    KeyNumbering NumberKey(const KeyEntry& key);
     Level InsertCore(uint8_t report);
     Level UpdateCore(uint8_t report);
     void SetKeyNameFor(const KeyEntry& key);

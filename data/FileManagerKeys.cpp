@@ -1,4 +1,8 @@
 // Auto-numbering and the key operations the views and relations build on.
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
 #include "data/FileManager.h"
 #include "platform/system/LastError.h"
 
@@ -26,20 +30,24 @@ Level FileManager::AutoNumberCore(uint8_t report) {
     ReadAheadPause pause(*File);
     int attempts = 0;
     for (;;) {
+        KeyNumbering numbering = KeyNumbering::Numbered;
         for (const KeyEntry& key : Keys) {
-            if (key.AutoInc != 1) continue;
-            bool failed = false;
-            Level result = NumberKey(key, report, failed);
-            if (failed) return result;
+            if (key.AutoInc == 1) numbering = NumberKey(key);
+            if (numbering != KeyNumbering::Numbered) break;
         }
-        int code = File->Add();
-        if (code == 0) {
-            AutoIncDone = 1;
-            return LevelQuiet;
+        if (numbering == KeyNumbering::ReadFailed) return report ? ReportLast() : LevelNotice;
+        int code = 0;
+        if (numbering == KeyNumbering::Numbered) {
+            code = File->Add();
+            if (code == 0) {
+                AutoIncDone = 1;
+                return LevelQuiet;
+            }
+            // Another station took the number meanwhile: compute it afresh.
+            if (++attempts < kNumberingAttempts) continue;
         }
-        // Another station took the number meanwhile: compute it afresh.
-        if (++attempts < kNumberingAttempts) continue;
-        // The error of the add is kept: the duplicate tests below would overwrite it.
+        // The error of the add (or of the used-up key) is kept: the duplicate tests below would
+        // overwrite it.
         NoteError(MsgNumberingRetryQuestion);
         if (code == platform::kDuplicateKey) {
             File->GetRecordZero();  // the record read for numbering is not ours to skip
@@ -51,10 +59,10 @@ Level FileManager::AutoNumberCore(uint8_t report) {
     }
 }
 
-// Stores the next free number in the key's last component; failed is set when the read failed
-// (the result is then the level to return).
-Level FileManager::NumberKey(const KeyEntry& key, uint8_t report, bool& failed) {
-    if (key.Fields.empty()) return LevelQuiet;
+// Stores the next free number in the key's last component. A failed read is noted as message 1;
+// a key whose next number would pass the highest number sets the runtime's error to say so.
+FileManager::KeyNumbering FileManager::NumberKey(const KeyEntry& key) {
+    if (key.Fields.empty()) return KeyNumbering::Numbered;
     SetKeyNameFor(key);
     uint16_t snapshot = TakeSnapshot();
     File->SkipBlobsOnNextRead();
@@ -75,13 +83,18 @@ Level FileManager::NumberKey(const KeyEntry& key, uint8_t report, bool& failed) 
         if (KeyPrefix(key) == prefix) number = static_cast<double>(last.Field.Number()) + 1;
     } else if (code != platform::kEndOfFile) {
         NoteError(MsgReadError);
-        failed = true;
         RecallSnapshot(snapshot, 1);
-        return report ? ReportLast() : LevelNotice;
+        return KeyNumbering::ReadFailed;
     }
     RecallSnapshot(snapshot, 1);
+    // Boundary: the record numbered 2,147,483,647 is the last one a key can number.
+    if (number > std::numeric_limits<int32_t>::max()) {
+        platform::SetLastError(platform::kDriverError, File->Name(), std::to_string(ERANGE),
+                               std::strerror(ERANGE));
+        return KeyNumbering::UsedUp;
+    }
     last.Field.SetNumber(static_cast<int32_t>(number));
-    return LevelQuiet;
+    return KeyNumbering::Numbered;
 }
 
 const KeyEntry* FileManager::FindKey(int key) const {

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/FileManager.h"
@@ -159,6 +161,8 @@ class SeamFile : public storage::RecordFile {
     int putAnswer = 0;               // 0: forward
     std::vector<int> deleteAnswers;  // answered (and used up) instead of deleting
     int flagCalls = 0;
+    int adds = 0;
+    std::function<void()> beforeAdd;  // run (once) before the next add reaches the driver
 
     int Open(uint8_t mode = 0x42) override {
         if (!openAnswers.empty()) {
@@ -197,7 +201,11 @@ class SeamFile : public storage::RecordFile {
     int Next() override { return Inner().Next(); }
     int Previous() override { return Inner().Previous(); }
     std::string Position(int key) const override { return inner_->Position(key); }
-    int Add() override { return Inner().Add(); }
+    int Add() override {
+        ++adds;
+        if (beforeAdd) std::exchange(beforeAdd, nullptr)();
+        return Inner().Add();
+    }
     int Put() override { return putAnswer ? Answer(putAnswer) : Inner().Put(); }
     int Delete() override {
         if (deleteAnswers.empty()) return Inner().Delete();

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <set>
 
@@ -93,42 +94,35 @@ TEST_F(FileManagerRecords, TwoComponentKeyNumbersWithinItsGroup) {
 }
 
 TEST_F(FileManagerRecords, TwoProcessesNumberingAtOnceGetDifferentNumbers) {
-    constexpr int kEach = 25;
-    fflush(nullptr);
-    std::vector<pid_t> children;
-    for (int c = 0; c < 2; ++c) {
+    Put(1, "first");
+    // Another process takes number 2 between this one's reading and its adding.
+    file->beforeAdd = [&] {
+        fflush(nullptr);
         pid_t pid = fork();
         if (pid == 0) {
-            ParentRecord mine{};
-            auto f = MakeFile(ParentDesc(), &mine);
-            TestFileManager m(*f, errors_, {0});
-            m.Setup();
-            if (m.Open() != LevelQuiet) _exit(20);
-            for (int i = 0; i < kEach; ++i) {
-                mine = {};
-                std::snprintf(mine.Code, sizeof mine.Code, "p%d-%d", c, i);
-                if (m.Insert() != LevelQuiet) _exit(21);
-                // Operators add records now and then; a tight loop could lose the race for a
-                // number three times running, which rightly asks the user.
-                usleep(500 + (i * 397 + c * 211) % 1500);
-            }
-            m.Close();
-            _exit(box_.Count() == 0 ? 0 : 22);
+            ParentRecord other{};
+            auto f = MakeFile(ParentDesc(), &other);
+            other.ID = 2;
+            std::strcpy(other.Code, "theirs");
+            _exit(f->Open() == 0 && f->Add() == 0 ? 0 : 1);
         }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
         int status = 0;
         waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
-    std::set<int> ids;
-    file->SetToStart(0);
-    while (fm->Next() == LevelQuiet) ids.insert(rec.ID);
-    EXPECT_EQ(ids.size(), 2u * kEach);
-    EXPECT_EQ(*ids.begin(), 1);
-    EXPECT_EQ(*ids.rbegin(), 2 * kEach);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    };
+    file->adds = 0;
+    ASSERT_EQ(NumberNew("mine"), LevelQuiet);
+    EXPECT_EQ(file->adds, 2);  // the add that collided, then the add with a fresh number
+    EXPECT_EQ(rec.ID, 3);
+    EXPECT_TRUE(Titles().empty());
+    ASSERT_EQ(fm->Insert(), LevelQuiet);
+    rec = {};
+    rec.ID = 2;
+    ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
+    EXPECT_STREQ(rec.Code, "theirs");
+    rec.ID = 3;
+    ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
+    EXPECT_STREQ(rec.Code, "mine");
 }
 
 TEST_F(FileManagerRecords, DuplicateInsertNamesTheKeyOrStaysQuiet) {
@@ -159,6 +153,22 @@ TEST_F(FileManagerRecords, NumberingThatKeepsFailingAsksToTryAgain) {
               "Attempts to automatically number this record have failed.|File: Parent|Key: "
               "PAR:KeyCode|Error: " +
                   platform::ErrorCodeText(40) + " (40).|Try Again?");
+    EXPECT_EQ(fm->AutoNumberQuiet(), LevelNotice);
+    EXPECT_EQ(Titles().size(), 1u);
+}
+
+TEST_F(FileManagerRecords, NumberingPastTheHighestNumberFailsAsNumbering) {
+    Put(INT32_MAX, "last");
+    box_.Push(ButtonNo);
+    EXPECT_EQ(NumberNew("beyond"), LevelNotice);
+    ASSERT_EQ(Titles(), std::vector<std::string>{"Auto Increment Error"});
+    EXPECT_EQ(LastText(),
+              "Attempts to automatically number this record have failed.|File: Parent|Key: "
+              "PAR:KeyID|Error: " +
+                  std::string(std::strerror(ERANGE)) + " (" + std::to_string(ERANGE) +
+                  ").|Try Again?");
+    EXPECT_EQ(fm->AutoNumberDone(), 0);
+    EXPECT_EQ(file->adds, 1);  // only the record put in above
     EXPECT_EQ(fm->AutoNumberQuiet(), LevelNotice);
     EXPECT_EQ(Titles().size(), 1u);
 }
