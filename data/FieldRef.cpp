@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <limits>
+
+#include "platform/storage/FieldCodec.h"
 
 namespace tarn::data {
 
@@ -76,16 +77,7 @@ void FieldRef::Clear() const {
 
 void FieldRef::SetLimit(bool high) const {
     if (!address) return;
-    if (kind == FieldKind::Long) {
-        SetNumber(high ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min());
-        return;
-    }
-    if (!high) {
-        std::memset(address, 0, size);
-        return;
-    }
-    std::memset(address, 0xFF, size);
-    if (kind == FieldKind::CString) address[size - 1] = 0;
+    storage::SetFieldLimit(storage::FieldDesc{name, kind, 0, size}, address, high);
 }
 
 bool FieldRef::Equals(const FieldRef& other) const {

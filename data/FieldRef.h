@@ -30,7 +30,7 @@ struct FieldRef {
     void Assign(const FieldRef& from) const;
     // Sets the value to zero or empty text.
     void Clear() const;
-    // Sets the lowest (high false) or highest possible value, as the driver's clear does.
+    // Sets the value that sorts first (high false) or last, as storage::SetFieldLimit does.
     void SetLimit(bool high) const;
     // Compares by value; numbers as numbers, texts as texts.
     bool Equals(const FieldRef& other) const;

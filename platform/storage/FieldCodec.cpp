@@ -83,18 +83,31 @@ void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record) {
         WriteText(f, std::get<std::string>(v), record);
 }
 
+void SetFieldLimit(const FieldDesc& f, uint8_t* record, bool high) {
+    uint8_t* p = record + f.offset;
+    if (f.kind == FieldKind::Long) {
+        StoreLong(p, high ? INT32_MAX : INT32_MIN);
+        return;
+    }
+    std::memset(p, high ? 0xFF : 0, f.size);
+    if (high && f.kind == FieldKind::CString && f.size > 0) p[f.size - 1] = 0;
+}
+
 void ClearField(const FieldDesc& f, uint8_t* record, bool high) {
+    if (high) {
+        SetFieldLimit(f, record, true);
+        return;
+    }
     uint8_t* p = record + f.offset;
     switch (f.kind) {
         case FieldKind::Long:
-            StoreLong(p, high ? INT32_MAX : 0);
+            StoreLong(p, 0);
             break;
         case FieldKind::CString:
-            std::memset(p, high ? 0xFF : 0, f.size);
-            if (f.size > 0) p[f.size - 1] = 0;
+            std::memset(p, 0, f.size);
             break;
         case FieldKind::FixedString:
-            std::memset(p, high ? 0xFF : ' ', f.size);
+            std::memset(p, ' ', f.size);
             break;
     }
 }

@@ -24,7 +24,10 @@ void WriteField(const FieldDesc& f, const FieldValue& v, uint8_t* record);
 // Stores text (cut to fit) or a number into field f of record.
 void WriteText(const FieldDesc& f, std::string_view text, uint8_t* record);
 void WriteNumber(const FieldDesc& f, int64_t n, uint8_t* record);
-// Lowest: 0, empty CString, blank FixedString. Highest: INT32_MAX, text fields of 0xFF bytes.
+// Sets field f to the value that sorts first (high false) or last in every key: INT32_MIN or
+// INT32_MAX for a number, text of 0 or 0xFF bytes.
+void SetFieldLimit(const FieldDesc& f, uint8_t* record, bool high);
+// Clears field f (0, empty CString, blank FixedString), or with high sets its highest value.
 void ClearField(const FieldDesc& f, uint8_t* record, bool high);
 void ClearRecord(const FileDesc& desc, uint8_t* record, bool high);
 

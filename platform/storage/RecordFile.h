@@ -80,7 +80,8 @@ class RecordFile {
     // Driver commands such as "Recover=10"; answers the driver's reply ("" when none).
     virtual std::string SendCommand(std::string_view command) = 0;
 
-    // Clears the buffer to the lowest (high false) or highest possible values.
+    // Clears the buffer (zero numbers, empty texts), or with high sets every field to its highest
+    // possible value. The lowest values are SetFieldLimit's (FieldCodec.h).
     virtual void ClearBuffer(bool high = false) = 0;
     // Reads the record whose key fields equal the buffer's; 35 when there is none.
     virtual int GetByKey(int key) = 0;

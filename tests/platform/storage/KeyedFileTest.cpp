@@ -296,12 +296,20 @@ TEST_F(KeyedRecords, SavedStateRestoresRecordBufferAndPosition) {
     file->FreeState(state);
 }
 
-TEST_F(KeyedRecords, ClearBufferLowAndHighBoundEveryStoredValue) {
+TEST_F(KeyedRecords, ClearBufferEmptiesAndFieldLimitsBoundEveryStoredValue) {
     ASSERT_EQ(AddRecord(1, "zzz", -5), 0);
     file->ClearBuffer(false);
     EXPECT_EQ(rec.Score, 0);
     EXPECT_EQ(rec.Name[0], 0);
     EXPECT_EQ(std::string(rec.Code, 8), std::string(8, ' '));
+    // Score up, Name down: the lowest score and the highest name sort first.
+    const auto& fields = TestDesc().fields;
+    SetFieldLimit(fields[3], reinterpret_cast<uint8_t*>(&rec), false);
+    SetFieldLimit(fields[1], reinterpret_cast<uint8_t*>(&rec), true);
+    EXPECT_EQ(rec.Score, INT32_MIN);
+    ASSERT_EQ(file->SetToKey(KeyMixed), 0);
+    ASSERT_EQ(file->Next(), 0);
+    EXPECT_EQ(rec.Id, 1);
     file->ClearBuffer(true);
     EXPECT_EQ(rec.Score, INT32_MAX);
     EXPECT_EQ(uint8_t(rec.Name[0]), 0xFF);
