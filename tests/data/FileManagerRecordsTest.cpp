@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <set>
 
 #include "DataTestSupport.h"
 
