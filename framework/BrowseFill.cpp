@@ -92,12 +92,15 @@ void BrowseManager::RefillAroundHighlight(int mode) {
     ItemsToFill = LastItems - keepAbove;
     FillPage(FillForward);
     CurrentChoice = remembered.empty() ? 1 : ListQueue->Find(remembered);
+    // A view placed past its last record reads nothing forward: the highlight goes to the last.
+    const bool pastEnd = mode == RefillFromView && ListQueue->Records() == 0;
     const int addAbove = RetainRow && CurrentChoice > 0 ? std::max(0, target - CurrentChoice) : 0;
     if (!AllowUnfilled) {
         const std::string highlighted = ListQueue->PositionOf(CurrentChoice);
         ItemsToFill = std::max(LastItems - ListQueue->Records(), addAbove);
         if (ItemsToFill > 0) FillPage(FillBackward);
         if (!highlighted.empty()) CurrentChoice = ListQueue->Find(highlighted);
+        if (pastEnd) CurrentChoice = ListQueue->Records();
         if (RetainRow && (CurrentChoice > target || ListQueue->Records() < LastItems)) {
             ItemsToFill = std::max(CurrentChoice - target, LastItems - ListQueue->Records());
             FillPage(FillForward);

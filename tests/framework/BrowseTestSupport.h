@@ -36,8 +36,9 @@ class BrowseWindow : public ServicesWindow {
     BrowseManager browse;
     FormActions formActions;
     int formRuns = 0;
-    // Called after the sort order is added, to give it a locator or a step object.
-    std::function<void(BrowseWindow&)> orderSetup;
+    // The sort order's step object and locator (none when null).
+    std::unique_ptr<StepObject> thumb;
+    std::unique_ptr<Locator> locator;
     // Runs when an update button is pressed, before the browse acts on it.
     std::function<void()> beforeAccepted;
 
@@ -52,9 +53,12 @@ class BrowseWindow : public ServicesWindow {
         browse.UsePopup = 1;
         browse.EditViaPopup = 1;
         OpenWindow(window);
-        browse.AddSortOrder(nullptr, records::SERCHK_KeyServiceName);
-        if (orderSetup) orderSetup(*this);
+        browse.AddSortOrder(std::move(thumb), records::SERCHK_KeyServiceName);
         auto& rec = records::ServicesToCheck();
+        if (locator) {
+            locator->Init(0, data::TextVariable(rec.ServerName, 128), true, browse);
+            browse.AddLocator(std::move(locator));
+        }
         browse.AddField(data::TextVariable(rec.ServerName, 128), queue.AddText(128));
         browse.AddField(data::TextVariable(rec.ServiceName, 128), queue.AddText(128));
         browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
