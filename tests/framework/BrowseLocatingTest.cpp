@@ -13,8 +13,13 @@ std::unique_ptr<StepString> LetterSteps() {
 }
 
 TEST_F(BrowseTest, TypedLetterStepsThroughItsServersOrPositionsAtOrAfterIt) {
-    AddServices({{"alpha", "1"}, {"Bravo", "1"}, {"beta", "1"}, {"bob", "1"}, {"charlie", "1"},
-                 {"delta", "1"}, {"echo", "1"}});
+    AddServices({{"alpha", "1"},
+                 {"Bravo", "1"},
+                 {"beta", "1"},
+                 {"bob", "1"},
+                 {"charlie", "1"},
+                 {"delta", "1"},
+                 {"echo", "1"}});
     BrowseWindow w;
     w.locator = std::make_unique<StepLocator>();
     for (char c : std::string("bbbbcxA")) ui.In("Services").Char(c, BC_List);

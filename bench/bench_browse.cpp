@@ -1,0 +1,225 @@
+// Cost of the services list on files of growing size, next to the bare driver reading the same
+// rows in the same run: opening the list, paging down 100 times, jumping to the end and back,
+// and locating by a typed letter. Only the visible rows should be read, so no figure should grow
+// with the file. Usage: bench_browse [largest file, default 100000]
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
+#include "data/records/Records.h"
+#include "errors/ErrorManager.h"
+#include "framework/BrowseManager.h"
+#include "framework/StepLocator.h"
+#include "framework/StepString.h"
+#include "framework/WindowManager.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/Runtime.h"
+#include "platform/ui/Window.h"
+
+using namespace tarn;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Millis(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Server names spread over the alphabet, so that a letter locates inside the file.
+void FillRecord(records::ServicesToCheckRecord& rec, int i, int count) {
+    rec = {};
+    rec.RecordID = i + 1;
+    std::snprintf(rec.ServerName, sizeof rec.ServerName, "%chost%07d",
+                  static_cast<char>('a' + static_cast<int64_t>(i) * 26 / count), i);
+    std::snprintf(rec.ServiceName, sizeof rec.ServiceName, "service%d", i % 7);
+}
+
+void MakeFile(int count) {
+    auto& rec = records::ServicesToCheck();
+    storage::RecordFile& f = records::ServicesToCheckFile();
+    f.Create();
+    f.Open(0x42);
+    f.BeginTransaction(30);
+    for (int i = 0; i < count; ++i) {
+        FillRecord(rec, i, count);
+        if (f.Add() != 0) std::abort();
+    }
+    f.Commit();
+    f.Close();
+}
+
+// The services list's window as the browse sees it: a list of two-line rows, 295 by 119 units.
+ui::WindowDef ListDef() {
+    ui::WindowDef def;
+    def.title = "Services To Check";
+    def.rect = ui::Rect{0, 0, 300, 150};
+    ui::ControlDef list;
+    list.kind = ui::KindList;
+    list.rect = ui::Rect{3, 29, 295, 119};
+    list.flags = ui::FlagVScroll;
+    list.format =
+        "[80L(2)|M~Server Name~@s127@/80L(2)|M~Service Name~@s127@/]|"
+        "[80R(2)|M~Last Checked~C(0)@d08-b@/80R(2)|M~Last Checked Time~C(0)@t06b@/]|"
+        "80L(2)|M~Service Description~S(1)@s254@";
+    def.controls.push_back(list);
+    return def;
+}
+
+class ListWindow : public framework::WindowManager {
+  public:
+    ui::Window window{ListDef()};
+    framework::BrowseQueue queue;
+    framework::BrowseManager browse;
+
+    Level Initialise() override {
+        WindowManager::Initialise();
+        data::Relate_ServicesToCheck->Open();
+        view_ = storage::MakeView(records::ServicesToCheckFile());
+        browse.Initialise(1, *view_, queue, *data::Relate_ServicesToCheck, *this);
+        OpenWindow(window);
+        auto steps = std::make_unique<framework::StepString>();
+        steps->Init(framework::StepString::kLetters, 3);
+        browse.AddSortOrder(std::move(steps), records::SERCHK_KeyServiceName);
+        auto& rec = records::ServicesToCheck();
+        auto locator = std::make_unique<framework::StepLocator>();
+        locator->Init(0, data::TextVariable(rec.ServerName, 128), true, browse);
+        browse.AddLocator(std::move(locator));
+        browse.AddField(data::TextVariable(rec.ServerName, 128), queue.AddText(128));
+        browse.AddField(data::TextVariable(rec.ServiceName, 128), queue.AddText(128));
+        browse.AddField(data::LongVariable(rec.LastChecked), queue.AddNumber());
+        browse.AddField(data::LongVariable(rec.LastCheckedTime), queue.AddNumber());
+        browse.AddField(data::TextVariable(rec.ServiceDescription, 255), queue.AddText(255));
+        browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
+        RegisterKeys();
+        return LevelQuiet;
+    }
+    Level Shutdown() override {
+        Level r = WindowManager::Shutdown();
+        data::Relate_ServicesToCheck->Close();
+        return r;
+    }
+
+  private:
+    std::unique_ptr<storage::View> view_;
+};
+
+struct Figures {
+    double open = 0, pageMedian = 0, pageMax = 0, end = 0, home = 0, locate = 0;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+Figures TimeBrowse() {
+    Figures f;
+    ListWindow w;
+    w.Initialise();
+    auto start = Clock::now();
+    w.Refresh(0);
+    f.open = Millis(start);
+    std::vector<double> pages;
+    for (int i = 0; i < 100; ++i) {
+        start = Clock::now();
+        w.browse.HandleScroll(ui::EventPageDown);
+        pages.push_back(Millis(start));
+    }
+    f.pageMedian = Median(pages);
+    f.pageMax = *std::max_element(pages.begin(), pages.end());
+    start = Clock::now();
+    w.browse.HandleScroll(ui::EventScrollBottom);
+    f.end = Millis(start);
+    start = Clock::now();
+    w.browse.HandleScroll(ui::EventScrollTop);
+    f.home = Millis(start);
+    ui::SetKeycode(ui::KeyOfChar('m'), 'm');
+    start = Clock::now();
+    w.browse.HandleKey();
+    f.locate = Millis(start);
+    w.Shutdown();
+    w.window.Close();
+    return f;
+}
+
+// The bare driver reading the same rows: a page from the start, 100 pages on, the last page
+// backwards, the first page again, a page from the located letter.
+Figures TimeBare(int rows) {
+    Figures f;
+    auto& rec = records::ServicesToCheck();
+    storage::RecordFile& file = records::ServicesToCheckFile();
+    const int key = records::SERCHK_KeyServiceName;
+    auto readPage = [&](bool forward) {
+        for (int i = 0; i < rows; ++i)
+            if ((forward ? file.Next() : file.Previous()) != 0) break;
+    };
+    auto start = Clock::now();
+    file.Open(0x42);
+    file.SetToStart(key);
+    readPage(true);
+    f.open = Millis(start);
+    std::vector<double> pages;
+    for (int i = 0; i < 100; ++i) {
+        start = Clock::now();
+        readPage(true);
+        pages.push_back(Millis(start));
+    }
+    f.pageMedian = Median(pages);
+    f.pageMax = *std::max_element(pages.begin(), pages.end());
+    start = Clock::now();
+    file.SetToStart(key);
+    readPage(false);
+    f.end = Millis(start);
+    start = Clock::now();
+    file.SetToStart(key);
+    readPage(true);
+    f.home = Millis(start);
+    start = Clock::now();
+    rec = {};
+    rec.ServerName[0] = 'M';
+    file.SetToKey(key);
+    readPage(true);
+    f.locate = Millis(start);
+    file.Close();
+    return f;
+}
+
+void Print(const char* what, int count, const Figures& f) {
+    std::printf("%-7s %7d  open %8.3f  page median %7.3f max %7.3f  end %8.3f  home %8.3f  "
+                "locate %8.3f ms\n",
+                what, count, f.open, f.pageMedian, f.pageMax, f.end, f.home, f.locate);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int largest = argc > 1 ? std::atoi(argv[1]) : 100000;
+    errors::GlobalErrors().Init();
+    data::DictionaryInit();
+    for (int count = 1000; count <= largest; count *= 10) {
+        const std::string dir = "/tmp/bench-browse-" + std::to_string(getpid());
+        std::filesystem::create_directories(dir);
+        const auto old = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+        MakeFile(count);
+        const Figures browse = TimeBrowse();
+        const int rows = static_cast<int>(ListWindow().window.Get(1)->VisibleRows());
+        Print("browse", count, browse);
+        Print("driver", count, TimeBare(rows));
+        std::filesystem::current_path(old);
+        std::filesystem::remove_all(dir);
+    }
+    data::DictionaryKill();
+    errors::GlobalErrors().Shutdown();
+    return 0;
+}
