@@ -6,22 +6,11 @@
 #include "data/DataFileManagers.h"
 #include "data/records/Records.h"
 #include "platform/system/Clock.h"
-#include "platform/system/LastError.h"
 #include "platform/system/Picture.h"
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
-
-namespace {
-
-// What the last driver call said went wrong, in the operating system's words when it gave any.
-std::string LastErrorText() {
-    const platform::RuntimeError& error = platform::LastError();
-    return error.driverText.empty() ? error.text : error.driverText;
-}
-
-}  // namespace
 
 std::string LogLine(std::string_view eventText, int32_t day, int32_t time) {
     std::string line = platform::FormatPicture("D08-b", day);
@@ -42,7 +31,7 @@ bool DailyLog::Open() {
         openFailureSaid_ = false;
     } else if (!openFailureSaid_) {
         openFailureSaid_ = true;
-        SayOnStderr("cannot open the daily log " + fileName_ + " (" + LastErrorText() +
+        SayOnStderr("cannot open the daily log " + fileName_ + " (" + LastErrorInWords() +
                     "); services are still checked, the log is tried again at every pass");
     }
     return open_;
@@ -68,7 +57,7 @@ void DailyLog::Write(std::string_view eventText) {
     std::memcpy(record.Field1, line.data(), line.size());
     if (records::QuorvelCheckServiceLogFile().Add() == 0 || lossSaidThisPass_) return;
     lossSaidThisPass_ = true;
-    SayOnStderr("cannot write to the daily log " + fileName_ + " (" + LastErrorText() +
+    SayOnStderr("cannot write to the daily log " + fileName_ + " (" + LastErrorInWords() +
                 "); the lines of this pass are lost, services are still checked");
 }
 

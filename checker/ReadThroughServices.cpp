@@ -35,16 +35,15 @@ class PassProcess : public ServicePassProcess {
   public:
     explicit PassProcess(DailyLog& log) : log_(log) {}
 
-    ServicePassWindow* Window = nullptr;
     ServiceCheckLocals Locals;
 
     Level TakeRecord() override {
         const records::ServicesToCheckRecord asRead = records::ServicesToCheck();
         CheckService(Locals, log_);
-        if (WriteBack(*Primary->Me->File, asRead)) return LevelQuiet;
-        errors::GlobalErrors().RaiseWithFile(MsgUpdateError, "Process:View");
-        Window->Response = ResponseCompleted;
-        return LevelFatal;
+        // One record that cannot be stamped must not leave the records after it unchecked.
+        if (!WriteBack(*Primary->Me->File, asRead))
+            errors::GlobalErrors().RaiseWithFile(MsgUpdateError, "Process:View");
+        return LevelQuiet;
     }
 
   private:
@@ -56,7 +55,6 @@ class PassProcess : public ServicePassProcess {
 void ReadThroughServices(DailyLog& log) {
     PassProcess process(log);
     ServicePass pass(log, process);
-    process.Window = &pass;
     framework::SharedResponse() = pass.Run();
 }
 

@@ -1,6 +1,7 @@
 #include "checker/ServicePass.h"
 
 #include "checker/ProgressWindow.h"
+#include "checker/StderrNotice.h"
 #include "data/DataFileManagers.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
@@ -24,6 +25,7 @@ Level ServicePass::Initialise() {
         ownView_ = storage::MakeView(records::ServicesToCheckFile());
         view_ = ownView_.get();
     }
+    if (!ListReadable()) return LevelNotice;
     OpenWindow(Window);
     Window.SetTimer(10);
     Stepper.Init(4);
@@ -40,6 +42,17 @@ Level ServicePass::Initialise() {
     DeferWindow = 360;
     data::Relate_ServicesToCheck->SetQuickScan(1);
     return LevelQuiet;
+}
+
+bool ServicePass::ListReadable() {
+    if (view_->Open() == 0) {
+        view_->Close();
+        return true;
+    }
+    SayOnStderr("cannot read the list of services " + records::ServicesToCheckFile().Name() +
+                " (" + LastErrorInWords() +
+                "); no service is checked this pass, the list is read again at the next pass");
+    return false;
 }
 
 void ServicePass::OnShow() {

@@ -30,6 +30,10 @@ class ServicePass : public ServicePassWindow {
     ui::Window Window;
 
   private:
+    // A list that cannot be read (its table gone, say) is said in one line, instead of a message
+    // for every read the pass would try; the pass then checks nothing.
+    bool ListReadable();
+
     DailyLog& log_;
     ServicePassProcess& process_;
     std::unique_ptr<storage::View> ownView_;

@@ -2,9 +2,14 @@
 
 #include <unistd.h>
 
-#include <string>
+#include "platform/system/LastError.h"
 
 namespace tarn::checker {
+
+std::string LastErrorInWords() {
+    const platform::RuntimeError& error = platform::LastError();
+    return error.driverText.empty() ? error.text : error.driverText;
+}
 
 void SayOnStderr(std::string_view text) {
     std::string line = "tarnwatch: ";

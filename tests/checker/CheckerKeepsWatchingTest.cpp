@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -19,6 +21,50 @@ size_t CountOf(const std::string& text, const std::string& what) {
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++count;
     return count;
+}
+
+// Runs SQL on a data file behind the checker's back, as an operator with sqlite3 would.
+void RunSql(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST_F(CheckerEndToEnd, FailedWriteBackIsReportedAndThePassGoesOn) {
+    WriteSettings(1, 1);
+    WriteServices({{1, "", "tarn-no-such-service-1", ""},
+                   {2, "", "tarn-no-such-service-2", ""},
+                   {3, "", "tarn-no-such-service-3", ""}});
+    RunSql(folder / "ServicesToCheck.db",
+           "CREATE TRIGGER refuse BEFORE UPDATE ON records WHEN old.\"SERCHK:RecordID\" = 2 "
+           "BEGIN SELECT RAISE(ABORT, 'refused for the test'); END");
+    CheckerProcess p(folder.Path());
+    ASSERT_TRUE(WaitStamped(p, {1, 3}, 10s)) << p.Stderr();
+    ASSERT_TRUE(p.WaitFor([&] { return LogHas("FAILED Restart Service: tarn-no-such-service-3 "
+                                              "ERROR CODE IS :-1"); },
+                          10s));
+    p.Stop();
+    EXPECT_EQ(+ReadService(2).LastChecked, 0);
+    EXPECT_TRUE(LogHas("FAILED Restart Service: tarn-no-such-service-2 ERROR CODE IS :-1"));
+    EXPECT_NE(p.Stderr().find("Record was not updated: An error (refused for the test"),
+              std::string::npos)
+        << p.Stderr();
+}
+
+TEST_F(CheckerEndToEnd, UnreadableListIsSaidInOneLinePerPass) {
+    WriteSettings(1, 1);
+    WriteServices({{1, "", "tarn-no-such-service", ""}});
+    RunSql(folder / "ServicesToCheck.db", "DROP TABLE records");
+    CheckerProcess p(folder.Path());
+    const std::string said = "cannot read the list of services";
+    ASSERT_TRUE(p.WaitFor([&] { return CountOf(p.Stderr(), said) >= 2; }, 10s)) << p.Stderr();
+    EXPECT_TRUE(p.Running());
+    p.Stop();
+    const std::string err = p.Stderr();
+    EXPECT_EQ(CountOf(err, "\n"), CountOf(err, said)) << err;
+    EXPECT_NE(err.find("no such table: records"), std::string::npos) << err;
 }
 
 TEST_F(CheckerEndToEnd, LogThatCannotBeOpenedIsSaidOnceAndTriedAgainAtEachPass) {
