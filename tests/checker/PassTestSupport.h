@@ -1,8 +1,10 @@
 #pragma once
 // A pass whose record handler only records what it was given and whose clock the test moves.
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "checker/ProgressWindow.h"
 #include "checker/ServicePass.h"
 #include "data/records/Records.h"
 
@@ -11,6 +13,7 @@ namespace tarn::checker::test {
 struct Seen {
     int32_t id;
     uint8_t percent;
+    std::string percentText;
     bool hidden;
 };
 
@@ -23,7 +26,8 @@ class TestProcess : public ServicePassProcess {
     ServicePass* pass = nullptr;
 
     Level TakeRecord() override {
-        seen.push_back({records::ServicesToCheck().RecordID, *Percentile, pass->Window.IsHidden()});
+        seen.push_back({records::ServicesToCheck().RecordID, *Percentile,
+                        pass->Window.Get(Progress_PctText)->text, pass->Window.IsHidden()});
         *clock += cost;
         return LevelQuiet;
     }
@@ -38,12 +42,14 @@ class TestPass : public ServicePass {
     }
     int64_t clock = 0;
     int32_t firstBatchSize = 1;
+    std::string setUpPercentText;  // the percent text once the pass is set up
     std::vector<int32_t> batchSizes;  // RecordsPerCycle after each timer event
 
     int64_t Now() override { return clock; }
     Level Initialise() override {
         Level r = ServicePass::Initialise();
         RecordsPerCycle = firstBatchSize;
+        setUpPercentText = Window.Get(Progress_PctText)->text;
         return r;
     }
     Level TakeBatch() override {

@@ -112,10 +112,10 @@ TEST_F(ProcessEngine, ProgressFollowsTheRecordNumbers) {
     EXPECT_EQ(process.seen[2].id, 3);
     EXPECT_EQ(process.seen[2].percent, 20);
     EXPECT_EQ(process.seen[10].percent, 100);
-    const ui::WindowView* view = ui.LastView("Processing Records");
-    if (view) {
-        EXPECT_EQ(view->Control(Progress_PctText)->text, "100% Complete");
-    }
+    EXPECT_EQ(pass.setUpPercentText, "0% Completed");
+    EXPECT_EQ(process.seen[0].percentText, "1% Complete");
+    EXPECT_EQ(process.seen[2].percentText, "20% Complete");
+    EXPECT_EQ(process.seen[10].percentText, "100% Complete");
 }
 
 TEST_F(ProcessEngine, EmptyFileEndsAtOnceCancelledWithoutMessage) {
