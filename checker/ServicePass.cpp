@@ -49,8 +49,8 @@ bool ServicePass::ListReadable() {
         view_->Close();
         return true;
     }
-    SayOnStderr("cannot read the list of services " + records::ServicesToCheckFile().Name() +
-                " (" + LastErrorInWords() +
+    SayOnStderr("cannot read the list of services " + records::ServicesToCheckFile().Name() + " (" +
+                LastErrorInWords() +
                 "); no service is checked this pass, the list is read again at the next pass");
     return false;
 }

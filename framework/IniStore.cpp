@@ -1,6 +1,7 @@
 #include "framework/IniStore.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "platform/system/Folders.h"
@@ -138,6 +139,23 @@ void IniStore::GetSectors(std::string_view family, std::string_view item, std::s
         if (!type.empty() && s.type != type) continue;
         out.push_back(Sector{s.family, Unescape(s.item), s.type});
     }
+}
+
+long IniStore::ListCount(std::string_view text) {
+    text = platform::TrimSpaces(text);
+    if (text.empty() || text.size() > 10) return 0;
+    long count = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        count = count * 10 + (c - '0');
+    }
+    return count <= INT32_MAX ? count : 0;
+}
+
+bool IniStore::HasValue(std::string_view section, std::string_view entry) {
+    // No value read from a line-based file can hold a line break.
+    constexpr std::string_view kAbsent = "\n";
+    return ReadValue(fileName_, kAbsent, entry, section) != kAbsent;
 }
 
 std::vector<Sector> IniStore::Sectors() {

@@ -55,7 +55,8 @@ class IniStore {
     // The n-th comma-separated field (from 1) of the value read with default "---Unknown---".
     std::string FetchField(std::string_view section, std::string_view entry, int n);
 
-    // Loads entry's count and the records entry_1..entry_N into list, filling the given fields.
+    // Loads entry's count and the records entry_1..entry_N into list, filling the given fields;
+    // stops at the first record that is missing.
     template <class Record>
     void FetchList(std::string_view section, std::string_view entry, std::vector<Record>& list,
                    std::string Record::*first, std::string Record::*second = nullptr,
@@ -97,6 +98,9 @@ class IniStore {
 
   private:
     std::string RegistryKey(std::string_view section) const;
+    // The list count a text holds: decimal digits within 32 bits, anything else 0.
+    static long ListCount(std::string_view text);
+    bool HasValue(std::string_view section, std::string_view entry);
 
     platform::CriticalSection critSect_;
     std::string fileName_;
@@ -116,10 +120,12 @@ void IniStore::FetchList(std::string_view section, std::string_view entry,
                          std::string Record::*second, std::string Record::*third,
                          std::string Record::*fourth) {
     platform::CriticalSectionHold hold(critSect_);
-    long count = std::strtol(Fetch(section, entry).c_str(), nullptr, 10);
+    const long count = ListCount(Fetch(section, entry));
     std::string base = std::string(entry) + "_";
     std::string Record::*fields[] = {first, second, third, fourth};
     for (long i = 1; i <= count; ++i) {
+        // The count is only as good as the file: a hand-edited one may claim any number.
+        if (!HasValue(section, base + std::to_string(i))) break;
         Record record{};
         for (int k = 0; k < 4; ++k) {
             if (fields[k]) record.*fields[k] = FetchField(section, base + std::to_string(i), k + 1);

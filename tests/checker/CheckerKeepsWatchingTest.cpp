@@ -1,11 +1,10 @@
 // End-to-end: what does not stop the watchdog (a log it cannot open or write, a long folder
 // path), and what must (a second checker in the same folder).
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -42,9 +41,13 @@ TEST_F(CheckerEndToEnd, FailedWriteBackIsReportedAndThePassGoesOn) {
            "BEGIN SELECT RAISE(ABORT, 'refused for the test'); END");
     CheckerProcess p(folder.Path());
     ASSERT_TRUE(WaitStamped(p, {1, 3}, 10s)) << p.Stderr();
-    ASSERT_TRUE(p.WaitFor([&] { return LogHas("FAILED Restart Service: tarn-no-such-service-3 "
-                                              "ERROR CODE IS :-1"); },
-                          10s));
+    ASSERT_TRUE(p.WaitFor(
+        [&] {
+            return LogHas(
+                "FAILED Restart Service: tarn-no-such-service-3 "
+                "ERROR CODE IS :-1");
+        },
+        10s));
     p.Stop();
     EXPECT_EQ(+ReadService(2).LastChecked, 0);
     EXPECT_TRUE(LogHas("FAILED Restart Service: tarn-no-such-service-2 ERROR CODE IS :-1"));

@@ -42,7 +42,7 @@ class TestPass : public ServicePass {
     }
     int64_t clock = 0;
     int32_t firstBatchSize = 1;
-    std::string setUpPercentText;  // the percent text once the pass is set up
+    std::string setUpPercentText;     // the percent text once the pass is set up
     std::vector<int32_t> batchSizes;  // RecordsPerCycle after each timer event
 
     int64_t Now() override { return clock; }

@@ -66,6 +66,22 @@ TEST_F(IniStoreTest, TwoSectorsSurviveCloseAndOpen) {
     EXPECT_EQ(sectors[1], (Sector{"Win", "Main", "Pos"}));
 }
 
+TEST_F(IniStoreTest, SectorCountIsTrustedOnlyAsFarAsTheSectorsGo) {
+    std::ofstream(ini) << "[__Dont_Touch_Me__]\nSectors=100000\nSectors_1=A,B,C\n"
+                          "Sectors_2=D,E,F\nSectors_4=after,a,gap\n";
+    IniStore store;
+    store.Open(ini);
+    std::vector<Sector> sectors = store.Sectors();
+    ASSERT_EQ(sectors.size(), 2u);
+    EXPECT_EQ(sectors[1], (Sector{"D", "E", "F"}));
+    for (const char* count : {"lots", "-3", "2x", "99999999999999999999", " "}) {
+        std::ofstream(ini) << "[__Dont_Touch_Me__]\nSectors=" << count << "\nSectors_1=A,B,C\n";
+        IniStore again;
+        again.Open(ini);
+        EXPECT_TRUE(again.Sectors().empty()) << count;
+    }
+}
+
 TEST_F(IniStoreTest, ItemWithDollarsSurvivesKeyAddAndGet) {
     IniStore store;
     store.Open(ini);
