@@ -21,6 +21,9 @@ build: setup $(BUILD)/CMakeCache.txt
 run: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target tarnwatch
 	mkdir -p $(DATA)
+	@echo "tarnwatch runs in the data folder $(abspath $(DATA))"
+	@echo "  its log: $(abspath $(DATA))/logfiles/Tarnwatch$$(date +%Y%m%d).log"
+	@echo "  stop it with Ctrl+C"
 	cd $(DATA) && exec $(abspath $(BUILD))/tarnwatch
 
 test: build
