@@ -41,11 +41,13 @@ class WindowTranslator {
     virtual void TranslateWindow(ui::Window& window) = 0;
 };
 
-// What the window manager needs of its resizer: to be shut down with it.
+// What the window manager needs of its resizer: to see the window's own events before the
+// window handles them (to lay the controls out again), and to be shut down with it.
 class ResizerHandle {
   public:
     virtual ~ResizerHandle() = default;
     virtual void Shutdown() = 0;
+    virtual void OnWindowEvent(int event) = 0;
 };
 
 // Moves a form on to its next record when it works through records in a batch.

@@ -24,6 +24,8 @@ Level WindowManager::HandleEvent() {
     const int control = ui::Field();
     Level result = LevelQuiet;
     if (control == 0) {
+        // The layout follows the size first, so that what refreshes next sees the new places.
+        if (Resize) Resize->OnWindowEvent(event);
         result = OnWindowEvent();
         if (result != LevelQuiet) return result;
     }

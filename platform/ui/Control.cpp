@@ -151,6 +151,9 @@ Control MakeControl(int number, const ControlDef& def) {
     c.autoWidth = def.flags & FlagAutoWidth;
     c.autoHeight = def.flags & FlagAutoHeight;
     c.centred = def.flags & FlagCentred;
+    c.keepPlace = def.flags & FlagKeepPlace;
+    c.dropList = def.flags & FlagDropList;
+    c.relayoutChildren = def.flags & FlagRelayoutChildren;
     // Automatic sizes follow the text: four dialog units a character, one line high.
     if (c.autoWidth) c.rect.width = 4 * static_cast<int>(c.text.size());
     if (c.autoHeight) c.rect.height = kLineHeight;

@@ -65,6 +65,10 @@ enum ControlFlag : unsigned {
     FlagAutoWidth = 64,  // width follows the text
     FlagAutoHeight = 128,
     FlagCentred = 256,  // text shown centred
+    // What the window's resizer needs to know of a control.
+    FlagKeepPlace = 512,          // never moved or sized when the window's size changes
+    FlagDropList = 1024,          // a list that drops down from one line: laid out like an entry
+    FlagRelayoutChildren = 2048,  // its children are laid out again even when it stays in place
 };
 
 // A control as the window tables give it.
@@ -100,6 +104,9 @@ struct Control {
     bool autoWidth = false;
     bool autoHeight = false;
     bool centred = false;
+    bool keepPlace = false;
+    bool dropList = false;
+    bool relayoutChildren = false;
     bool changed = false;  // edited since the variable was last displayed
     Binding binding;
 

@@ -250,6 +250,7 @@ void HeadlessFrontEnd::Record(const Window& window) {
         cv.thumb = c.thumb;
         cv.vscroll = c.vscroll;
         cv.progress = c.progress;
+        cv.rect = c.rect;
         int fields = static_cast<int>(c.columns.fields.size());
         for (int r = 1; r <= c.RowCount(); ++r) {
             std::vector<std::string> row;

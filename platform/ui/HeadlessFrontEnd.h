@@ -35,6 +35,7 @@ struct ControlView {
     int thumb = 0;
     bool vscroll = false;
     int progress = 0;
+    Rect rect;
     std::vector<std::vector<std::string>> rows;  // list rows, one text per field
 };
 

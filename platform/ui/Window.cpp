@@ -253,4 +253,21 @@ void Window::Iconize() {
     Post(EventIconized);
 }
 
+void Window::MoveControl(int control, const Rect& place) {
+    Control* c = Get(control);
+    if (!c) return;
+    if (deferredMoves_ > 0) {
+        deferred_.emplace_back(control, place);
+    } else {
+        c->rect = place;
+    }
+}
+
+void Window::SetDeferredMoves(int count) {
+    deferredMoves_ = count;
+    if (count > 0) return;
+    for (const auto& [control, place] : deferred_) Get(control)->rect = place;
+    deferred_.clear();
+}
+
 }  // namespace tarn::ui

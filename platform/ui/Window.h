@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/Control.h"
@@ -131,6 +132,15 @@ class Window {
     void Iconize();                        // delivers 564
     WindowState State() const { return state_; }
 
+    // --- Control places -----------------------------------------------------------------------
+    // Moves and sizes a control; while moves are deferred it moves with the others when the
+    // deferral ends. Nothing for an unknown control.
+    void MoveControl(int control, const Rect& rect);
+    // A count above 0 collects the moves of one layout pass (the count is how many to expect);
+    // setting it to 0 or below carries out the collected moves together.
+    void SetDeferredMoves(int count);
+    int DeferredMoves() const { return deferredMoves_; }
+
   private:
     friend class AcceptLoop;
     void Enqueue(const EventRecord& record);
@@ -146,6 +156,8 @@ class Window {
     int acceptAll_ = 0;  // 1 + the next control to validate; 0: no pass running
     WindowState state_ = WindowState::Normal;
     Rect normalRect_;
+    int deferredMoves_ = 0;
+    std::vector<std::pair<int, Rect>> deferred_;  // control, its new rectangle
 
     std::mutex queueMutex_;
     std::condition_variable queueReady_;

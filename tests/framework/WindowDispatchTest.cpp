@@ -163,6 +163,7 @@ TEST_F(WindowDispatchTest, ShutdownReleasesEverythingOnceAndRefusesASecondTime) 
     struct Resizer : ResizerHandle {
         int shutdowns = 0;
         void Shutdown() override { ++shutdowns; }
+        void OnWindowEvent(int) override {}
     } resizer;
     struct Form : TwoComponentForm {
         Resizer* r = nullptr;
