@@ -145,8 +145,6 @@ void ViewManager::Open() {
 }
 
 void ViewManager::Restart(int components) {
-    // The storage view keeps the records it found when it opened: start afresh to see changes.
-    CloseForced(0);
     Open();
     int rc;
     if (components == 0) {
@@ -167,6 +165,15 @@ void ViewManager::Restart(int components) {
 }
 
 void ViewManager::Restart() { Restart(0); }
+
+Level ViewManager::RestartAt(const std::string& position) {
+    Open();
+    const int rc = View->SetToPosition(position);
+    if (rc == 0) return LevelQuiet;
+    if (rc == platform::kRecordNotFound) return LevelNotice;
+    const Level level = Primary->Me->Report(MsgViewError);
+    return level == LevelQuiet ? LevelNotice : level;
+}
 
 Level ViewManager::Next() { return Read(true); }
 

@@ -5,8 +5,8 @@
 // Sort orders: NewSortOrder adds one based on a key (its order text is the key's), the entry in
 // force is chosen with SelectSortOrder. Ranges and filters take effect at the next BuildFilter,
 // which Open, Restart and RefreshRange run. The storage view reads its order and filter texts
-// when it is opened and keeps the records it found then, so Open reopens a view whose texts
-// changed since and Restart always reopens it.
+// when it is opened, so Open reopens a view whose texts changed since; it reads the file as it
+// is at each page, so a restart needs no reopening to see records changed meanwhile.
 //
 // Life: Attach -> sort orders added, one selected -> Open/Restart -> Next/Previous -> Close ->
 // Shutdown. The browse and the process engine derive from this class.
@@ -119,6 +119,11 @@ class ViewManager {
     void AddRange(const FieldRef& source);
     // The filter text BuildFilter would set now.
     std::string FilterText();
+    // Opens the view as Restart does and sets it to the record at position (as the view's
+    // Position gave it), so that Next and Previous both read that record first. LevelNotice
+    // without a message when no record is there any more (the caller restarts elsewhere);
+    // another failure raises 46 and gives its level, or LevelNotice when that is quiet.
+    Level RestartAt(const std::string& position);
 
   private:
     std::vector<FileManager*> ViewFiles() const;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -66,6 +67,43 @@ int AsciiFile::FailErrno(int err) {
 }
 
 int AsciiFile::Unsupported() { return Fail(platform::kNotSupported); }
+
+namespace {
+
+// Line files have no views: every operation answers 80.
+class NoView final : public View {
+  public:
+    explicit NoView(RecordFile& file) : file_(file) {}
+    void SetOrder(std::string order) override { order_ = std::move(order); }
+    void SetFilter(std::string filter) override { filter_ = std::move(filter); }
+    const std::string& Order() const override { return order_; }
+    const std::string& Filter() const override { return filter_; }
+    void SetPageBuffer(int, int, int, int) override {}
+    int Open() override { return Unsupported(); }
+    int Close() override { return Unsupported(); }
+    int SetToStart() override { return Unsupported(); }
+    int SetToBuffer() override { return Unsupported(); }
+    int Next() override { return Unsupported(); }
+    int Previous() override { return Unsupported(); }
+    std::string Position() const override { return ""; }
+
+  private:
+    int Unsupported() {
+        platform::SetLastError(platform::kNotSupported, file_.Name());
+        return platform::kNotSupported;
+    }
+    RecordFile& file_;
+    std::string order_, filter_;
+};
+
+}  // namespace
+
+std::unique_ptr<View> AsciiFile::NewView() { return std::make_unique<NoView>(*this); }
+
+int64_t AsciiFile::ChangeStamp() {
+    struct stat st;
+    return stat(name_.c_str(), &st) == 0 ? int64_t(st.st_size) : 0;
+}
 
 int AsciiFile::Open(uint8_t mode) {
     return Observed(*this, OpOpen, mode, [&] {

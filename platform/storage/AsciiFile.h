@@ -6,8 +6,8 @@
 // write() to a file opened for appending, so a line is never half-written or interleaved with
 // another writer's and a reader following the file sees whole lines. Next reads the lines in turn
 // (a last line without terminator is read as it is). Positions are byte offsets. Keys, Put,
-// Delete, Previous and transactions answer 80. Failures of the operating system answer 100 with
-// errno and its text as the driver's code and text.
+// Delete, Previous, transactions and views answer 80. Failures of the operating system answer 100
+// with errno and its text as the driver's code and text.
 #include <string>
 #include <vector>
 
@@ -65,6 +65,10 @@ class AsciiFile final : public RecordFile {
 
     void SetReadAhead(int) override {}
     int ReadAhead() const override { return 1; }
+
+    // The file's size: lines are only ever appended.
+    int64_t ChangeStamp() override;
+    std::unique_ptr<View> NewView() override;
 
   private:
     int Ok();

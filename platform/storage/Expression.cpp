@@ -1,22 +1,15 @@
 #include "platform/storage/Expression.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/storage/ExprLexer.h"
+#include "platform/storage/ExpressionNode.h"
 #include "platform/storage/FieldCodec.h"
+#include "platform/storage/NoCase.h"
 
 namespace tarn::storage {
-
-struct Expression::Node {
-    enum Kind { Literal, Field, Not, And, Or, Compare, Upper, Lower } kind = Literal;
-    ExprValue value;
-    int field = -1;
-    std::string op;
-    std::unique_ptr<Node> a, b;
-};
 
 namespace {
 
@@ -161,13 +154,15 @@ NodePtr Parser::Operand() {
 }
 
 std::string AsText(const ExprValue& v) {
-    if (v.isText) return v.text.substr(0, v.text.find_last_not_of(' ') + 1);
+    if (v.isText) return v.text;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.15g", v.number);
     return buf;
 }
 
-bool Truth(const ExprValue& v) { return v.isText ? !AsText(v).empty() : v.number != 0; }
+bool Truth(const ExprValue& v) {
+    return v.isText ? v.text.find_first_not_of(' ') != std::string::npos : v.number != 0;
+}
 
 ExprValue Bool(bool b) {
     ExprValue v;
@@ -179,6 +174,8 @@ ExprValue CompareValues(const ExprValue& l, const ExprValue& r, const std::strin
     int c;
     if (!l.isText && !r.isText) {
         c = l.number < r.number ? -1 : l.number > r.number ? 1 : 0;
+    } else if (l.noCase || r.noCase) {
+        c = CompareNoCase(AsText(l), AsText(r));
     } else {
         c = AsText(l).compare(AsText(r));
     }
@@ -217,10 +214,13 @@ ExprValue Eval(const Expression::Node& n, const FileDesc& desc, const uint8_t* r
         case K::Lower: {
             ExprValue v;
             v.isText = true;
+            v.noCase = true;
             v.text = AsText(Eval(*n.a, desc, record));
-            for (char& c : v.text)
-                c = char(n.kind == K::Upper ? std::toupper((unsigned char)c)
-                                            : std::tolower((unsigned char)c));
+            for (char& c : v.text) {
+                const unsigned char u = static_cast<unsigned char>(c);
+                if (n.kind == K::Upper && u >= 'a' && u <= 'z') c = char(u - ('a' - 'A'));
+                if (n.kind == K::Lower) c = char(FoldNoCase(u));
+            }
             return v;
         }
     }

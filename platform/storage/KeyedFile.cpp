@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/storage/KeyedView.h"
 #include "platform/storage/Observed.h"
 #include "platform/system/LastError.h"
 
@@ -143,6 +144,7 @@ int KeyedFile::DoOpen(uint8_t mode) {
     curRid_ = 0;
     watching_ = false;
     Reanchor(-1, SeekAnchor{});
+    dataVersion_ = DataVersion();
     return Ok();
 }
 
@@ -195,6 +197,7 @@ void KeyedFile::Disconnect() {
     watching_ = false;
     transactionFlag_ = 0;
     DropBatch();
+    NoteChange();
 }
 
 int KeyedFile::Create() {
@@ -237,11 +240,44 @@ int KeyedFile::InitialiseFile() {
 
 int KeyedFile::BuildKeys() {
     return Observed(*this, OpBuildKeys, 0, [&] {
-        if (!db_) return NotOpen();
+        if (!db_) return RebuildClosed();
         const int rc = Exec(db_, "REINDEX records");
         return rc == SQLITE_OK ? Ok() : SqlFail(rc);
     });
 }
+
+// Opens the file for the rebuild only; it is closed again whatever the outcome.
+int KeyedFile::RebuildClosed() {
+    int rc = DoOpen(0x42);
+    if (rc == 0) {
+        const int sqlRc = Exec(db_, "REINDEX records");
+        rc = sqlRc == SQLITE_OK ? 0 : SqlFail(sqlRc);
+    }
+    const platform::RuntimeError saved = platform::LastError();
+    Disconnect();
+    if (rc != 0) return Fail(saved.code, saved.driverCode, saved.driverText);
+    return Ok();
+}
+
+int64_t KeyedFile::DataVersion() {
+    sqlite3_stmt* s = statements_.Get("PRAGMA data_version");
+    const bool read = s && sqlite3_step(s) == SQLITE_ROW;
+    const int64_t version = read ? sqlite3_column_int64(s, 0) : -1;
+    if (s) sqlite3_reset(s);
+    return version;
+}
+
+int64_t KeyedFile::ChangeStamp() {
+    if (!db_) return stamp_;
+    // A version that cannot be read counts as a change: the caller's refresh then meets the
+    // error itself.
+    const int64_t version = DataVersion();
+    if (version != dataVersion_ || version < 0) NoteChange();
+    dataVersion_ = version;
+    return stamp_;
+}
+
+std::unique_ptr<View> KeyedFile::NewView() { return std::make_unique<KeyedView>(*this); }
 
 std::string KeyedFile::SendCommand(std::string_view command) {
     auto starts = [&](std::string_view word) {
@@ -275,6 +311,7 @@ int KeyedFile::Commit() {
 int KeyedFile::Rollback() {
     if (!db_) return NotOpen();
     DropBatch();
+    NoteChange();
     const int rc = Exec(db_, "ROLLBACK");
     return rc == SQLITE_OK ? Ok() : SqlFail(rc);
 }

@@ -5,7 +5,14 @@
 // synchronous=FULL and a busy timeout ("Recover=N" seconds, 5 by default), so several processes
 // can read and write the same file. The current record is a row id (0 = none); sequential reading
 // keeps an anchor (start, key values or the last record read) and a batch read ahead from it in the
-// chosen key's order. Every write drops the batch so the next read sees it.
+// chosen key's order. Every write drops the batch so the next read sees it. Views (KeyedView) read
+// through the same connection with their own queries and pages.
+//
+// Case: a case-insensitive key's text columns are declared COLLATE NOCASE, SQLite's built-in
+// collation, so the sqlite3 shell and other SQLite tools can still read and write the files. It
+// folds the ASCII letters A-Z to a-z and nothing else, then compares bytes: "_x" < "A[b" < "a_b"
+// < "aab" < "Zed". Views ordering by UPPER(field), filters comparing UPPER() values and locators
+// fold the same way (NoCase.h), so every order over a case-insensitive key agrees with the index.
 //
 // Choices the contract leaves open:
 // - Put or Delete with no current record (none read, or deleted since) answers 35.
@@ -15,9 +22,15 @@
 // - Read-only opens of a folder where SQLite cannot make its shared-memory file fall back to
 //   reading the database as immutable when no write-ahead log is pending.
 // - Null flags are always '0': no field is ever null.
-// - After a read that skipped BLOBs, Put leaves the stored BLOBs as they are.
+// - After a read that skipped BLOBs, Put leaves the stored BLOBs as they are. The request to skip
+//   them lasts for the next read only, whether that read finds a record or not.
 // - A busy database (another process holds the write lock past the timeout) answers 90 with
 //   SQLite's code and text.
+// - Open never answers 46: SQLite keeps its indexes with its tables. BuildKeys rebuilds them
+//   (REINDEX) on an open file or, for a manager that met 46 from another driver's open, on a
+//   closed one, which it opens for the rebuild only.
+// - ChangeStamp counts this instance's writes and reopenings and asks SQLite's data_version for
+//   commits of other connections.
 #include <sqlite3.h>
 
 #include <map>
@@ -82,7 +95,12 @@ class KeyedFile final : public RecordFile {
     void SetReadAhead(int records) override { readAhead_ = records < 1 ? 1 : records; }
     int ReadAhead() const override { return readAhead_; }
 
+    int64_t ChangeStamp() override;
+    std::unique_ptr<View> NewView() override;
+
   private:
+    friend class KeyedView;
+
     struct Row {
         int64_t rid = 0;
         int64_t chg = 0;
@@ -106,6 +124,15 @@ class KeyedFile final : public RecordFile {
     bool ValidKey(int key) const { return key >= -1 && key < int(desc_.keys.size()); }
 
     int DoOpen(uint8_t mode);
+    int RebuildClosed();
+    int64_t DataVersion();
+    // Every write and reopening moves the change stamp.
+    void NoteChange() { ++stamp_; }
+    // Ends a read: a request to skip BLOBs lasts for one read, whatever its outcome.
+    int EndRead(int rc) {
+        skipBlobs_ = false;
+        return rc;
+    }
     void Disconnect();
     int OpenConnection(const std::string& uri, int flags);
     int CheckLayout();
@@ -157,6 +184,9 @@ class KeyedFile final : public RecordFile {
 
     std::map<int, State> states_;
     int nextState_ = 1;
+
+    int64_t stamp_ = 1;
+    int64_t dataVersion_ = 0;
 };
 
 }  // namespace tarn::storage

@@ -47,11 +47,11 @@ int KeyedFile::ResetTo(std::string_view position, int key) {
 }
 
 int KeyedFile::Next() {
-    return Observed(*this, OpNext, 0, [&] { return Step(true); });
+    return EndRead(Observed(*this, OpNext, 0, [&] { return Step(true); }));
 }
 
 int KeyedFile::Previous() {
-    return Observed(*this, OpPrevious, 0, [&] { return Step(false); });
+    return EndRead(Observed(*this, OpPrevious, 0, [&] { return Step(false); }));
 }
 
 int KeyedFile::Step(bool forward) {

@@ -40,7 +40,6 @@ void KeyedFile::Deliver(const Row& row) {
         else
             blobs_[i] = row.blobs[i];
     }
-    skipBlobs_ = false;
 }
 
 std::vector<FieldValue> KeyedFile::KeyValues(int key, const uint8_t* record) const {
@@ -81,7 +80,7 @@ int KeyedFile::FetchOne(sqlite3_stmt* s, Row& row) {
 }
 
 int KeyedFile::GetByKey(int key) {
-    return Observed(*this, OpGetByKey, key, [&] {
+    return EndRead(Observed(*this, OpGetByKey, key, [&] {
         if (!db_) return NotOpen();
         if (key < 0 || !ValidKey(key)) return BadKey();
         sqlite3_stmt* s = statements_.Get(byKeySql_[key]);
@@ -91,7 +90,7 @@ int KeyedFile::GetByKey(int key) {
         if (int rc = FetchOne(s, row)) return rc;
         Deliver(row);
         return Ok();
-    });
+    }));
 }
 
 int KeyedFile::FindByRid(std::string_view position, Row& row) {
@@ -106,13 +105,13 @@ int KeyedFile::FindByRid(std::string_view position, Row& row) {
 }
 
 int KeyedFile::Reget(std::string_view position, int key) {
-    return Observed(*this, OpReget, key, [&] {
+    return EndRead(Observed(*this, OpReget, key, [&] {
         if (!db_) return NotOpen();
         Row row;
         if (int rc = FindByRid(position, row)) return rc;
         Deliver(row);
         return Ok();
-    });
+    }));
 }
 
 void KeyedFile::GetRecordZero() {
@@ -136,6 +135,7 @@ int KeyedFile::Add() {
         const int rc = sqlite3_step(s);
         sqlite3_reset(s);
         if (rc != SQLITE_DONE) return SqlFail(rc);
+        NoteChange();
         curRid_ = sqlite3_last_insert_rowid(db_);
         curChg_ = 1;
         blobsSkipped_ = false;
@@ -158,6 +158,7 @@ int KeyedFile::Put() {
         if (updated) curChg_ = sqlite3_column_int64(s, 0);
         const int end = updated ? sqlite3_step(s) : rc;
         sqlite3_reset(s);
+        NoteChange();
         if (end != SQLITE_DONE) return SqlFail(end);
         if (!updated) return watching_ ? PutWatchedMiss() : Fail(platform::kRecordNotFound);
         return Ok();
@@ -183,6 +184,7 @@ int KeyedFile::Delete() {
         const int rc = sqlite3_step(s);
         sqlite3_reset(s);
         if (rc != SQLITE_DONE) return SqlFail(rc);
+        NoteChange();
         const bool gone = sqlite3_changes(db_) > 0;
         curRid_ = 0;
         return gone ? Ok() : Fail(platform::kRecordNotFound);

@@ -26,7 +26,11 @@ std::string Param(int i) { return "?" + std::to_string(i); }
 
 }  // namespace
 
-KeyedSchema::KeyedSchema(const FileDesc& desc) : desc_(desc) {
+KeyedSchema::KeyedSchema(const FileDesc& desc) : desc_(desc), noCase_(desc.fields.size(), false) {
+    for (const KeyDesc& k : desc_.keys)
+        for (const KeyComponent& c : k.components)
+            if (k.noCase && desc_.fields[c.field - 1].kind != FieldKind::Long)
+                noCase_[c.field - 1] = true;
     selectList_ = "rid, chg";
     for (size_t i = 0; i < desc_.fields.size(); ++i) selectList_ += ", " + Column(int(i));
     for (size_t i = 0; i < desc_.blobs.size(); ++i)
@@ -38,17 +42,13 @@ std::string KeyedSchema::Column(int field) const { return Quote(desc_.fields[fie
 std::string KeyedSchema::SelectFrom() const { return "SELECT " + selectList_ + " FROM records"; }
 
 std::string KeyedSchema::CreateSql() const {
-    std::vector<bool> noCase(desc_.fields.size(), false);
-    for (const KeyDesc& k : desc_.keys)
-        for (const KeyComponent& c : k.components)
-            if (k.noCase) noCase[c.field - 1] = true;
     std::string sql =
         "CREATE TABLE IF NOT EXISTS records(rid INTEGER PRIMARY KEY AUTOINCREMENT, "
         "chg INTEGER NOT NULL DEFAULT 1";
     for (size_t i = 0; i < desc_.fields.size(); ++i) {
         const FieldDesc& f = desc_.fields[i];
         sql += ", " + Column(int(i)) + (f.kind == FieldKind::Long ? " INTEGER" : " TEXT");
-        if (noCase[i] && f.kind != FieldKind::Long) sql += " COLLATE NOCASE";
+        if (noCase_[i]) sql += " COLLATE NOCASE";
     }
     for (const BlobDesc& b : desc_.blobs) sql += ", " + Quote(b.name) + " BLOB";
     sql += ");\n";

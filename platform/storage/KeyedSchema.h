@@ -51,14 +51,21 @@ class KeyedSchema {
     std::vector<int> KeyFields(int key) const;
     static constexpr int kLimitParam = 100;
 
-  private:
+    // The quoted column name of a field (0-based).
     std::string Column(int field) const;
+    // True when the field's column is declared COLLATE NOCASE: a text component of a
+    // case-insensitive key. Comparing it without a COLLATE clause then uses NOCASE and its index.
+    bool NoCaseColumn(int field) const { return noCase_[field]; }
+    // "SELECT <every result column> FROM records".
     std::string SelectFrom() const;
+
+  private:
     std::vector<bool> TravelDirections(int key, bool forward) const;
     std::string Comparison(int key, const std::vector<bool>& asc, const SeekAnchor& anchor) const;
 
     const FileDesc& desc_;
     std::string selectList_;
+    std::vector<bool> noCase_;
 };
 
 }  // namespace tarn::storage

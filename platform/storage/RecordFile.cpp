@@ -17,6 +17,13 @@ std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer
     return nullptr;
 }
 
+std::unique_ptr<View> MakeView(RecordFile& primary) { return primary.NewView(); }
+
+int View::SetToPosition(std::string_view) {
+    platform::SetLastError(platform::kNotSupported);
+    return platform::kNotSupported;
+}
+
 int BeginTransaction(const std::vector<RecordFile*>& files, int timeoutSeconds) {
     for (size_t i = 0; i < files.size(); ++i) {
         const int rc = files[i]->BeginTransaction(timeoutSeconds);

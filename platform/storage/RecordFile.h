@@ -19,6 +19,8 @@
 
 namespace tarn::storage {
 
+class View;
+
 // Operation codes reported to observers. Groups: delete 11; add 1, 4, 51, 59; put 30, 54, 55;
 // reads 15, 16, 17, 24, 31, 53, 66, 67; create 10.
 enum DriverOp : int {
@@ -134,6 +136,13 @@ class RecordFile {
     virtual void SetReadAhead(int records) = 0;
     virtual int ReadAhead() const = 0;
 
+    // A number that differs from its last answer whenever the file's records may have changed
+    // since: a write through this instance, or a commit by another connection or process. Cheap
+    // enough to ask before each refresh of a list.
+    virtual int64_t ChangeStamp() = 0;
+    // A new view over this file (MakeView).
+    virtual std::unique_ptr<View> NewView() = 0;
+
     void SetObserver(OperationObserver* observer) { observer_ = observer; }
     OperationObserver* Observer() const { return observer_; }
 
@@ -175,6 +184,10 @@ class View {
     // Positions so that Next reads the first record at or after the buffer's values of the
     // order's fields, Previous the last one at or before them.
     virtual int SetToBuffer() = 0;
+    // Positions on the record at position (as Position answers it) so that Next reads that
+    // record first and Previous reads it first too; 35 when there is no record there any more,
+    // 80 when the view cannot.
+    virtual int SetToPosition(std::string_view position);
     // Read the next/previous record into the primary file's buffer; 33 at the end.
     virtual int Next() = 0;
     virtual int Previous() = 0;
@@ -182,6 +195,7 @@ class View {
     virtual std::string Position() const = 0;
 };
 
+// A view over primary made by its driver; its Open answers 80 when the driver has no views.
 std::unique_ptr<View> MakeView(RecordFile& primary);
 
 }  // namespace tarn::storage

@@ -1,9 +1,6 @@
 #include "platform/storage/ViewOrder.h"
 
-#include <cctype>
-
 #include "platform/storage/ExprLexer.h"
-#include "platform/storage/FieldCodec.h"
 
 namespace tarn::storage {
 
@@ -60,35 +57,6 @@ bool ParseOrder(std::string_view text, const FileDesc& desc, std::vector<OrderIt
         }
         ++i;
     }
-}
-
-std::vector<ExprValue> OrderValues(const std::vector<OrderItem>& items, const FileDesc& desc,
-                                   const uint8_t* record) {
-    std::vector<ExprValue> values;
-    for (const OrderItem& item : items) {
-        const FieldDesc& f = desc.fields[item.field];
-        ExprValue v;
-        v.isText = f.kind != FieldKind::Long;
-        if (v.isText) {
-            v.text = FieldText(f, record);
-            if (item.upper)
-                for (char& c : v.text) c = char(std::toupper(static_cast<unsigned char>(c)));
-        } else {
-            v.number = double(std::get<int64_t>(ReadField(f, record)));
-        }
-        values.push_back(std::move(v));
-    }
-    return values;
-}
-
-int CompareOrder(const std::vector<OrderItem>& items, const std::vector<ExprValue>& a,
-                 const std::vector<ExprValue>& b) {
-    for (size_t i = 0; i < items.size(); ++i) {
-        int c = a[i].isText ? a[i].text.compare(b[i].text)
-                            : (a[i].number > b[i].number) - (a[i].number < b[i].number);
-        if (c != 0) return items[i].descending ? -c : c;
-    }
-    return 0;
 }
 
 }  // namespace tarn::storage

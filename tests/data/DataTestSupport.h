@@ -233,6 +233,8 @@ class SeamFile : public storage::RecordFile {
     int TransactionFlag() const override { return inner_->TransactionFlag(); }
     void SetReadAhead(int records) override { Inner().SetReadAhead(records); }
     int ReadAhead() const override { return inner_->ReadAhead(); }
+    int64_t ChangeStamp() override { return Inner().ChangeStamp(); }
+    std::unique_ptr<storage::View> NewView() override { return Inner().NewView(); }
 
   private:
     int Answer(int code) {

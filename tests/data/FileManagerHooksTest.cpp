@@ -24,10 +24,21 @@ class HookedManager : public TestFileManager {
         hooks.push_back(ui::WaitCursor() ? "delete waiting" : "delete");
         return true;
     }
+    bool BeforeRead(storage::OperationCall&) override {
+        hooks.push_back("before read");
+        if (readInHook) {
+            // A hook's own read of the file, as a lookup of a related value would be.
+            ParentRecord& rec = *reinterpret_cast<ParentRecord*>(File->Buffer());
+            rec.ID = 1;
+            File->GetByKey(0);
+        }
+        return true;
+    }
     bool AfterRead(storage::OperationCall&) override {
         hooks.push_back("after read");
         return true;
     }
+    bool readInHook = false;
     Level CheckFieldCore(int field, uint8_t) override {
         return field == badField ? LevelNotice : LevelQuiet;
     }
@@ -65,16 +76,27 @@ TEST_F(FileManagerHooks, OperationsReachTheirGroupsHooks) {
     EXPECT_EQ(fm->hooks, (std::vector<std::string>{"after read", "before put"}));
 }
 
+// A read through a real view runs the read hooks once; what the hooks themselves do with the file
+// meanwhile runs none.
 TEST_F(FileManagerHooks, ViewOperationsSkipTheHooksUntilTheyEnd) {
-    storage::OperationCall viewRead{storage::OpNext, true};
-    fm->OnOperationStart(storage::OpNext, viewRead);
-    EXPECT_EQ(fm->InView, 1);
-    storage::OperationCall plainRead{storage::OpNext};
-    fm->OnOperationDone(storage::OpNext, plainRead);
-    EXPECT_TRUE(fm->hooks.empty());
-    fm->OnOperationDone(storage::OpNext, viewRead);
+    for (int i = 1; i <= 2; ++i) {
+        rec = {};
+        rec.ID = i;
+        std::snprintf(rec.Code, sizeof rec.Code, "c%d", i);
+        ASSERT_EQ(fm->Insert(), LevelQuiet);
+    }
+    auto view = storage::MakeView(*file);
+    view->SetOrder("-PAR:ID");
+    ASSERT_EQ(view->Open(), 0);
+    fm->hooks.clear();
+    fm->readInHook = true;
+    ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(rec.ID, 2);
+    EXPECT_EQ(fm->hooks, (std::vector<std::string>{"before read", "after read"}));
     EXPECT_EQ(fm->InView, 0);
-    EXPECT_EQ(fm->hooks, std::vector<std::string>{"after read"});
+    fm->readInHook = false;
+    ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
+    EXPECT_EQ(fm->hooks.back(), "after read");
 }
 
 TEST_F(FileManagerHooks, BlobWritesAreTrackedUntilTheRecordIsWritten) {

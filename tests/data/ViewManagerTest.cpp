@@ -213,6 +213,31 @@ TEST_F(ViewManagerTest, RestartSeesRecordsAddedMeanwhile) {
     vm.Shutdown();
 }
 
+// The browse restores the view to a row it shows and reads on from that row in either direction.
+TEST_F(ViewManagerTest, RestartAtAPositionReadsThatRecordFirstEitherWay) {
+    ViewManager vm;
+    vm.Attach(*view, *rm);
+    vm.NewSortOrder(0);
+    vm.Restart();
+    std::string position;
+    while (vm.Next() == LevelQuiet && position.empty())
+        if (std::string(g.Text) == "2/3") position = view->Position();
+    ASSERT_FALSE(position.empty());
+    ASSERT_EQ(vm.RestartAt(position), LevelQuiet);
+    ASSERT_EQ(vm.Next(), LevelQuiet);
+    EXPECT_STREQ(g.Text, "2/3");
+    ASSERT_EQ(vm.Next(), LevelQuiet);
+    EXPECT_STREQ(g.Text, "2/4");
+    ASSERT_EQ(vm.RestartAt(position), LevelQuiet);
+    ASSERT_EQ(vm.Previous(), LevelQuiet);
+    EXPECT_STREQ(g.Text, "2/3");
+    ASSERT_EQ(vm.Previous(), LevelQuiet);
+    EXPECT_STREQ(g.Text, "2/2");
+    EXPECT_EQ(vm.RestartAt("999"), LevelNotice);
+    EXPECT_TRUE(Titles().empty());
+    vm.Shutdown();
+}
+
 TEST_F(ViewManagerTest, DescendingOrderReadsBackwards) {
     ViewManager vm;
     vm.Attach(*view, *rm);

@@ -103,6 +103,21 @@ TEST(KeyedOpen, OperationsOnClosedFileAnswerFileNotOpen) {
     EXPECT_EQ(file->GetByKey(KeyId), kDriverError);
 }
 
+// A manager that met 46 at open rebuilds the keys of the file it could not open.
+TEST(KeyedOpen, KeysAreRebuiltOnAClosedFileWhichStaysClosed) {
+    TempFolder dir;
+    TestRecord rec{};
+    auto file = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&rec));
+    file->SetName(dir / "Tests");
+    EXPECT_EQ(file->BuildKeys(), kFileNotFound);
+    ASSERT_EQ(file->Create(), 0);
+    EXPECT_EQ(file->BuildKeys(), 0);
+    EXPECT_FALSE(file->IsOpen());
+    ASSERT_EQ(file->Open(0x42), 0);
+    EXPECT_EQ(file->BuildKeys(), 0);
+    EXPECT_TRUE(file->IsOpen());
+}
+
 TEST(KeyedOpen, UnknownDriverIsNull) {
     FileDesc d = TestDesc();
     d.driver = "NOSUCHDRIVER";
@@ -127,6 +142,22 @@ TEST_F(KeyedRecords, AddThenGetByKeyReadsEveryFieldBack) {
     EXPECT_EQ(rec.Score, 42);
     EXPECT_EQ(file->Blob(0), std::string("notes\0with zero", 15));
     EXPECT_EQ(file->GetNulls(), "0000");
+}
+
+// Skipping BLOBs is asked for one read: a read that finds nothing uses the request up too.
+TEST_F(KeyedRecords, SkippingBlobsLastsForOneReadEvenOneThatFindsNothing) {
+    Set(5, "Alpha");
+    file->Blob(0) = "kept";
+    ASSERT_EQ(file->Add(), 0);
+    file->SkipBlobsOnNextRead();
+    rec.Id = 6;
+    ASSERT_EQ(file->GetByKey(KeyId), kRecordNotFound);
+    rec.Id = 5;
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    EXPECT_EQ(file->Blob(0), "kept");
+    file->SkipBlobsOnNextRead();
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    EXPECT_EQ(file->Blob(0), "");
 }
 
 TEST_F(KeyedRecords, GetByKeyMissingAnswers35AndCaseInsensitiveKeyMatchesAnyCase) {
@@ -330,8 +361,10 @@ TEST_F(KeyedRecords, LongTextIsCutOnACharacterBoundary) {
 struct CountingObserver : OperationObserver {
     std::vector<int> started, done;
     int stopOp = -1;
+    int stopCode = 0;  // the error the observer sets when it stops an operation
     bool OnOperationStart(OperationCall& call) override {
         started.push_back(call.op);
+        if (call.op == stopOp && stopCode) SetLastError(stopCode);
         return call.op != stopOp;
     }
     bool OnOperationDone(OperationCall& call) override {
@@ -346,12 +379,26 @@ TEST_F(KeyedRecords, ObserverSeesEveryOperationAndCanStopOne) {
     ASSERT_EQ(AddRecord(1, "one"), 0);
     ASSERT_EQ(file->GetByKey(KeyId), 0);
     observer.stopOp = OpDelete;
-    SetLastError(kRecordHeld);
+    observer.stopCode = kRecordHeld;
     EXPECT_EQ(file->Delete(), kRecordHeld);
     EXPECT_EQ(file->GetByKey(KeyId), 0);  // still there
     EXPECT_EQ(observer.started, (std::vector<int>{OpAdd, OpGetByKey, OpDelete, OpGetByKey}));
     EXPECT_EQ(observer.done, (std::vector<int>{OpAdd, OpGetByKey, OpGetByKey}));
     file->SetObserver(nullptr);
+}
+
+// A write stopped without a reason must not look like a write that worked.
+TEST_F(KeyedRecords, WriteStoppedWithoutAnErrorAnswers90) {
+    CountingObserver observer;
+    file->SetObserver(&observer);
+    ASSERT_EQ(AddRecord(1, "one"), 0);
+    observer.stopOp = OpPut;
+    std::strcpy(rec.Name, "changed");
+    EXPECT_EQ(file->Put(), kDriverError);
+    EXPECT_EQ(LastError().driverText, "Operation stopped by its observer");
+    file->SetObserver(nullptr);
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    EXPECT_STREQ(rec.Name, "one");
 }
 
 }  // namespace

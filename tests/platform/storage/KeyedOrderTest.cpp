@@ -128,21 +128,8 @@ TEST_F(KeyedOrder, ManyRecordsCrossBatchBoundariesWithoutLossInBothDirections) {
 // Every keyed read must be served by an index, including the case-insensitive key's row-value
 // comparison, or a browse over a large file reads the whole index per record.
 TEST_F(KeyedOrder, EveryKeyedQueryUsesItsIndex) {
-    auto* keyed = dynamic_cast<KeyedFile*>(file.get());
-    ASSERT_NE(keyed, nullptr);
     KeyedSchema schema(TestDesc());
-    auto plan = [&](const std::string& sql) {
-        sqlite3_stmt* s = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(keyed->Connection(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1,
-                                     &s, nullptr),
-                  SQLITE_OK)
-            << sql;
-        std::string text;
-        while (sqlite3_step(s) == SQLITE_ROW)
-            text += std::string((const char*)sqlite3_column_text(s, 3)) + "\n";
-        sqlite3_finalize(s);
-        return text;
-    };
+    auto plan = [&](const std::string& sql) { return QueryPlan(*file, sql); };
     SeekAnchor record{SeekAnchor::Record, {}, 1, false};
     SeekAnchor values{SeekAnchor::KeyValues, {}, 0, false};
     for (int key : {KeyId, KeyName, KeyScoreDesc}) {

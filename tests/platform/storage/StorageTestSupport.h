@@ -2,12 +2,14 @@
 // Shared pieces of the storage tests: a scratch folder and a test declaration that exercises
 // every kind of field and key.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "platform/storage/KeyedFile.h"
 #include "platform/storage/RecordFile.h"
 #include "platform/system/LastError.h"
 #include "tests/support/TestFolder.h"
@@ -86,5 +88,20 @@ class KeyedFixture : public ::testing::Test {
     TestRecord rec{};
     std::unique_ptr<RecordFile> file;
 };
+
+// SQLite's EXPLAIN QUERY PLAN of sql on a KEYED file's connection, one step a line.
+inline std::string QueryPlan(RecordFile& file, const std::string& sql) {
+    auto* keyed = dynamic_cast<KeyedFile*>(&file);
+    if (!keyed) return "not a KEYED file";
+    sqlite3_stmt* s = nullptr;
+    std::string text;
+    if (sqlite3_prepare_v2(keyed->Connection(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s,
+                           nullptr) != SQLITE_OK)
+        text = "cannot prepare " + sql;
+    while (s && sqlite3_step(s) == SQLITE_ROW)
+        text += std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 3))) + "\n";
+    sqlite3_finalize(s);
+    return text;
+}
 
 }  // namespace tarn::storage::test

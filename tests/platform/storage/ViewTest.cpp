@@ -1,7 +1,10 @@
 // Filter expressions, order texts and views over a KEYED file.
+#include <thread>
+
 #include "StorageTestSupport.h"
 #include "platform/storage/Expression.h"
 #include "platform/storage/FieldCodec.h"
+#include "platform/storage/KeyedView.h"
 
 namespace tarn::storage::test {
 namespace {
@@ -118,10 +121,10 @@ TEST_F(Views, SetToBufferPositionsInTheOrder) {
 TEST_F(Views, RecordsReadThroughAViewCanBeWrittenBackAndDeletedOnesAreSkipped) {
     view->SetOrder("Id");
     ASSERT_EQ(view->Open(), 0);
+    ASSERT_EQ(view->Next(), 0);  // the page in hand holds all four
     rec.Id = 3;
     ASSERT_EQ(file->GetByKey(KeyId), 0);
     ASSERT_EQ(file->Delete(), 0);
-    ASSERT_EQ(view->Next(), 0);
     ASSERT_EQ(view->Next(), 0);
     EXPECT_EQ(rec.Id, 2);
     EXPECT_EQ(view->Position(), file->Position(-1));
@@ -155,6 +158,102 @@ TEST_F(Views, UnparsableFilterOrOrderAnswers801WithText) {
     view->SetOrder("Bogus");
     EXPECT_EQ(view->Open(), kInvalidExpression);
     EXPECT_EQ(LastError().driverText, "Order: Unknown field 'Bogus'");
+}
+
+struct ReadCounter : OperationObserver {
+    std::vector<std::pair<int, bool>> started;  // operation, for a view
+    bool OnOperationStart(OperationCall& call) override {
+        started.emplace_back(call.op, call.forView);
+        return true;
+    }
+    bool OnOperationDone(OperationCall&) override { return true; }
+};
+
+// Opening a view costs the same on any file: it reads no record. Each view read is one
+// operation for the file's observer.
+TEST_F(Views, OpenReadsNothingAndEachReadIsOneViewOperation) {
+    ReadCounter counter;
+    file->SetObserver(&counter);
+    view->SetOrder("UPPER(Name)");
+    view->SetFilter("Score > 10");
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_TRUE(counter.started.empty());
+    ASSERT_EQ(view->Next(), 0);
+    ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(counter.started, (std::vector<std::pair<int, bool>>{{OpNext, true}, {OpNext, true}}));
+    file->SetObserver(nullptr);
+}
+
+// Pages of 7 over 60 records with a filter partly left to the evaluator (the bare "Score"):
+// nothing is lost or repeated at page ends, in either direction or when turning round.
+TEST_F(Views, PagesThroughAPartlyEvaluatedFilterInBothDirections) {
+    for (int id = 5; id <= 60; ++id) AddRecord(id, id % 2 ? "odd" : "even", id % 3);
+    std::vector<int> expected;
+    for (int id = 1; id <= 60; ++id) {
+        const int score = id == 1 ? 30 : id == 2 ? 10 : id <= 4 ? 20 : id % 3;
+        if (score != 0 && id > 2) expected.push_back(id);
+    }
+    view->SetOrder("Id");
+    view->SetFilter("Score AND Id > 2");
+    view->SetPageBuffer(7, 0, 0, 60);
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(ReadView(), expected);
+    ASSERT_EQ(view->SetToStart(), 0);
+    EXPECT_EQ(ReadView(false), std::vector<int>(expected.rbegin(), expected.rend()));
+    ASSERT_EQ(view->SetToStart(), 0);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(rec.Id, expected[9]);
+    ASSERT_EQ(view->Previous(), 0);
+    EXPECT_EQ(rec.Id, expected[8]);
+    ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(rec.Id, expected[9]);
+}
+
+// The browse restores a view to a row it shows: both directions read that row first.
+TEST_F(Views, SetToPositionReadsThatRecordFirstEitherWay) {
+    view->SetOrder("-Score, Id");
+    ASSERT_EQ(view->Open(), 0);
+    rec.Id = 3;
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    const std::string position = file->Position(-1);
+    ASSERT_EQ(view->SetToPosition(position), 0);
+    EXPECT_EQ(ReadView(), (std::vector<int>{3, 4, 2}));
+    ASSERT_EQ(view->SetToPosition(position), 0);
+    EXPECT_EQ(ReadView(false), (std::vector<int>{3, 1}));
+    ASSERT_EQ(file->Reget(position, -1), 0);
+    ASSERT_EQ(file->Delete(), 0);
+    EXPECT_EQ(view->SetToPosition(position), kRecordNotFound);
+}
+
+// Another connection's changes reach a page that has been held for a while; the stamp shows them.
+TEST_F(Views, PageHeldForAWhileSeesAnotherConnectionsChanges) {
+    TestRecord otherRec{};
+    auto other = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&otherRec));
+    other->SetName(dir / "Tests");
+    ASSERT_EQ(other->Open(0x42), 0);
+    view->SetOrder("Id");
+    ASSERT_EQ(view->Open(), 0);
+    ASSERT_EQ(view->Next(), 0);
+    const int64_t stamp = file->ChangeStamp();
+    EXPECT_EQ(file->ChangeStamp(), stamp);
+    for (int id : {2, 3}) {
+        otherRec.Id = id;
+        ASSERT_EQ(other->GetByKey(KeyId), 0);
+        if (id == 2) {
+            ASSERT_EQ(other->Delete(), 0);
+        } else {
+            otherRec.Score = 77;
+            ASSERT_EQ(other->Put(), 0);
+        }
+    }
+    std::this_thread::sleep_for(KeyedView::kFreshFor + std::chrono::milliseconds(20));
+    ASSERT_EQ(view->Next(), 0);
+    EXPECT_EQ(rec.Id, 3);
+    EXPECT_EQ(rec.Score, 77);
+    EXPECT_NE(file->ChangeStamp(), stamp);
+    const int64_t seen = file->ChangeStamp();
+    ASSERT_EQ(file->Put(), 0);
+    EXPECT_NE(file->ChangeStamp(), seen);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#pragma once
+// A view over a KEYED file: its records within the filter, in the order text's order (ViewSql.h
+// says how ties and case are ordered), read a page at a time.
+//
+// Nothing is read at Open: it parses the texts and prepares the queries. Each Next or Previous
+// hands out the next row of the page in hand; when the page runs out, or the reading turns
+// round, SQLite reads the next page from the anchor (the record last handed out, or the place
+// the view was set to). Memory is one page, whatever the size of the file. Rows that the part of
+// the filter SQLite could not take fail Matches and are passed over as they stream.
+//
+// A page is read again from the anchor before its next row is handed out when this file was
+// written through since the page was read, or when the page is older than kFreshFor and another
+// connection has changed the file since (ChangeStamp), so a record deleted meanwhile is not read
+// and one changed meanwhile is read as stored now. Put after a view read writes the record read.
+//
+// States: closed --Open--> open (at the start) --SetToStart/SetToBuffer/SetToPosition--> open
+// (anchored) --Close--> closed. Next and Previous on a closed view answer 90 "File Not Open".
+// SetToStart: Next reads the first record, Previous the last one. Turning round reads the
+// neighbour of the record last read, not that record again. Next and Previous are observed as
+// operations for a view (OperationCall::forView).
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/storage/KeyedFile.h"
+#include "platform/storage/ViewSql.h"
+
+namespace tarn::storage {
+
+class KeyedView final : public View {
+  public:
+    explicit KeyedView(KeyedFile& file) : file_(file) {}
+
+    void SetOrder(std::string order) override { order_ = std::move(order); }
+    void SetFilter(std::string filter) override { filter_ = std::move(filter); }
+    const std::string& Order() const override { return order_; }
+    const std::string& Filter() const override { return filter_; }
+    void SetPageBuffer(int pageSize, int behind, int ahead, int timeout) override;
+    int Open() override;
+    int Close() override;
+    int SetToStart() override;
+    int SetToBuffer() override;
+    int SetToPosition(std::string_view position) override;
+    int Next() override;
+    int Previous() override;
+    std::string Position() const override { return position_; }
+
+    // How long a page is trusted before another connection's changes are looked for.
+    static constexpr std::chrono::milliseconds kFreshFor{100};
+
+  private:
+    struct PageRow {
+        KeyedFile::Row row;
+        std::vector<FieldValue> anchor;  // the order items' stored values
+    };
+    int Refuse(const std::string& why);
+    int NotOpen();
+    void Anchor(ViewFrom from, std::vector<FieldValue> values = {}, int64_t rid = 0);
+    void SettleAnchor();
+    bool PageIsStale();
+    int Step(bool forward);
+    int FillPage(bool forward);
+    int BindArgs(sqlite3_stmt* s, const SqlText& query);
+
+    KeyedFile& file_;
+    std::string order_, filter_;
+    int pageSize_ = 20, pagesAhead_ = 0;
+
+    std::unique_ptr<ViewQuery> query_;        // set while open
+    std::unique_ptr<Expression> filterLeft_;  // what SQL could not decide; null when nothing
+
+    ViewFrom from_ = ViewFrom::Start;
+    std::vector<FieldValue> anchorValues_;
+    int64_t anchorRid_ = 0;
+
+    std::vector<PageRow> page_;  // rows are reused from page to page
+    size_t pageCount_ = 0, pagePos_ = 0;
+    bool pageForward_ = true;
+    bool anchorInPage_ = false;  // the anchor is the row before pagePos_
+    int64_t stampAtFill_ = 0;
+    std::chrono::steady_clock::time_point filledAt_;
+    std::string position_;
+};
+
+}  // namespace tarn::storage
