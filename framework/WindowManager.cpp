@@ -41,7 +41,6 @@ Level WindowManager::Initialise() {
     CancelAction = 3;
     AutoToolbar = 1;
     AutoRefresh = 1;
-    OwnerWindow = nullptr;
     return LevelQuiet;
 }
 
@@ -67,11 +66,11 @@ Level WindowManager::Shutdown() {
     return LevelQuiet;
 }
 
-void WindowManager::OpenWindow(ui::Window& window, ui::Window* owner) {
+// Windows stack per thread: the window opened last is above the others, so there is no owner
+// to name.
+void WindowManager::OpenWindow(ui::Window& window) {
     MyWindow = &window;
-    if (owner) OwnerWindow = owner;
     window.Open();
-    Opened = 1;
 }
 
 void WindowManager::OnFirstOpen() {

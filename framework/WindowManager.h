@@ -74,50 +74,38 @@ class WindowManager {
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
 
-    // ---- fields ----
-    uint8_t AutoRefresh = 0;
-    uint8_t AutoToolbar = 0;
-    std::unique_ptr<std::vector<ResponseButton>> Buttons;
-    std::unique_ptr<std::vector<ComponentEntry>> CL;
-    uint8_t CancelAction = 0;
-    uint8_t ChangeAction = 0;
-    uint8_t Dead = 0;
-    uint8_t DeleteAction = 0;
-    uint8_t BatchProcessing = 0;
-    errors::ErrorManager* Errors = nullptr;
-    std::unique_ptr<std::vector<SecondaryFile>> Files;
-    uint8_t FilesOpened = 0;
-    int32_t FirstField = 0;
-    uint8_t ForcedReset = 0;
-    std::unique_ptr<std::vector<HistoryField>> History;
-    int32_t HistoryKey = 0;
-    uint8_t Inited = 0;
-    uint8_t InsertAction = 0;
-    std::string LastInsertedPosition;  // at most kPositionWidth characters; "" none
-    int32_t OkControl = 0;
-    int32_t SaveControl = 0;
-    uint8_t DisableCancelButton = 0;
-    uint8_t Opened = 0;
-    uint8_t OriginalRequest = 0;
-    uint8_t RecordSaved = 0;
-    uint8_t BeforeSaveRequest = 0;
-    data::RelationManager* Primary = nullptr;
-    uint8_t Request = 0;
-    uint8_t ResetOnGainFocus = 0;
-    ResizerHandle* Resize = nullptr;
-    uint8_t Response = 0;
-    uint16_t Saved = 0;
-    FormNavigator* FormVcr = nullptr;
-    ToolbarManager* Toolbar = nullptr;
-    WindowTranslator* Translator = nullptr;
-    int32_t* VcrRequest = nullptr;
+    // ---- what a procedure sets after the base Initialise ----
+    // What the request buttons do.
+    uint8_t InsertAction = 0;          // 0 none, 1 stay, 2 close, 3 next insert, 4 ask for another
+    uint8_t ChangeAction = 0;          // 2: close after a successful save
+    uint8_t DeleteAction = 0;          // 2: delete with confirmation, 4: without
+    uint8_t CancelAction = 0;          // bit 1: leaving saves; bits 1 and 2: ask first; 2: warn
+    uint8_t BatchProcessing = 0;       // completed requests move on instead of closing
+    int32_t OkControl = 0;             // the OK button, 0 none
+    int32_t SaveControl = 0;           // the Save button (saves, stays open), 0 none
+    uint8_t DisableCancelButton = 0;   // cancel buttons off after a save that stays open
+    FormNavigator* FormVcr = nullptr;  // moves a batch on to its next record
+    // Focus, keys and refreshing.
+    int32_t FirstField = 0;        // focused at opening and after a failed save
+    int32_t HistoryKey = 0;        // the recall key (Ctrl+H), 0 none
+    uint8_t AutoRefresh = 0;       // components asked for a refresh after each event
+    uint8_t AutoToolbar = 0;       // a new tab retargets the toolbar
+    uint8_t ResetOnGainFocus = 0;  // losing the focus forces the next refresh
+    // What the window works on.
     ui::Window* MyWindow = nullptr;
-    ui::Window* OwnerWindow = nullptr;
+    data::RelationManager* Primary = nullptr;  // the form's primary file
+    uint8_t FilesOpened = 0;  // the procedure opened its files (its Shutdown closes them)
 
-    // Bit of Inited: the first open has been handled.
-    static constexpr uint8_t kInitedOpen = 1;
+    // ---- the request and its outcome ----
+    uint8_t Request = 0;          // the current request
+    uint8_t OriginalRequest = 0;  // the request the procedure was called with
+    uint8_t Response = 0;         // the response so far
 
-    // ---- virtual operations, in slot order ----
+    // ---- state ----
+    uint8_t Dead = 0;         // shut down: no loop, no second shutdown
+    uint8_t ForcedReset = 0;  // the next refresh is forced
+
+    // ---- operations a window of its own overrides ----
     // Runs HandleEvent for every event until the window closes or a handler returns LevelFatal.
     virtual void EventLoop();
     // Sets the defaults and creates the lists; a descendant calls it first. LevelQuiet.
@@ -125,42 +113,41 @@ class WindowManager {
     // Releases components, lists, snapshots, toolbar and resizer; LevelNotice when already dead.
     virtual Level Shutdown();
     virtual void OnFirstOpen();
-    // Opens the window (owned by owner when given, else by OwnerWindow).
-    virtual void OpenWindow(ui::Window& window, ui::Window* owner = nullptr);
     // Gives a new record its first values; may set Response to cancelled to refuse the insert.
     virtual void FillNewRecord();
-    // Prepares the form's request before its window is shown; LevelFatal ends the form at once.
-    virtual Level PrepareRequest();
-    virtual void Refresh(int force);
-    // Puts the remembered value of the control's field back; nothing without a history entry.
-    virtual void RecallField(int32_t control);
-    // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response
-    // (cancelled when none was set) and leaves it in the shared response.
-    virtual uint8_t Run();
     // Runs the window's procedure number `procedure` (a form the window calls) with the request
     // and returns its response. The base has no procedures: ResponseCancelled.
     virtual uint8_t RunProcedure(int32_t procedure, uint8_t request);
-    virtual void RegisterKeys();
-    // Sets the response and asks the window to close.
-    virtual void Finish(uint8_t response);
-    virtual Level OnAccepted();
-    virtual Level OnCompleted();
-    virtual Level OnCloseRequest();
+    // The dispatch of one event and its handlers (see HandleEvent in WindowDispatch.cpp).
     virtual Level HandleEvent();
-    virtual Level OnFieldEvent();
-    virtual Level OnNewSelection();
-    virtual Level OnNotification(int code, int thread, int parameter);
-    virtual Level OnRejected();
-    virtual Level OnSelected();
     virtual Level OnWindowEvent();
-    virtual void UpdateAll();
-    virtual void SetControlDisabled(int32_t control, bool disabled);
-    virtual Level CompleteInsert();
-    virtual Level CompleteChange();
-    virtual Level CompleteDelete();
-    virtual Level SaveChangeKeepOpen();
-    virtual Level SaveInsertKeepOpen();
-    virtual void FocusFirstField();
+    virtual Level OnAccepted();
+    virtual Level OnCloseRequest();
+    virtual Level OnFieldEvent();
+    virtual Level OnSelected();
+    virtual Level OnNotification(int code, int thread, int parameter);
+
+    // ---- operations ----
+    // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response
+    // (cancelled when none was set) and leaves it in the shared response.
+    uint8_t Run();
+    // Opens the window on this thread, above the thread's other windows.
+    void OpenWindow(ui::Window& window);
+    // Prepares the form's request before its window is shown; LevelFatal ends the form at once.
+    Level PrepareRequest();
+    void Refresh(int force);
+    // Puts the remembered value of the control's field back; nothing without a history entry.
+    void RecallField(int32_t control);
+    void RegisterKeys();
+    // Sets the response and asks the window to close.
+    void Finish(uint8_t response);
+    void UpdateAll();
+    void SetControlDisabled(int32_t control, bool disabled);
+    void FocusFirstField();
+    // Validates the fields (or not, by the request) and leads to event 549.
+    void RequestCompletion();
+    // True for the events that never ask the components for a refresh.
+    static bool IsQuietEvent(int event, bool immediateControl);
 
     // ---- registration, after the base Initialise ----
     void AddComponent(WindowComponent& component);
@@ -177,11 +164,6 @@ class WindowManager {
     void SetTranslator(WindowTranslator& translator);
     void SetPrimary(data::RelationManager& primary);
 
-    // Validates the fields (or not, by the request) and leads to event 549.
-    void RequestCompletion();
-    // True for the events that never ask the components for a refresh.
-    static bool IsQuietEvent(int event, bool immediateControl);
-
   protected:
     data::FileManager* PrimaryFile() const;
     // True when the primary buffer differs from SAVED.
@@ -191,13 +173,42 @@ class WindowManager {
     void Redisplay();
     void PostClose();
 
+    errors::ErrorManager* Errors = nullptr;  // where questions and failures go
+
   private:
+    // Bit of Inited: the first open has been handled.
+    static constexpr uint8_t kInitedOpen = 1;
+
+    Level OnCompleted();
+    Level OnNewSelection();
+    Level OnRejected();
+    Level CompleteInsert();
+    Level CompleteChange();
+    Level CompleteDelete();
+    Level SaveChangeKeepOpen();
+    Level SaveInsertKeepOpen();
     void RememberHistory();
     Level NextInsert();
     Level AfterWrittenChange(bool written);
     Level ChangeRetryLoop(bool keepOpen);
     Level MoveOnInBatch();
     Level AskToLeave();
+
+    // Lists, each made by Initialise and disposed of by Shutdown.
+    std::unique_ptr<std::vector<ComponentEntry>> CL;       // components, in dispatch order
+    std::unique_ptr<std::vector<ResponseButton>> Buttons;  // buttons that finish the form
+    std::unique_ptr<std::vector<SecondaryFile>> Files;     // secondary files snapshotted
+    std::unique_ptr<std::vector<HistoryField>> History;    // fields the recall key knows
+    // Attached helpers.
+    ResizerHandle* Resize = nullptr;
+    ToolbarManager* Toolbar = nullptr;
+    int32_t* VcrRequest = nullptr;  // the toolbar's navigation request
+    WindowTranslator* Translator = nullptr;
+    // Progress of the request.
+    uint8_t BeforeSaveRequest = 0;     // the request when Save was pressed
+    uint16_t Saved = 0;                // the primary buffer's snapshot the form compares with
+    std::string LastInsertedPosition;  // at most kPositionWidth characters; "" none
+    uint8_t Inited = 0;                // kInitedOpen once the first open is handled
 };
 
 }  // namespace tarn::framework

@@ -11,10 +11,10 @@ TEST_F(FormSaveTest, SaveOnAnInsertAddsTheRecordAndOkThenWritesTheChangeAndClose
     actions.saveButton = true;
     struct Form : ServiceForm {
         using ServiceForm::ServiceForm;
-        std::vector<uint8_t> requests;
-        Level OnCompleted() override {
-            Level r = ServiceForm::OnCompleted();
-            requests.push_back(Request);
+        std::vector<uint8_t> requests;  // the request after each completion
+        Level HandleEvent() override {
+            Level r = ServiceForm::HandleEvent();
+            if (ui::Event() == ui::EventCompleted) requests.push_back(Request);
             return r;
         }
     } form(actions);
@@ -58,10 +58,9 @@ struct RetryingRelation : data::RelationManager {
 // The service form with the retrying relation as its primary.
 struct RetryingForm : ServiceForm {
     RetryingRelation relation;
-    Level PrepareRequest() override {
+    RetryingForm() {
         relation.Me = data::Access_ServicesToCheck;
-        SetPrimary(relation);
-        return ServiceForm::PrepareRequest();
+        primary = &relation;
     }
 };
 

@@ -73,6 +73,7 @@ class ServiceForm : public ServicesWindow {
     ui::Window window{ServiceFormDef()};
     records::ServicesToCheckRecord historyCopy{};
     int primed = 0;
+    data::RelationManager* primary = nullptr;  // the form's primary; nullptr: ServicesToCheck's
 
     Level Initialise() override {
         BeginProcedure(FC_Server_Prompt);
@@ -86,7 +87,7 @@ class ServiceForm : public ServicesWindow {
                         data::TextVariable(historyCopy.ServiceName, 128), FC_Service);
         AddResponseButton(FC_Cancel, ResponseCancelled);
         OpenServices();
-        SetPrimary(*data::Relate_ServicesToCheck);
+        SetPrimary(primary ? *primary : *data::Relate_ServicesToCheck);
         InsertAction = actions_.insert;
         ChangeAction = actions_.change;
         CancelAction = actions_.cancel;

@@ -180,7 +180,6 @@ TEST_F(WindowDispatchTest, ShutdownReleasesEverythingOnceAndRefusesASecondTime) 
     EXPECT_EQ(form.second.shutdowns, 1);
     EXPECT_EQ(resizer.shutdowns, 1);
     EXPECT_TRUE(form.Dead);
-    EXPECT_EQ(form.CL, nullptr);
     EXPECT_EQ(form.Shutdown(), LevelNotice);
     EXPECT_EQ(form.first.shutdowns, 1);
     EXPECT_EQ(resizer.shutdowns, 1);
