@@ -43,6 +43,29 @@ TEST_F(BrowseTest, LettersLocateOnAnEmptyListWithoutFailing) {
     EXPECT_TRUE(Before(1).Control(BC_List)->rows.empty());
 }
 
+// Typing on a descending order finds the largest server that begins with the letter.
+TEST_F(BrowseTest, ChangedOrderIsShownAndLocatedInItsDirection) {
+    AddServices({{"alpha", "1"}, {"beta", "1"}, {"bob", "1"}, {"charlie", "1"}, {"delta", "1"}});
+    struct Descending : BrowseWindow {
+        StepLocator descendingLocator;
+        Level Initialise() override {
+            BrowseWindow::Initialise();
+            descendingLocator.Init(
+                0, data::TextVariable(records::ServicesToCheck().ServerName, 128), true, browse);
+            browse.ChangeCurrentOrder("-UPPER(SERCHK:ServerName),-UPPER(SERCHK:ServiceName)",
+                                      &descendingLocator, nullptr);
+            return LevelQuiet;
+        }
+    } w;
+    w.locator = std::make_unique<StepLocator>();
+    ui.In("Services").Char('b', BC_List).Close();
+    w.Run();
+    EXPECT_EQ(Servers(Before(0)),
+              (std::vector<std::string>{"delta", "charlie", "bob", "beta", "alpha"}));
+    EXPECT_EQ(HighlightedServer(Before(1)), "bob");
+    EXPECT_EQ(w.browse.SavedSortString, "UPPER(SERCHK:ServerName),UPPER(SERCHK:ServiceName)");
+}
+
 // 260 servers "AAhost" to "JZhost": ten first letters, each with the 26 second letters.
 void AddLetterServers() {
     std::vector<std::pair<std::string, std::string>> services;

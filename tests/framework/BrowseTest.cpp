@@ -189,5 +189,29 @@ TEST_F(BrowseTest, ContextKeyOpensThePopupWhoseItemsFollowTheButtons) {
     EXPECT_EQ(w.formRuns, 1);
 }
 
+// Opened to pick a record: a double click picks the highlighted one, Escape gives the caller
+// back the record it had.
+TEST_F(BrowseTest, SelectingLeavesThePickedRecordOrTheCallersOne) {
+    AddNumberedServices(3);
+    for (bool pick : {true, false}) {
+        auto& rec = records::ServicesToCheck();
+        rec = {};
+        rec.RecordID = 99;
+        std::strcpy(rec.ServerName, "caller");
+        SharedRequest() = RequestSelect;
+        BrowseWindow w;
+        ui.In("Services").Key(DownKey, BC_List);
+        if (pick) {
+            ui.DoubleClick(BC_List, 2);
+        } else {
+            ui.Key(ui::EscKey, BC_List);
+        }
+        EXPECT_EQ(w.Run(), pick ? ResponseCompleted : ResponseCancelled);
+        EXPECT_STREQ(rec.ServerName, pick ? "S0002" : "caller");
+        EXPECT_EQ(rec.RecordID, pick ? 2 : 99);
+        EXPECT_EQ(w.formRuns, 0);
+    }
+}
+
 }  // namespace
 }  // namespace tarn::framework::test

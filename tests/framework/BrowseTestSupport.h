@@ -13,7 +13,7 @@
 
 namespace tarn::framework::test {
 
-enum BrowseControl : int { BC_Insert = 1, BC_Change, BC_Delete, BC_List };
+enum BrowseControl : int { BC_Insert = 1, BC_Change, BC_Delete, BC_List, BC_Select };
 
 // Ten rows below one header line.
 inline ui::WindowDef BrowseWindowDef() {
@@ -21,7 +21,8 @@ inline ui::WindowDef BrowseWindowDef() {
                                       {{ui::KindButton, "?Insert", "&Insert"},
                                        {ui::KindButton, "?Change", "&Change"},
                                        {ui::KindButton, "?Delete", "&Delete"},
-                                       {ui::KindList, "?List", ""}});
+                                       {ui::KindList, "?List", ""},
+                                       {ui::KindButton, "?Select", "&Select"}});
     def.controls[1].flags = ui::FlagDefault;
     def.controls[3].rect = ui::Rect{2, 20, 290, 88};
     def.controls[3].flags = ui::FlagVScroll;
@@ -50,6 +51,8 @@ class BrowseWindow : public ServicesWindow {
         browse.InsertControl = BC_Insert;
         browse.ChangeControl = BC_Change;
         browse.DeleteControl = BC_Delete;
+        browse.SelectControl = BC_Select;
+        browse.HideSelect = 1;
         browse.UsePopup = 1;
         browse.EditViaPopup = 1;
         OpenWindow(window);
