@@ -195,9 +195,10 @@ Figures TimeBare(int rows) {
 }
 
 void Print(const char* what, int count, const Figures& f) {
-    std::printf("%-7s %7d  open %8.3f  page median %7.3f max %7.3f  end %8.3f  home %8.3f  "
-                "locate %8.3f ms\n",
-                what, count, f.open, f.pageMedian, f.pageMax, f.end, f.home, f.locate);
+    std::printf(
+        "%-7s %7d  open %8.3f  page median %7.3f max %7.3f  end %8.3f  home %8.3f  "
+        "locate %8.3f ms\n",
+        what, count, f.open, f.pageMedian, f.pageMax, f.end, f.home, f.locate);
 }
 
 }  // namespace
