@@ -129,6 +129,7 @@ Figures TimeBrowse() {
     auto start = Clock::now();
     w.Refresh(0);
     f.open = Millis(start);
+    if (w.queue.Records() != w.window.Get(1)->VisibleRows()) std::abort();
     std::vector<double> pages;
     for (int i = 0; i < 100; ++i) {
         start = Clock::now();
@@ -147,6 +148,8 @@ Figures TimeBrowse() {
     start = Clock::now();
     w.browse.HandleKey();
     f.locate = Millis(start);
+    // The highlight stands on the first server of the letter.
+    if (records::ServicesToCheck().ServerName[0] != 'm') std::abort();
     w.Shutdown();
     w.window.Close();
     return f;

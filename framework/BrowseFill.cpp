@@ -19,14 +19,8 @@ void BrowseManager::CopyRecordToRow() {
     ListQueue->ViewPosition = View->Position();
 }
 
-// The storage view has no positioning of its own yet: the row's record is read again and the view
-// set on its order values, which Next and Previous then read first.
-bool BrowseManager::RestoreViewTo(const std::string& position, bool fresh) {
-    if (position.empty()) return false;
-    if (fresh) CloseForced(0);
-    Open();
-    if (Primary->Me->File->Reget(position, -1) != 0) return false;
-    return View->SetToBuffer() == 0;
+bool BrowseManager::RestoreViewTo(const std::string& position) {
+    return !position.empty() && RestartAt(position) == LevelQuiet;
 }
 
 void BrowseManager::FillPage(int direction) {
@@ -35,7 +29,7 @@ void BrowseManager::FillPage(int direction) {
     if (ListQueue->Records() > 0) {
         start = ListQueue->PositionOf(forward ? ListQueue->Records() : 1);
         // The row at that end is gone: nothing can be read beyond it now.
-        if (!RestoreViewTo(start, false)) return;
+        if (!RestoreViewTo(start)) return;
     }
     if (UseMrp)
         View->SetPageBuffer(std::clamp(ItemsToFill, 1, kMostReadAhead), PagesBehind, PagesAhead,
@@ -82,8 +76,7 @@ void BrowseManager::RefillAroundHighlight(int mode) {
         const int rows = ListQueue->Records();
         if (rows > 0) remembered = ListQueue->PositionOf(std::min(CurrentChoice, rows));
         bool placed = false;
-        for (int r = 1; r <= rows && !placed; ++r)
-            placed = RestoreViewTo(ListQueue->PositionOf(r), true);
+        for (int r = 1; r <= rows && !placed; ++r) placed = RestoreViewTo(ListQueue->PositionOf(r));
         if (!placed) Restart();
     } else if (RetainRow) {
         keepAbove = target - 1;
@@ -115,6 +108,7 @@ void BrowseManager::RefillAroundHighlight(int mode) {
         Primary->Me->File->ClearBuffer(false);
     }
     ShowHighlight();
+    seenStamp_ = Primary->Me->File->ChangeStamp();
     SetBusyCursor(false);
 }
 
@@ -147,7 +141,7 @@ void BrowseManager::RefillAtHighlight() {
         return;
     }
     CurrentChoice = std::clamp(CurrentChoice, 1, ListQueue->Records());
-    if (RestoreViewTo(ListQueue->PositionOf(CurrentChoice), true)) {
+    if (RestoreViewTo(ListQueue->PositionOf(CurrentChoice))) {
         RefillAroundHighlight(RefillFromView);
         return;
     }

@@ -14,6 +14,10 @@
 // mode 2 builds from where the view stands (relocating, after an update, after a re-read). With
 // RetainRow the highlighted record keeps its screen row where the records around it allow.
 //
+// Records written by another program are noticed by every refill and, between refills, by the
+// needs-refresh check: it compares the primary file's change stamp with the one seen at the last
+// refill, so a window that asks on a timer shows what the checker wrote without a key press.
+//
 // Invariants: CurrentChoice is between 1 and the number of rows (1 when the list is empty); the
 // list control's highlight follows CurrentChoice; a row's fields were copied from its record
 // through the field pairs.
@@ -181,10 +185,9 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     ui::Control* List() const;
     bool ListVisible() const;
     int VisibleRows() const;
-    // Restores the view to a row's position so that Next and Previous read that row first;
-    // fresh reopens the view first, so that it sees what others changed. False when the record
-    // is no longer there.
-    bool RestoreViewTo(const std::string& position, bool fresh);
+    // Restores the view to a row's position so that Next and Previous read that row first.
+    // False when the record is no longer there.
+    bool RestoreViewTo(const std::string& position);
     // Puts the view back on the first row still there (or its start) and refills from the list.
     void RefillAtHighlight();
     void ShowHighlight();
@@ -205,6 +208,7 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     bool RecordInView(const std::string& position);
 
     std::vector<PopupEntry> popup_;
+    int64_t seenStamp_ = 0;  // the primary file's change stamp when the list was last filled
     std::vector<BrowseSortExtras> extras_;
     std::vector<std::unique_ptr<Locator>> locators_;
     std::vector<std::unique_ptr<StepObject>> steps_;

@@ -18,6 +18,7 @@ bool BrowseManager::NeedsRefresh() {
     if (RefreshRange()) need = true;
     BrowseSortExtras* x = CurrentExtras();
     if (x && x->Resets && !x->Resets->EqualLeftBuffer()) need = true;
+    if (Loaded && Primary->Me->File->ChangeStamp() != seenStamp_) need = true;
     if (need) LoadPending = 1;
     return need;
 }

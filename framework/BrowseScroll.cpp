@@ -174,7 +174,7 @@ void BrowseManager::RelocateFromKey(int components) {
 }
 
 void BrowseManager::RelocateFromFile() {
-    if (RestoreViewTo(Primary->Me->File->Position(-1), true)) {
+    if (RestoreViewTo(Primary->Me->File->Position(-1))) {
         RefillAroundHighlight(RefillFromView);
     } else {
         RefillAroundHighlight(RefillFromList);

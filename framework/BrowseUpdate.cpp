@@ -42,7 +42,7 @@ uint8_t BrowseManager::RunFormOnce(uint8_t request) {
 // True when the view, read from the record at position, still reads that record first: the
 // record is there and passes the view's filter and range.
 bool BrowseManager::RecordInView(const std::string& position) {
-    if (!RestoreViewTo(position, true)) return false;
+    if (!RestoreViewTo(position)) return false;
     return Next() == LevelQuiet && View->Position() == position;
 }
 
@@ -109,7 +109,7 @@ void BrowseManager::RereadHighlightedRecord() {
     fm->File->Watch();
     int rc = fm->File->Reget(position, -1);
     if (rc == platform::kNotSupported) {
-        rc = RestoreViewTo(position, false) && Next() == LevelQuiet && View->Position() == position
+        rc = RestoreViewTo(position) && Next() == LevelQuiet && View->Position() == position
                  ? 0
                  : platform::kRecordNotFound;
     }
