@@ -73,8 +73,10 @@ KeyedFile::KeyedFile(const FileDesc& desc, uint8_t* buffer)
       schema_(desc),
       insertSql_(schema_.InsertSql()),
       blobs_(desc.blobs.size()) {
-    for (size_t k = 0; k < desc.keys.size(); ++k)
+    for (size_t k = 0; k < desc.keys.size(); ++k) {
         byKeySql_.push_back(schema_.SelectByKeySql(int(k)));
+        keyFields_.push_back(schema_.KeyFields(int(k)));
+    }
     for (int watched : {0, 1})
         for (int blobs : {0, 1}) updateSql_[watched][blobs] = schema_.UpdateSql(watched, blobs);
 }

@@ -106,6 +106,9 @@ class KeyedFile final : public RecordFile {
         int64_t chg = 0;
         std::vector<uint8_t> image;
         std::vector<std::string> blobs;
+        // The reading key's values as stored: a text longer than its field is cut in the image,
+        // and a read resuming after the cut value would meet the record again.
+        std::vector<FieldValue> stored;
     };
     struct State {
         int64_t rid, chg;
@@ -140,22 +143,24 @@ class KeyedFile final : public RecordFile {
     int InitialiseFile();
     void Configure();
 
-    void ReadRow(sqlite3_stmt* s, Row& row) const;
+    // Reads the statement's current row; the stored values of key's fields too (none for -1).
+    void ReadRow(sqlite3_stmt* s, Row& row, int key = -1) const;
     void Deliver(const Row& row);
     std::vector<FieldValue> KeyValues(int key, const uint8_t* record) const;
     int BindKeyValues(sqlite3_stmt* s, int key, const uint8_t* record);
     int BindRecord(sqlite3_stmt* s, int first, bool withBlobs);
-    int FetchOne(sqlite3_stmt* s, Row& row);
+    int FetchOne(sqlite3_stmt* s, Row& row, int key = -1);
     int Step(bool forward);
     int FillBatch(bool forward);
     // Forgets the read-ahead rows (the anchor keeps the place).
     void DropBatch();
     void SettleAnchor();
     void Reanchor(int key, SeekAnchor anchor);
-    int FindByRid(std::string_view position, Row& row);
+    int FindByRid(std::string_view position, Row& row, int key = -1);
     int PutWatchedMiss();
 
     KeyedSchema schema_;
+    std::vector<std::vector<int>> keyFields_;
     std::vector<std::string> byKeySql_;
     std::string insertSql_;
     std::string updateSql_[2][2];  // [watched][with BLOBs]

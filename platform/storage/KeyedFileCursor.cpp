@@ -39,9 +39,8 @@ int KeyedFile::ResetTo(std::string_view position, int key) {
         if (!db_) return NotOpen();
         if (!ValidKey(key)) return BadKey();
         Row row;
-        if (int rc = FindByRid(position, row)) return rc;
-        Reanchor(key,
-                 SeekAnchor{SeekAnchor::Record, KeyValues(key, row.image.data()), row.rid, true});
+        if (int rc = FindByRid(position, row, key)) return rc;
+        Reanchor(key, SeekAnchor{SeekAnchor::Record, row.stored, row.rid, true});
         return Ok();
     });
 }
@@ -69,7 +68,7 @@ void KeyedFile::SettleAnchor() {
     if (!anchorInBatch_) return;
     anchorInBatch_ = false;
     const Row& row = batch_[batchPos_ - 1];
-    anchor_ = SeekAnchor{SeekAnchor::Record, KeyValues(seqKey_, row.image.data()), row.rid, false};
+    anchor_ = SeekAnchor{SeekAnchor::Record, row.stored, row.rid, false};
 }
 
 void KeyedFile::DropBatch() {
@@ -99,7 +98,7 @@ int KeyedFile::FillBatch(bool forward) {
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         if (batchCount_ == batch_.size()) batch_.emplace_back();
-        ReadRow(s, batch_[batchCount_++]);
+        ReadRow(s, batch_[batchCount_++], seqKey_);
     }
     sqlite3_reset(s);
     if (rc != SQLITE_DONE) {

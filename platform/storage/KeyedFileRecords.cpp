@@ -8,7 +8,7 @@
 
 namespace tarn::storage {
 
-void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row) const {
+void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row, int key) const {
     row.rid = sqlite3_column_int64(s, 0);
     row.chg = sqlite3_column_int64(s, 1);
     row.image.assign(desc_.recordSize, 0);
@@ -26,6 +26,10 @@ void KeyedFile::ReadRow(sqlite3_stmt* s, Row& row) const {
     row.blobs.resize(desc_.blobs.size());
     for (size_t i = 0; i < desc_.blobs.size(); ++i)
         row.blobs[i] = ColumnText(s, schema_.FirstBlobColumn() + int(i));
+    row.stored.clear();
+    if (key >= 0)
+        for (int f : keyFields_[key])
+            row.stored.push_back(ColumnValue(s, KeyedSchema::kFirstField + f));
 }
 
 // Makes row the current record and copies it into the buffer.
@@ -68,10 +72,10 @@ int KeyedFile::BindRecord(sqlite3_stmt* s, int first, bool withBlobs) {
 }
 
 // Steps a single-row query: 0 with row filled, 35 when there is no row, else the error.
-int KeyedFile::FetchOne(sqlite3_stmt* s, Row& row) {
+int KeyedFile::FetchOne(sqlite3_stmt* s, Row& row, int key) {
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
-        ReadRow(s, row);
+        ReadRow(s, row, key);
         sqlite3_reset(s);
         return 0;
     }
@@ -93,7 +97,7 @@ int KeyedFile::GetByKey(int key) {
     }));
 }
 
-int KeyedFile::FindByRid(std::string_view position, Row& row) {
+int KeyedFile::FindByRid(std::string_view position, Row& row, int key) {
     int64_t rid = 0;
     auto [end, ec] = std::from_chars(position.data(), position.data() + position.size(), rid);
     if (ec != std::errc() || end != position.data() + position.size() || rid <= 0)
@@ -101,7 +105,7 @@ int KeyedFile::FindByRid(std::string_view position, Row& row) {
     sqlite3_stmt* s = statements_.Get(schema_.SelectByRidSql());
     if (!s) return SqlFail(sqlite3_extended_errcode(db_));
     sqlite3_bind_int64(s, 1, rid);
-    return FetchOne(s, row);
+    return FetchOne(s, row, key);
 }
 
 int KeyedFile::Reget(std::string_view position, int key) {

@@ -5,8 +5,10 @@
 // Nothing is read at Open: it parses the texts and prepares the queries. Each Next or Previous
 // hands out the next row of the page in hand; when the page runs out, or the reading turns
 // round, SQLite reads the next page from the anchor (the record last handed out, or the place
-// the view was set to). Memory is one page, whatever the size of the file. Rows that the part of
-// the filter SQLite could not take fail Matches and are passed over as they stream.
+// the view was set to). A page is the page size times one plus the pages ahead; no page is kept
+// behind (turning round reads again) and the page buffer's time-out is not used. Memory is one
+// page, whatever the size of the file. Rows that the part of the filter SQLite could not take
+// fail Matches and are passed over as they stream.
 //
 // A page is read again from the anchor before its next row is handed out when this file was
 // written through since the page was read, or when the page is older than kFreshFor and another

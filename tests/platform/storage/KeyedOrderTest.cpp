@@ -1,6 +1,8 @@
 // Sequential reading of the KEYED driver in every kind of key order.
 #include <sqlite3.h>
 
+#include <functional>
+
 #include "StorageTestSupport.h"
 #include "platform/storage/KeyedFile.h"
 #include "platform/storage/KeyedSchema.h"
@@ -123,6 +125,35 @@ TEST_F(KeyedOrder, ManyRecordsCrossBatchBoundariesWithoutLossInBothDirections) {
     std::vector<int> backward = ReadIds(false);
     std::reverse(backward.begin(), backward.end());
     EXPECT_EQ(forward, backward);
+}
+
+// A text stored longer than its field (written with the sqlite3 shell) is cut in the buffer; the
+// read goes on after the stored value, neither repeating nor stopping at that record.
+TEST_F(KeyedOrder, TextStoredLongerThanItsFieldIsReadOnce) {
+    auto* keyed = dynamic_cast<KeyedFile*>(file.get());
+    ASSERT_NE(keyed, nullptr);
+    ASSERT_EQ(sqlite3_exec(keyed->Connection(),
+                           "UPDATE records SET \"TST:Name\" = 'charlie-with-a-very-long-tail' "
+                           "WHERE \"TST:Id\" = 3",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    auto firstTen = [&](const std::function<int()>& next) {
+        std::vector<int> ids;
+        while (ids.size() < 10 && next() == 0) ids.push_back(rec.Id);
+        return ids;
+    };
+    file->SetReadAhead(1);
+    ASSERT_EQ(file->SetToStart(KeyName), 0);
+    EXPECT_EQ(firstTen([&] { return file->Next(); }), (std::vector<int>{2, 5, 4, 3, 1}));
+    rec.Id = 3;
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    ASSERT_EQ(file->ResetTo(file->Position(KeyName), KeyName), 0);
+    EXPECT_EQ(firstTen([&] { return file->Previous(); }), (std::vector<int>{3, 4, 5, 2}));
+    auto view = MakeView(*file);
+    view->SetOrder("UPPER(Name)");
+    view->SetPageBuffer(1, 0, 0, 0);
+    ASSERT_EQ(view->Open(), 0);
+    EXPECT_EQ(firstTen([&] { return view->Next(); }), (std::vector<int>{2, 5, 4, 3, 1}));
 }
 
 // Every keyed read must be served by an index, including the case-insensitive key's row-value

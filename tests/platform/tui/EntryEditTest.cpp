@@ -1,7 +1,6 @@
-#include "platform/tui/EntryEdit.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/tui/EntryEdit.h"
 #include "platform/ui/Events.h"
 
 namespace tarn::tui {
