@@ -209,6 +209,9 @@ class FileManager {
 
     // ---- non-virtual ----
     void RegisterKey(const std::string& name, int key, uint8_t autoNumbered);
+    // Adds the record with the numbers its auto-numbered keys already hold, without numbering
+    // it; reports failures as Insert does, or shows nothing (as InsertQuiet) with report 0.
+    Level InsertAsNumbered(uint8_t report = 1);
     std::string DisplayName() const;
     void NoteError(long id);
     // Saves buffer, driver state and position; returns the state's id (0 when the file is not
@@ -248,7 +251,7 @@ class FileManager {
     Level AutoNumberCore(uint8_t report);
     enum class KeyNumbering { Numbered, ReadFailed, UsedUp };
     KeyNumbering NumberKey(const KeyEntry& key);
-    Level InsertCore(uint8_t report);
+    Level InsertCore(uint8_t report, bool number = true);
     Level UpdateCore(uint8_t report);
     void SetKeyNameFor(const KeyEntry& key);
     const KeyEntry* FirstDuplicateKey();

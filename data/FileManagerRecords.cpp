@@ -91,14 +91,15 @@ void FileManager::FillDefaults() {}
 
 Level FileManager::Insert() { return InsertCore(1); }
 Level FileManager::InsertQuiet() { return InsertCore(0); }
+Level FileManager::InsertAsNumbered(uint8_t report) { return InsertCore(report, false); }
 
-Level FileManager::InsertCore(uint8_t report) {
+Level FileManager::InsertCore(uint8_t report, bool number) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
     int failing = 0;
     if (CheckRecord(failing) != LevelQuiet) return LevelNotice;
     ReadAheadPause pause(*File);
     int code;
-    if (HasAutoInc == 0) {
+    if (HasAutoInc == 0 || !number) {
         code = File->Add();
     } else if (AutoIncDone == 1) {
         code = File->Put();
@@ -115,7 +116,7 @@ Level FileManager::InsertCore(uint8_t report) {
             NoteError(MsgDuplicateEntry);
             return LevelNotice;
         }
-        if (HasAutoInc == 0) File->GetRecordZero();
+        if (HasAutoInc == 0 || !number) File->GetRecordZero();
         if (const KeyEntry* key = FirstDuplicateKey()) {
             SetKeyNameFor(*key);
             ReportWithText(MsgDuplicateEntry, key->Description);

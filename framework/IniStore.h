@@ -87,6 +87,8 @@ class IniStore {
     virtual void DeleteValue(std::string_view entry, std::string_view section);
     // Called by Open after the sector list is created and before it is loaded.
     virtual void OnOpen() {}
+    // Called by the editor when its main window has closed, just before Close.
+    virtual void BeforeClose() {}
 
     const std::string& FileName() const { return fileName_; }
     int32_t Kind() const { return kind_; }

@@ -1,0 +1,31 @@
+#pragma once
+// ConfigChecking: the settings form, where the operator sets the seconds the checker pauses
+// between two passes. Whatever its caller asked, it changes the Settings record with id 1,
+// creating that record with 60 seconds when it is missing.
+#include "framework/ToolbarManager.h"
+#include "framework/WindowManager.h"
+#include "platform/ui/Window.h"
+
+namespace tarn::editor {
+
+class ConfigCheckingForm : public framework::WindowManager {
+  public:
+    ConfigCheckingForm();
+
+    ui::Window window;
+
+    Level Initialise() override;
+    // Sets the caption, then runs the base loop.
+    void EventLoop() override;
+    Level Shutdown() override;
+
+  private:
+    void FindOrCreateSettings();
+
+    framework::ToolbarManager toolbar_;
+};
+
+// Runs the settings form; leaves ResponseCompleted in the shared response when it saved.
+void ConfigChecking();
+
+}  // namespace tarn::editor

@@ -1,0 +1,155 @@
+#include "editor/UpdateServicesToCheck.h"
+
+#include <cstring>
+#include <string>
+
+#include "data/DataFileManagers.h"
+#include "data/FieldRef.h"
+#include "data/records/Records.h"
+#include "editor/EditorWindows.h"
+#include "errors/ErrorManager.h"
+#include "platform/system/TextCut.h"
+#include "platform/ui/Events.h"
+#include "platform/ui/Runtime.h"
+#include "platform/vuft4/Vuft4.h"
+
+namespace tarn::editor {
+
+namespace {
+
+// The values Ctrl+H brings back: the record as last saved on this thread, empty before that.
+records::ServicesToCheckRecord& ServiceHistory() {
+    static thread_local records::ServicesToCheckRecord history{};
+    return history;
+}
+
+}  // namespace
+
+ServiceForm::ServiceForm() : window(ServiceFormDef()) {}
+
+Level ServiceForm::Initialise() {
+    errors::GlobalErrors().PushProcedureName("UpdateServicesToCheck");
+    Request = framework::SharedRequest();
+    framework::WindowManager::Initialise();
+    FirstField = SERCHK_ServerName_Prompt;
+    framework::SharedRequest() = RequestNone;
+    framework::SharedResponse() = ResponseNone;
+    SetToolbar(toolbar_);
+    AddSecondaryFile(*data::Access_ServicesToCheck);
+    AddHistory();
+    AddResponseButton(Service_Cancel, ResponseCancelled);
+
+    data::Relate_ServicesToCheck->Open();
+    FilesOpened = 1;
+    SetPrimary(*data::Relate_ServicesToCheck);
+    const bool viewing = Request == RequestView && !BatchProcessing;
+    SetActions(viewing);
+    // A delete is carried out (or declined) here; the window is then never shown.
+    if (!viewing && PrepareRequest() != LevelQuiet) return LevelNotice;
+
+    OpenWindow(window);
+    BindFields();
+    if (Request == RequestView) {
+        window.Get(SERCHK_ServerName)->readOnly = true;
+        window.Get(SERCHK_ServiceName)->readOnly = true;
+    }
+    RegisterKeys();
+    return LevelQuiet;
+}
+
+void ServiceForm::AddHistory() {
+    records::ServicesToCheckRecord& rec = records::ServicesToCheck();
+    records::ServicesToCheckRecord& history = ServiceHistory();
+    auto* record = reinterpret_cast<uint8_t*>(&rec);
+    auto* copy = reinterpret_cast<uint8_t*>(&history);
+    HistoryKey = ui::CtrlH;
+    auto text = [&](char* field, char* kept, uint32_t size, int32_t control) {
+        AddHistoryField(record, copy, sizeof rec, data::TextVariable(field, size),
+                        data::TextVariable(kept, size), control);
+    };
+    auto number = [&](int32_t& field, int32_t& kept, int32_t control) {
+        AddHistoryField(record, copy, sizeof rec, data::LongVariable(field),
+                        data::LongVariable(kept), control);
+    };
+    text(rec.ServerName, history.ServerName, sizeof rec.ServerName, SERCHK_ServerName);
+    text(rec.ServiceName, history.ServiceName, sizeof rec.ServiceName, SERCHK_ServiceName);
+    text(rec.ServiceDescription, history.ServiceDescription, sizeof rec.ServiceDescription,
+         SERCHK_ServiceDescription);
+    number(rec.LastChecked, history.LastChecked, SERCHK_LastChecked);
+    number(rec.LastCheckedTime, history.LastCheckedTime, SERCHK_LastCheckedTime);
+}
+
+void ServiceForm::SetActions(bool viewing) {
+    if (viewing) {
+        InsertAction = 1;
+        DeleteAction = 1;
+        ChangeAction = 1;
+        CancelAction = 0;
+        OkControl = 0;
+        return;
+    }
+    ChangeAction = 2;
+    CancelAction = 2;
+    OkControl = Service_OK;
+}
+
+void ServiceForm::BindFields() {
+    records::ServicesToCheckRecord& rec = records::ServicesToCheck();
+    window.Bind(SERCHK_ServerName,
+                ui::Binding::Chars(rec.ServerName, sizeof rec.ServerName, "s127"));
+    window.Bind(SERCHK_ServiceName,
+                ui::Binding::Chars(rec.ServiceName, sizeof rec.ServiceName, "s127"));
+    window.Bind(SERCHK_ServiceDescription,
+                ui::Binding::Chars(rec.ServiceDescription, sizeof rec.ServiceDescription, ""));
+    window.Bind(SERCHK_LastChecked, ui::Binding::Int(&rec.LastChecked, "d08-b"));
+    window.Bind(SERCHK_LastCheckedTime, ui::Binding::Int(&rec.LastCheckedTime, "t06b"));
+}
+
+void ServiceForm::FillNewRecord() {
+    const char* computer = vuft4::VUCOMPUTERNAME();
+    std::string name = platform::CutText(computer ? computer : "", 127);
+    char* server = records::ServicesToCheck().ServerName;
+    std::memset(server, 0, sizeof records::ServicesToCheck().ServerName);
+    std::memcpy(server, name.data(), name.size());
+}
+
+void ServiceForm::EventLoop() {
+    switch (Request) {
+        case RequestInsert:
+            window.title = "New Service";
+            break;
+        case RequestChange:
+            window.title = "Edit Service";
+            break;
+        case RequestView:
+            window.title = "View Record";
+            break;
+        default:
+            break;
+    }
+    framework::WindowManager::EventLoop();
+}
+
+Level ServiceForm::OnAccepted() {
+    Level result = framework::WindowManager::OnAccepted();
+    if (ui::Field() == Service_OK) {
+        UpdateAll();
+        if (Request == RequestView && !BatchProcessing) PostClose();
+    }
+    return result;
+}
+
+Level ServiceForm::Shutdown() {
+    Level result = framework::WindowManager::Shutdown();
+    if (FilesOpened) data::Relate_ServicesToCheck->Close();
+    FilesOpened = 0;
+    errors::GlobalErrors().PopProcedureName("UpdateServicesToCheck");
+    return result;
+}
+
+void UpdateServicesToCheck() {
+    ServiceForm form;
+    form.Run();
+}
+
+}  // namespace tarn::editor
