@@ -1,11 +1,12 @@
 # make run   builds tarnwatch and starts it in $(DATA) (default: ./run), where its data files live
+# make edit  builds tarnconfig and starts it in the same $(DATA), on the checker's data files
 # make test  builds everything and runs every test
 BUILD ?= build
 DATA ?= run
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build run test sanitize bench clean
+.PHONY: all setup build run edit test sanitize bench clean
 
 all: build
 
@@ -25,6 +26,11 @@ run: setup $(BUILD)/CMakeCache.txt
 	@echo "  its log: $(abspath $(DATA))/logfiles/Tarnwatch$$(date +%Y%m%d).log"
 	@echo "  stop it with Ctrl+C"
 	cd $(DATA) && exec $(abspath $(BUILD))/tarnwatch
+
+edit: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target tarnconfig
+	mkdir -p $(DATA)
+	cd $(DATA) && exec $(abspath $(BUILD))/tarnconfig
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
