@@ -63,6 +63,8 @@ Level ConfigCheckingForm::Initialise() {
     OpenWindow(window);
     window.Bind(SET_TimeBetweenCyclesInSeconds,
                 ui::Binding::Int(&settings.TimeBetweenCyclesInSeconds, "n14"));
+    // Never smaller than it opened; the entries stretch with a wider window.
+    resizer_.Attach(*this);
     RegisterKeys();
     return LevelQuiet;
 }

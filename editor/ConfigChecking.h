@@ -4,6 +4,7 @@
 // creating that record with 60 seconds when it is missing.
 #include "framework/ToolbarManager.h"
 #include "framework/WindowManager.h"
+#include "framework/WindowResizer.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {
@@ -23,6 +24,7 @@ class ConfigCheckingForm : public framework::WindowManager {
     void FindOrCreateSettings();
 
     framework::ToolbarManager toolbar_;
+    framework::WindowResizer resizer_;
 };
 
 // Runs the settings form; leaves ResponseCompleted in the shared response when it saved.

@@ -53,6 +53,8 @@ Level ServiceForm::Initialise() {
         window.Get(SERCHK_ServerName)->readOnly = true;
         window.Get(SERCHK_ServiceName)->readOnly = true;
     }
+    // Never smaller than it opened; the entries stretch with a wider window.
+    resizer_.Attach(*this);
     RegisterKeys();
     return LevelQuiet;
 }

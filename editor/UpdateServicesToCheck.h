@@ -3,6 +3,7 @@
 // (without showing itself) or view one record of ServicesToCheck.
 #include "framework/ToolbarManager.h"
 #include "framework/WindowManager.h"
+#include "framework/WindowResizer.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {
@@ -28,6 +29,7 @@ class ServiceForm : public framework::WindowManager {
     void BindFields();
 
     framework::ToolbarManager toolbar_;
+    framework::WindowResizer resizer_;
 };
 
 // Runs the form for the shared request; leaves ResponseCompleted in the shared response when it

@@ -11,9 +11,10 @@ constexpr int kEntry = SET_TimeBetweenCyclesInSeconds;
 
 class ConfigCheckingTest : public EditorTest {
   protected:
-    uint8_t RunForm() {
+    uint8_t RunForm(uint8_t callersRequest = RequestNone) {
         uint8_t response = 0;
         OnEditorThread([&] {
+            framework::SharedRequest() = callersRequest;
             ConfigChecking();
             response = framework::SharedResponse();
         });
@@ -34,12 +35,13 @@ TEST_F(ConfigCheckingTest, WithoutARecordShows60AndKeepsRecordOneEvenWhenCancell
     EXPECT_EQ(ReadSettings(), (SettingsRows{{1, 60}}));
 }
 
-TEST_F(ConfigCheckingTest, OnlyRecordOneIsShownAndChanged) {
+TEST_F(ConfigCheckingTest, OnlyRecordOneIsShownAndChangedWhateverTheCallerAsked) {
     AddSettings(2, 90);
     AddSettings(1, 45);
     AddSettings(3, 120);
     ui.Type(kEntry, "30").Press("?OK");
-    EXPECT_EQ(RunForm(), ResponseCompleted);
+    EXPECT_EQ(RunForm(RequestDelete), ResponseCompleted);
+    EXPECT_EQ(ViewAt(0)->title, "Edit Settings");
     EXPECT_EQ(Shown(ViewAt(0), kEntry), "45");
     EXPECT_EQ(ReadSettings(), (SettingsRows{{1, 30}, {2, 90}, {3, 120}}));
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,37 @@ std::string LineWith(const std::vector<std::string>& screen, const std::string& 
     return "";
 }
 
+// Follows the reverse-video attribute through the codes of one "ESC [ codes m" sequence.
+bool ReverseAfter(const std::string& codes, bool reverse) {
+    std::istringstream in(codes);
+    for (std::string code; std::getline(in, code, ';');) {
+        if (code == "7") reverse = true;
+        if (code.empty() || code == "0" || code == "27") reverse = false;
+    }
+    return codes.empty() ? false : reverse;
+}
+
+// The cells shown in reverse video (an entry's field) on the first styled line holding `label`.
+int FieldCells(const std::vector<std::string>& styled, const std::string& label) {
+    for (const std::string& line : styled) {
+        if (line.find(label) == std::string::npos) continue;
+        int cells = 0;
+        bool reverse = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] != '\x1b') {
+                cells += reverse;
+                continue;
+            }
+            size_t end = line.find('m', i);
+            if (end == std::string::npos) break;
+            reverse = ReverseAfter(line.substr(i + 2, end - i - 2), reverse);
+            i = end;
+        }
+        return cells;
+    }
+    return 0;
+}
+
 // The checker's day log in folder; "" before it exists.
 std::string CheckerLog(const std::string& folder) {
     std::error_code ec;
@@ -53,8 +85,7 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     tmux.Keys("Enter");  // Configuration has the focus
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
     EXPECT_NE(LineWith(screen, "Time Between Cycles In Seconds:").find("60"), std::string::npos);
-    tmux.Keys("BSpace BSpace");
-    tmux.Type("30");
+    tmux.Type("30");     // the focus selected 60: typing replaces it
     tmux.Keys("Enter");  // OK is the default button
     ASSERT_TRUE(tmux.WaitFor([](const auto& s) { return !Shows(s, "Edit Settings"); }, &screen));
 
@@ -62,6 +93,17 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
     std::string entry = LineWith(screen, "Time Between Cycles In Seconds:");
     EXPECT_NE(entry.find("30"), std::string::npos) << entry;
+    const std::string prompt = "Time Between Cycles In Seconds:";
+    tmux.Keys("Tab");  // off the entry, which then shows its whole field
+    ASSERT_TRUE(
+        tmux.WaitFor([&](const auto&) { return FieldCells(tmux.StyledScreen(), prompt) > 1; }));
+    const int narrow = FieldCells(tmux.StyledScreen(), prompt);
+    EXPECT_GT(narrow, 0);
+    tmux.ResizeTo(160, 30);
+    EXPECT_TRUE(tmux.WaitFor([&](const auto&) {
+        return FieldCells(tmux.StyledScreen(), prompt) > narrow;
+    })) << "the entry kept "
+        << narrow << " cells";
     tmux.Keys("Escape");  // untouched: closes without a question
     ASSERT_TRUE(tmux.WaitFor([](const auto& s) { return !Shows(s, "Edit Settings"); }, &screen));
     EXPECT_FALSE(Shows(screen, "Changes will be lost!"));

@@ -150,5 +150,32 @@ TEST_F(ServiceFormTest, ViewKeepsTheNamesReadOnlyAndSavesNothing) {
     EXPECT_EQ(ReadServices()[0].service, "Spooler");
 }
 
+TEST_F(ServiceFormTest, AWiderWindowStretchesTheEntriesButNeverShrinksBelowItsOpening) {
+    ui.Resize(700, 150).Press("?Cancel");
+    ui.Resize(200, 100).Press("?Cancel");
+    ui::Rect entry;
+    ui::Rect ok;
+    OnEditorThread([&] {
+        data::Relate_ServicesToCheck->Open();
+        framework::SharedRequest() = RequestChange;
+        ServiceForm wide;
+        wide.Run();
+        entry = wide.window.Get(SERCHK_ServerName)->rect;
+        ok = wide.window.Get(Service_OK)->rect;
+        framework::SharedRequest() = RequestChange;
+        ServiceForm narrow;
+        narrow.Run();
+        data::Relate_ServicesToCheck->Close();
+    });
+    EXPECT_EQ(entry.width, 258 * 2);
+    EXPECT_EQ(entry.height, 10);
+    EXPECT_EQ(ok.width, 49);
+    EXPECT_EQ(ok.height, 14);
+    const ui::WindowView* refused = ViewAt(3);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(refused->rect.width, 350);
+    EXPECT_EQ(refused->rect.height, 150);
+}
+
 }  // namespace
 }  // namespace tarn::editor::test

@@ -60,12 +60,16 @@ void Tmux::ResizeTo(int cols, int lines) {
     Run("resize-window -t t -x " + std::to_string(cols) + " -y " + std::to_string(lines));
 }
 
-std::vector<std::string> Tmux::Screen() const {
+std::vector<std::string> Tmux::Lines(const std::string& args) const {
     std::vector<std::string> lines;
-    std::istringstream in(Run("capture-pane -p -t t"));
+    std::istringstream in(Run(args));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
+
+std::vector<std::string> Tmux::Screen() const { return Lines("capture-pane -p -t t"); }
+
+std::vector<std::string> Tmux::StyledScreen() const { return Lines("capture-pane -e -N -p -t t"); }
 
 bool Tmux::WaitFor(const std::function<bool(const std::vector<std::string>&)>& seen,
                    std::vector<std::string>* last, std::chrono::milliseconds limit) const {

@@ -20,6 +20,8 @@ class Tmux {
     void Type(const std::string& text);  // literal text
     void ResizeTo(int cols, int lines);
     std::vector<std::string> Screen() const;
+    // The screen with its colours and attributes as escape sequences, trailing blanks kept.
+    std::vector<std::string> StyledScreen() const;
     // Polls the screen until `seen` holds or the time is up; the last screen in `*last`.
     bool WaitFor(const std::function<bool(const std::vector<std::string>&)>& seen,
                  std::vector<std::string>* last = nullptr,
@@ -28,6 +30,7 @@ class Tmux {
 
   private:
     std::string Run(const std::string& args) const;
+    std::vector<std::string> Lines(const std::string& args) const;
     std::string socket_;
 };
 
