@@ -1,18 +1,18 @@
 #pragma once
 // WindowResizer: lays a window's controls out again whenever the window's size or state changes.
 //
-// Initialise records every control's rectangle as the window stands (POS: the opening layout)
+// Initialise records every control's rectangle as the window stands (Pos: the opening layout)
 // and gives each control a positional rule and resize bits from the application strategy and
 // the control's kind. Each pass (Resize) computes every place afresh from the recorded
 // rectangles, the recorded window and the window's size now, so resizing again and again never
-// piles up rounding, and at the recorded size every control is put back exactly on its POS.
+// piles up rounding, and at the recorded size every control is put back exactly on its Pos.
 //
-// Life:  created --Initialise--> recorded (RESIZECALLED 0; the window's events 1023, 562, 518
-//        and 563 answered by OnSizeEvent) --a pass--> laid out (RESIZECALLED 1, PREVIOUSWIN the
+// Life:  created --Initialise--> recorded (ResizeCalled 0; the window's events 1023, 562, 518
+//        and 563 answered by OnSizeEvent) --a pass--> laid out (ResizeCalled 1, PreviousWin the
 //        size of that pass) --Shutdown--> detached (events no longer answered, lists empty).
-// A pass whose window size equals PREVIOUSWIN does nothing.
+// A pass whose window size equals PreviousWin does nothing.
 //
-// Parents: every recorded control has one (PARENTID; 0 is the window). A pass moves the
+// Parents: every recorded control has one (ParentId; 0 is the window). A pass moves the
 // window's children; a child that moved (or asks for it) has its own children laid out in the
 // rectangle it moved to. The toolbar's buttons are children of the toolbar.
 #include <cstdint>
@@ -97,7 +97,7 @@ class WindowResizer : public ResizerHandle {
     void OnSizeEvent() { Resize(0); }
     // Lays out the children of a control (0: the whole window) for its rectangle now.
     void Resize(int32_t control);
-    // Gives the window back its recorded state and size and puts every control on its POS.
+    // Gives the window back its recorded state and size and puts every control on its Pos.
     void RestoreWindow();
     void AssignParents();
 
