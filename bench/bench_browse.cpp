@@ -16,11 +16,8 @@
 #include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
+#include "editor/ListServices.h"
 #include "errors/ErrorManager.h"
-#include "framework/BrowseManager.h"
-#include "framework/StepLocator.h"
-#include "framework/StepString.h"
-#include "framework/WindowManager.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
 #include "platform/ui/Window.h"
@@ -58,61 +55,6 @@ void MakeFile(int count) {
     f.Close();
 }
 
-// The services list's window as the browse sees it: a list of two-line rows, 295 by 119 units.
-ui::WindowDef ListDef() {
-    ui::WindowDef def;
-    def.title = "Services To Check";
-    def.rect = ui::Rect{0, 0, 300, 150};
-    ui::ControlDef list;
-    list.kind = ui::KindList;
-    list.rect = ui::Rect{3, 29, 295, 119};
-    list.flags = ui::FlagVScroll;
-    list.format =
-        "[80L(2)|M~Server Name~@s127@/80L(2)|M~Service Name~@s127@/]|"
-        "[80R(2)|M~Last Checked~C(0)@d08-b@/80R(2)|M~Last Checked Time~C(0)@t06b@/]|"
-        "80L(2)|M~Service Description~S(1)@s254@";
-    def.controls.push_back(list);
-    return def;
-}
-
-class ListWindow : public framework::WindowManager {
-  public:
-    ui::Window window{ListDef()};
-    framework::BrowseQueue queue;
-    framework::BrowseManager browse;
-
-    Level Initialise() override {
-        WindowManager::Initialise();
-        data::Relate_ServicesToCheck->Open();
-        view_ = storage::MakeView(records::ServicesToCheckFile());
-        browse.Initialise(1, *view_, queue, *data::Relate_ServicesToCheck, *this);
-        OpenWindow(window);
-        auto steps = std::make_unique<framework::StepString>();
-        steps->Init(framework::StepString::kLetters, 3);
-        browse.AddSortOrder(std::move(steps), records::SERCHK_KeyServiceName);
-        auto& rec = records::ServicesToCheck();
-        auto locator = std::make_unique<framework::StepLocator>();
-        locator->Init(0, data::TextVariable(rec.ServerName, 128), true, browse);
-        browse.AddLocator(std::move(locator));
-        browse.AddField(data::TextVariable(rec.ServerName, 128), queue.AddText(128));
-        browse.AddField(data::TextVariable(rec.ServiceName, 128), queue.AddText(128));
-        browse.AddField(data::LongVariable(rec.LastChecked), queue.AddNumber());
-        browse.AddField(data::LongVariable(rec.LastCheckedTime), queue.AddNumber());
-        browse.AddField(data::TextVariable(rec.ServiceDescription, 255), queue.AddText(255));
-        browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
-        RegisterKeys();
-        return LevelQuiet;
-    }
-    Level Shutdown() override {
-        Level r = WindowManager::Shutdown();
-        data::Relate_ServicesToCheck->Close();
-        return r;
-    }
-
-  private:
-    std::unique_ptr<storage::View> view_;
-};
-
 struct Figures {
     double open = 0, pageMedian = 0, pageMax = 0, end = 0, home = 0, locate = 0;
 };
@@ -124,12 +66,12 @@ double Median(std::vector<double> v) {
 
 Figures TimeBrowse() {
     Figures f;
-    ListWindow w;
+    editor::ServicesList w;
     w.Initialise();
     auto start = Clock::now();
     w.Refresh(0);
     f.open = Millis(start);
-    if (w.queue.Records() != w.window.Get(1)->VisibleRows()) std::abort();
+    if (w.queue.Records() != w.window.Get(editor::Browse_1)->VisibleRows()) std::abort();
     std::vector<double> pages;
     for (int i = 0; i < 100; ++i) {
         start = Clock::now();
@@ -217,7 +159,7 @@ int main(int argc, char** argv) {
         std::filesystem::current_path(dir);
         MakeFile(count);
         const Figures browse = TimeBrowse();
-        const int rows = static_cast<int>(ListWindow().window.Get(1)->VisibleRows());
+        const int rows = editor::ServicesList().window.Get(editor::Browse_1)->VisibleRows();
         Print("browse", count, browse);
         Print("driver", count, TimeBare(rows));
         std::filesystem::current_path(old);

@@ -2,7 +2,7 @@
 
 #include "editor/ConfigChecking.h"
 #include "editor/EditorWindows.h"
-#include "editor/ServicesPlaceholder.h"
+#include "editor/ListServices.h"
 #include "errors/ErrorManager.h"
 #include "platform/ui/Runtime.h"
 
@@ -40,7 +40,7 @@ Level MainWindow::OnAccepted() {
             break;
         case ButtonServices:
             UpdateAll();
-            ServicesPlaceholder();
+            ListServices();
             Refresh(0);
             break;
         default:

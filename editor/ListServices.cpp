@@ -1,0 +1,159 @@
+#include "editor/ListServices.h"
+
+#include "data/DataFileManagers.h"
+#include "data/FieldRef.h"
+#include "data/records/Records.h"
+#include "editor/EditorWindows.h"
+#include "editor/UpdateServicesToCheck.h"
+#include "errors/ErrorManager.h"
+#include "framework/Requests.h"
+#include "framework/StepLocator.h"
+#include "framework/StepString.h"
+
+namespace tarn::editor {
+
+namespace {
+
+ui::ControlDef ToolButton(const char* name, const char* text, const char* icon, const char* tip,
+                          int x) {
+    ui::ControlDef c;
+    c.kind = ui::KindButton;
+    c.name = name;
+    c.text = text;
+    c.icon = icon;
+    c.tip = tip;
+    c.status = tip;
+    c.rect = ui::Rect{x, 2, 49, 14};
+    c.parent = Services_Toolbar1;
+    return c;
+}
+
+ui::WindowDef MakeServicesListDef() {
+    ui::WindowDef def;
+    def.title = "Services To Check";
+    def.icon = "servicecalllines.ico";
+    def.font = "Microsoft Sans Serif";
+    def.fontSize = 8;
+    def.rect = ui::Rect{0, 0, 300, 150};
+    ui::ControlDef toolbar;
+    toolbar.kind = ui::KindToolbar;
+    toolbar.name = "?Toolbar1";
+    toolbar.rect = ui::Rect{0, 0, 300, kToolbarHeight};
+    def.controls.push_back(toolbar);
+    def.controls.push_back(ToolButton("?Close", "&Close", "WACLOSE.ICO", "Close Window", 2));
+    def.controls.push_back(
+        ToolButton("?Change:2", "&Change", "WACHANGE.ICO", "Change the Record", 114));
+    def.controls.back().flags = ui::FlagDefault;
+    def.controls.push_back(
+        ToolButton("?Insert:2", "&Insert", "WAINSERT.ICO", "Insert a Record", 61));
+    def.controls.push_back(
+        ToolButton("?Delete:2", "&Delete", "WADELETE.ICO", "Delete the Record", 167));
+    ui::ControlDef list;
+    list.kind = ui::KindList;
+    list.name = "?Browse:1";
+    list.status = "Browsing the ServicesToCheck file";
+    // Below the toolbar, as the window's client area starts there.
+    list.rect = ui::Rect{3, kToolbarHeight + 4, 295, 119};
+    list.flags = ui::FlagVScroll;
+    list.format =
+        "[80L(2)|M~Server Name~@s127@/80L(2)|M~Service Name~@s127@/]|"
+        "[80R(2)|M~Last Checked~C(0)@d08-b@/80R(2)|M~Last Checked Time~C(0)@t06b@/]|"
+        "80L(2)|M~Service Description~S(1)@s254@";
+    def.controls.push_back(list);
+    return def;
+}
+
+// The view over ServicesToCheck, made on the thread's first use of the list.
+storage::View& ServicesView() {
+    static thread_local std::unique_ptr<storage::View> view;
+    if (!view) view = storage::MakeView(records::ServicesToCheckFile());
+    return *view;
+}
+
+}  // namespace
+
+const ui::WindowDef& ServicesListDef() {
+    static const ui::WindowDef def = MakeServicesListDef();
+    return def;
+}
+
+ServicesList::ServicesList() : window(ServicesListDef()) {}
+
+Level ServicesList::Initialise() {
+    errors::GlobalErrors().PushProcedureName("ListServices");
+    Request = framework::SharedRequest();
+    framework::WindowManager::Initialise();
+    FirstField = Browse_1;
+    framework::SharedRequest() = RequestNone;
+    framework::SharedResponse() = ResponseNone;
+    SetToolbar(toolbar_);
+    AddResponseButton(Services_Close,
+                      Request == RequestSelect ? ResponseCancelled : ResponseCompleted);
+    data::Relate_ServicesToCheck->Open();
+    FilesOpened = 1;
+    browse.Initialise(Browse_1, ServicesView(), queue, *data::Relate_ServicesToCheck, *this);
+    if (Request != RequestView) {
+        browse.InsertControl = Insert_2;
+        browse.ChangeControl = Change_2;
+        browse.DeleteControl = Delete_2;
+    }
+    browse.UsePopup = 1;
+    browse.EditViaPopup = 1;
+    browse.UseWaitCursor = 1;
+    OpenWindow(window);
+    AddOrder();
+    BindQueue();
+    resizer_.Attach(*this);
+    browse.AskProcedure = kUpdateServicesProcedure;
+    RegisterKeys();
+    window.SetTimer(kLiveRefreshInterval);
+    return LevelQuiet;
+}
+
+// Server then service name, a thumb that steps through upper-case letters between the first and
+// the last server, and typing that steps through the servers beginning with a letter.
+void ServicesList::AddOrder() {
+    auto steps = std::make_unique<framework::StepString>();
+    steps->Init(framework::StepString::kLetters, 3);
+    browse.AddSortOrder(std::move(steps), records::SERCHK_KeyServiceName);
+    records::ServicesToCheckRecord& rec = records::ServicesToCheck();
+    auto locator = std::make_unique<framework::StepLocator>();
+    locator->Init(0, data::TextVariable(rec.ServerName, sizeof rec.ServerName), true, browse);
+    browse.AddLocator(std::move(locator));
+}
+
+// The queue's fields in list-format order; the record id is carried, not shown.
+void ServicesList::BindQueue() {
+    records::ServicesToCheckRecord& rec = records::ServicesToCheck();
+    browse.AddField(data::TextVariable(rec.ServerName, sizeof rec.ServerName), queue.AddText(128));
+    browse.AddField(data::TextVariable(rec.ServiceName, sizeof rec.ServiceName),
+                    queue.AddText(128));
+    browse.AddField(data::LongVariable(rec.LastChecked), queue.AddNumber());
+    browse.AddField(data::LongVariable(rec.LastCheckedTime), queue.AddNumber());
+    browse.AddField(data::TextVariable(rec.ServiceDescription, sizeof rec.ServiceDescription),
+                    queue.AddText(255));
+    browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
+}
+
+uint8_t ServicesList::RunProcedure(int32_t procedure, uint8_t request) {
+    framework::WindowManager::RunProcedure(procedure, request);
+    if (Request == RequestView) return ResponseCancelled;
+    framework::SharedRequest() = request;
+    UpdateServicesToCheck();
+    return framework::SharedResponse();
+}
+
+Level ServicesList::Shutdown() {
+    Level result = framework::WindowManager::Shutdown();
+    if (FilesOpened) data::Relate_ServicesToCheck->Close();
+    FilesOpened = 0;
+    errors::GlobalErrors().PopProcedureName("ListServices");
+    return result;
+}
+
+void ListServices() {
+    ServicesList list;
+    list.Run();
+}
+
+}  // namespace tarn::editor

@@ -1,0 +1,164 @@
+// The whole editor on a terminal as an operator uses the services list, then the checker
+// stamping the services while the list stays open.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "platform/system/Clock.h"
+#include "platform/system/Picture.h"
+#include "tests/checker/CheckerProcess.h"
+#include "tests/platform/tui/Tmux.h"
+#include "tests/support/TestFolder.h"
+
+namespace tarn::editor::test {
+namespace {
+
+using tui::testing::Tmux;
+using tui::testing::WaitForFileText;
+
+const std::string kBin = TARN_BINARY_DIR;
+using Screen = std::vector<std::string>;
+
+bool Shows(const Screen& screen, const std::string& text) {
+    for (const std::string& line : screen)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+// The words of a screen line: its runs of letters and digits.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> out(1);
+    for (char c : line) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            out.back() += c;
+        } else if (!out.back().empty()) {
+            out.emplace_back();
+        }
+    }
+    if (out.back().empty()) out.pop_back();
+    return out;
+}
+
+bool HasWord(const Screen& screen, const std::string& word) {
+    for (const std::string& line : screen)
+        for (const std::string& w : Words(line))
+            if (w == word) return true;
+    return false;
+}
+
+// The first of `words` on each screen line that holds one, top to bottom.
+std::vector<std::string> WordsInOrder(const Screen& screen, const std::vector<std::string>& words) {
+    std::vector<std::string> out;
+    for (const std::string& line : screen) {
+        for (const std::string& w : Words(line)) {
+            if (std::find(words.begin(), words.end(), w) != words.end()) {
+                out.push_back(w);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+class ListTerminal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
+        ASSERT_TRUE(tmux.Start("cd " + folder.Path() + " && " + kBin +
+                                   "/tarnconfig; echo $? > exitcode; sleep 30",
+                               100, 40));
+        ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings", &screen));
+    }
+    bool Gone(const std::string& text) {
+        return tmux.WaitFor([&](const Screen& s) { return !Shows(s, text); }, &screen);
+    }
+    // Insert with the Insert key (or the given keys): server and service typed, OK by Enter.
+    void Insert(const std::string& server, const std::string& service,
+                const std::string& keys = "IC") {
+        tmux.Keys(keys);
+        ASSERT_TRUE(tmux.WaitForText("New Service", &screen)) << keys;
+        tmux.Type(server);
+        tmux.Keys("Tab");
+        tmux.Type(service);
+        tmux.Keys("Enter");
+        ASSERT_TRUE(Gone("New Service"));
+        ASSERT_TRUE(tmux.WaitFor([&](const Screen& sc) { return HasWord(sc, service); }, &screen));
+    }
+
+    tarn::test::TempFolder folder{"tarn-list-e2e"};
+    Tmux tmux;
+    Screen screen;
+};
+
+TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
+    tmux.Keys("Tab Enter");  // Services
+    ASSERT_TRUE(tmux.WaitForText("Services To Check", &screen));
+    Insert("beta", "ssh");
+    Insert("alpha", "cron");
+    Insert("alpha", "at");
+    const std::vector<std::string> words{"alpha", "beta", "at", "cron", "ssh", "atd", "gamma",
+                                         "dns"};
+    // Two lines a service: its server above its name, by server then service.
+    EXPECT_EQ(WordsInOrder(screen, words),
+              (std::vector<std::string>{"alpha", "at", "alpha", "cron", "beta", "ssh"}));
+
+    tmux.Keys("Enter");  // change the highlighted service, the one inserted last
+    ASSERT_TRUE(tmux.WaitForText("Edit Service", &screen));
+    tmux.Keys("Tab");
+    tmux.Type("atd");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(Gone("Edit Service"));
+    ASSERT_TRUE(tmux.WaitFor([](const Screen& sc) { return HasWord(sc, "atd"); }, &screen));
+
+    tmux.Keys("Down DC");  // delete alpha/cron
+    ASSERT_TRUE(tmux.WaitForText("Confirm Delete", &screen));
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor([](const Screen& sc) { return !HasWord(sc, "cron"); }, &screen));
+
+    tmux.Keys("S-F10");  // the context-menu key: its first item is Insert
+    ASSERT_TRUE(tmux.WaitForText("Insert", &screen));
+    Insert("gamma", "dns", "Enter");
+    EXPECT_EQ(WordsInOrder(screen, words),
+              (std::vector<std::string>{"alpha", "atd", "beta", "ssh", "gamma", "dns"}));
+
+    tmux.Keys("IC");  // an untouched insert cancelled with Escape leaves nothing behind
+    ASSERT_TRUE(tmux.WaitForText("New Service", &screen));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(Gone("New Service"));
+    EXPECT_FALSE(Shows(screen, "Changes will be lost"));
+
+    // The checker runs while the list stays open: its stamps appear without a key.
+    const std::string today = platform::FormatPicture("d08-b", platform::Today());
+    EXPECT_FALSE(Shows(screen, today));
+    tarn::test::TempFolder stubs{"tarn-list-stubs"};
+    checker::test::WriteScript(stubs / "service", "exit 0\n");
+    {
+        checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+        EXPECT_TRUE(tmux.WaitFor(
+            [&](const Screen& s) {
+                int dated = 0;
+                for (const std::string& line : s) dated += line.find(today) != std::string::npos;
+                return dated == 3;
+            },
+            &screen, std::chrono::seconds(10)))
+            << checker.Stderr();
+        checker.Stop();
+    }
+    tmux.Keys("Escape");  // the list
+    ASSERT_TRUE(Gone("Services To Check"));
+    tmux.Keys("Enter");  // Services again (it kept the focus): the stamps are in the file
+    ASSERT_TRUE(tmux.WaitForText("Services To Check", &screen));
+    EXPECT_TRUE(Shows(screen, today));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(Gone("Services To Check"));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(folder / "exitcode", "0"));
+    EXPECT_EQ(tarn::test::ReadAll(folder / "exitcode"), "0\n");
+}
+
+}  // namespace
+}  // namespace tarn::editor::test

@@ -1,0 +1,100 @@
+// The services list on a real ServicesToCheck file: its order and rows, inserting through the
+// service form, and the refresh when another program writes to the file while the list waits.
+#include "EditorTestSupport.h"
+#include "editor/EditorWindows.h"
+#include "editor/ListServices.h"
+#include "framework/Requests.h"
+
+namespace tarn::editor::test {
+namespace {
+
+using framework::test::ChangeRecordElsewhere;
+
+const char kList[] = "Services To Check";
+
+class ListServicesTest : public EditorTest {
+  protected:
+    // Each row of the list as "server/service/date/time" in the view before a step.
+    std::vector<std::string> Rows(size_t step) const {
+        std::vector<std::string> out;
+        const ui::WindowView* v = ViewAt(step);
+        if (!v || !v->Control(Browse_1)) return out;
+        for (const auto& row : v->Control(Browse_1)->rows)
+            out.push_back(row.at(0) + "/" + row.at(1) + "/" + Trim(row.at(2)) + "/" +
+                          Trim(row.at(3)));
+        return out;
+    }
+    int Selected(size_t step) const { return ViewAt(step)->Control(Browse_1)->selected; }
+    static std::string Trim(std::string s) {
+        s.erase(0, s.find_first_not_of(' '));
+        s.erase(s.find_last_not_of(' ') + 1);
+        return s;
+    }
+};
+
+TEST_F(ListServicesTest, ServicesAreListedByServerThenServiceAndBlankUntilChecked) {
+    AddService(1, "beta", "b");
+    AddService(2, "Alpha", "z");
+    AddService(3, "alpha", "a");
+    ChangeRecordElsewhere(2, [](records::ServicesToCheckRecord& r) {
+        r.LastChecked = 80000;
+        r.LastCheckedTime = 4500001;
+    });
+    uint8_t response = 0;
+    ui.In(kList).Press(Services_Close);
+    OnEditorThread([&] {
+        ListServices();
+        response = framework::SharedResponse();
+    });
+    const std::vector<std::string> rows = Rows(0);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], "alpha/a//");
+    EXPECT_EQ(rows[1].substr(0, 8), "Alpha/z/");
+    EXPECT_NE(rows[1], "Alpha/z//");  // checked: date and time shown
+    EXPECT_EQ(rows[2], "beta/b//");
+    EXPECT_EQ(response, ResponseCompleted);
+}
+
+TEST_F(ListServicesTest, InsertRunsTheServiceFormAndHighlightsTheNewService) {
+    AddService(1, "mid", "x");
+    ui.In(kList).Press(Insert_2);
+    ui.In("New Service").Type(SERCHK_ServerName, "zeta").Type(SERCHK_ServiceName, "cron");
+    ui.Press(Service_OK);
+    ui.In(kList).Press(Services_Close);
+    OnEditorThread([] { ListServices(); });
+    EXPECT_EQ(Rows(4), (std::vector<std::string>{"mid/x//", "zeta/cron//"}));
+    EXPECT_EQ(Selected(4), 2);
+    EXPECT_EQ(ReadServices().size(), 2u);
+}
+
+// The checker stamps a service while the list waits: the next tick of the list's timer shows it,
+// with the highlight still on the same record and row.
+TEST_F(ListServicesTest, WaitingListShowsWhatAnotherProgramWroteWithinTwoSeconds) {
+    for (int i = 1; i <= 12; ++i) AddService(i, "host" + std::to_string(10 + i), "svc");
+    struct Watched : ServicesList {
+        bool stamped = false;
+        Level HandleEvent() override {
+            if (ui::Event() == ui::EventTimer && !stamped) {
+                stamped = true;
+                ChangeRecordElsewhere(3, [](records::ServicesToCheckRecord& r) {
+                    r.LastChecked = 80000;
+                });
+            }
+            return ServicesList::HandleEvent();
+        }
+    };
+    ui.In(kList).Key(ui::DownKey, Browse_1).Key(ui::DownKey, Browse_1);  // 0-1
+    ui.Wait(200);                                                        // 2
+    ui.Press(Services_Close);                                            // 3
+    OnEditorThread([] {
+        Watched list;
+        list.Run();
+    });
+    EXPECT_EQ(Rows(2)[2], "host13/svc//");
+    EXPECT_NE(Rows(3)[2], "host13/svc//");
+    EXPECT_EQ(Rows(3)[2].substr(0, 11), "host13/svc/");
+    EXPECT_EQ(Selected(3), 3);
+}
+
+}  // namespace
+}  // namespace tarn::editor::test
