@@ -11,8 +11,8 @@
 #include "framework/BrowseManager.h"
 #include "framework/BrowseQueue.h"
 #include "framework/ToolbarManager.h"
-#include "framework/WindowResizer.h"
 #include "framework/WindowManager.h"
+#include "framework/WindowResizer.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {

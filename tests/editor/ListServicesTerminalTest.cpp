@@ -68,9 +68,9 @@ class ListTerminal : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
-        ASSERT_TRUE(tmux.Start("cd " + folder.Path() + " && " + kBin +
-                                   "/tarnconfig; echo $? > exitcode; sleep 30",
-                               100, 40));
+        ASSERT_TRUE(tmux.Start(
+            "cd " + folder.Path() + " && " + kBin + "/tarnconfig; echo $? > exitcode; sleep 30",
+            100, 40));
         ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings", &screen));
     }
     bool Gone(const std::string& text) {
@@ -100,8 +100,8 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     Insert("beta", "ssh");
     Insert("alpha", "cron");
     Insert("alpha", "at");
-    const std::vector<std::string> words{"alpha", "beta", "at", "cron", "ssh", "atd", "gamma",
-                                         "dns"};
+    const std::vector<std::string> words{"alpha", "beta", "at",    "cron",
+                                         "ssh",   "atd",  "gamma", "dns"};
     // Two lines a service: its server above its name, by server then service.
     EXPECT_EQ(WordsInOrder(screen, words),
               (std::vector<std::string>{"alpha", "at", "alpha", "cron", "beta", "ssh"}));

@@ -76,9 +76,8 @@ TEST_F(ListServicesTest, WaitingListShowsWhatAnotherProgramWroteWithinTwoSeconds
         Level HandleEvent() override {
             if (ui::Event() == ui::EventTimer && !stamped) {
                 stamped = true;
-                ChangeRecordElsewhere(3, [](records::ServicesToCheckRecord& r) {
-                    r.LastChecked = 80000;
-                });
+                ChangeRecordElsewhere(
+                    3, [](records::ServicesToCheckRecord& r) { r.LastChecked = 80000; });
             }
             return ServicesList::HandleEvent();
         }

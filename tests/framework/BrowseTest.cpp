@@ -178,15 +178,19 @@ TEST_F(BrowseTest, ContextKeyOpensThePopupWhoseItemsFollowTheButtons) {
     BrowseWindow w;
     ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem("Delete").Answer(ButtonYes);
     ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem(0);  // dismissed: nothing
+    // A right click highlights the row under the mouse and opens the menu there.
+    ui.In("Services").RightClick(BC_List, 2).ChoosePopupItem("Change");
+    ui.In("Service").Press(FC_Cancel);
     ui.In("Services").Close();
     w.Run();
 
-    ASSERT_EQ(ui.Popups().size(), 2u);
+    ASSERT_EQ(ui.Popups().size(), 3u);
     std::vector<std::string> texts;
     for (const ui::PopupItem& item : ui.Popups()[0]) texts.push_back(item.text);
     EXPECT_EQ(texts, (std::vector<std::string>{"&Insert", "&Change", "&Delete"}));
     EXPECT_EQ(ReadServices().size(), 2u);
-    EXPECT_EQ(w.formRuns, 1);
+    EXPECT_EQ(w.formRuns, 2);
+    EXPECT_EQ(ui.LastView("Service")->Control(FC_Server)->text.substr(0, 5), "S0003");
 }
 
 // Opened to pick a record: a double click picks the highlighted one, Escape gives the caller
