@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,48 +18,20 @@ using tui::testing::WaitForFileText;
 
 const std::string kBin = TARN_BINARY_DIR;
 
-bool Shows(const std::vector<std::string>& screen, const std::string& text) {
+// The screen line holding `text`; "" when none.
+std::string LineWith(const std::vector<std::string>& screen, const std::string& text) {
     for (const std::string& line : screen)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
-
-// The screen line holding `label`; "" when none.
-std::string LineWith(const std::vector<std::string>& screen, const std::string& label) {
-    for (const std::string& line : screen)
-        if (line.find(label) != std::string::npos) return line;
+        if (line.find(text) != std::string::npos) return line;
     return "";
 }
 
-// Follows the reverse-video attribute through the codes of one "ESC [ codes m" sequence.
-bool ReverseAfter(const std::string& codes, bool reverse) {
-    std::istringstream in(codes);
-    for (std::string code; std::getline(in, code, ';');) {
-        if (code == "7") reverse = true;
-        if (code.empty() || code == "0" || code == "27") reverse = false;
-    }
-    return codes.empty() ? false : reverse;
-}
-
-// The cells shown in reverse video (an entry's field) on the first styled line holding `label`.
-int FieldCells(const std::vector<std::string>& styled, const std::string& label) {
-    for (const std::string& line : styled) {
-        if (line.find(label) == std::string::npos) continue;
-        int cells = 0;
-        bool reverse = false;
-        for (size_t i = 0; i < line.size(); ++i) {
-            if (line[i] != '\x1b') {
-                cells += reverse;
-                continue;
-            }
-            size_t end = line.find('m', i);
-            if (end == std::string::npos) break;
-            reverse = ReverseAfter(line.substr(i + 2, end - i - 2), reverse);
-            i = end;
-        }
-        return cells;
-    }
-    return 0;
+// The cells of the reverse-video run (an entry's field) on the styled line holding `label`.
+size_t FieldCells(const std::vector<std::string>& styled, const std::string& label) {
+    const std::string line = LineWith(styled, label);
+    const size_t from = line.find("\x1b[7m");
+    if (from == std::string::npos) return 0;
+    const std::string rest = line.substr(from + 4);
+    return rest.substr(0, rest.find('\x1b')).size();
 }
 
 // The checker's day log in folder; "" before it exists.
@@ -80,33 +51,33 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
                                "/tarnconfig; echo $? > exitcode; stty -g > after; timeout 5 " +
                                kBin + "/tarnwatch; sleep 30",
                            100, 30));
+    const std::string prompt = "Time Between Cycles In Seconds:";
+    auto formClosed = [](const auto& s) { return LineWith(s, "Edit Settings").empty(); };
     std::vector<std::string> screen;
     ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings", &screen));
     tmux.Keys("Enter");  // Configuration has the focus
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
-    EXPECT_NE(LineWith(screen, "Time Between Cycles In Seconds:").find("60"), std::string::npos);
+    EXPECT_NE(LineWith(screen, prompt).find("60"), std::string::npos);
     tmux.Type("30");     // the focus selected 60: typing replaces it
     tmux.Keys("Enter");  // OK is the default button
-    ASSERT_TRUE(tmux.WaitFor([](const auto& s) { return !Shows(s, "Edit Settings"); }, &screen));
+    ASSERT_TRUE(tmux.WaitFor(formClosed, &screen));
 
     tmux.Keys("Enter");
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
-    std::string entry = LineWith(screen, "Time Between Cycles In Seconds:");
+    std::string entry = LineWith(screen, prompt);
     EXPECT_NE(entry.find("30"), std::string::npos) << entry;
-    const std::string prompt = "Time Between Cycles In Seconds:";
     tmux.Keys("Tab");  // off the entry, which then shows its whole field
     ASSERT_TRUE(
         tmux.WaitFor([&](const auto&) { return FieldCells(tmux.StyledScreen(), prompt) > 1; }));
-    const int narrow = FieldCells(tmux.StyledScreen(), prompt);
-    EXPECT_GT(narrow, 0);
+    const size_t narrow = FieldCells(tmux.StyledScreen(), prompt);
     tmux.ResizeTo(160, 30);
     EXPECT_TRUE(tmux.WaitFor([&](const auto&) {
         return FieldCells(tmux.StyledScreen(), prompt) > narrow;
     })) << "the entry kept "
         << narrow << " cells";
     tmux.Keys("Escape");  // untouched: closes without a question
-    ASSERT_TRUE(tmux.WaitFor([](const auto& s) { return !Shows(s, "Edit Settings"); }, &screen));
-    EXPECT_FALSE(Shows(screen, "Changes will be lost!"));
+    ASSERT_TRUE(tmux.WaitFor(formClosed, &screen));
+    EXPECT_EQ(LineWith(screen, "Changes will be lost!"), "");
 
     tmux.Keys("Tab Tab Enter");  // Services, then Close
     ASSERT_TRUE(WaitForFileText(folder / "exitcode", "0"));
