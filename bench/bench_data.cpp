@@ -207,16 +207,18 @@ int main(int argc, char** argv) {
     fm.Setup();
     data::RelationManager rm;
     rm.Attach(fm, 1);
-    double managedView = Timed(readCount, [&] {
-        auto view = storage::MakeView(*file);
-        data::ViewManager vm;
-        vm.Attach(*view, rm);
-        vm.NewSortOrder(records::SERCHK_KeyRecID);
-        vm.Restart();
-        int n = 0;
-        while (vm.Next() == LevelQuiet) ++n;
-        vm.Shutdown();
-        return n;
+    double managedView = Best(3, [&] {
+        return Timed(readCount, [&] {
+            auto view = storage::MakeView(*file);
+            data::ViewManager vm;
+            vm.Attach(*view, rm);
+            vm.NewSortOrder(records::SERCHK_KeyRecID);
+            vm.Restart();
+            int n = 0;
+            while (vm.Next() == LevelQuiet) ++n;
+            vm.Shutdown();
+            return n;
+        });
     });
     std::printf("  ViewManager, record id      %6.2f us/record  (%+.0f%% over the bare view)\n",
                 managedView, 100.0 * (managedView / viewId - 1));
