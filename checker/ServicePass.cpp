@@ -19,8 +19,9 @@ Level ServicePass::Initialise() {
     log_.BeginPass();
     // A log that is still not open is not opened here either: its failure would end the pass.
     logOpened_ = log_.IsOpen() && data::Relate_QuorvelCheckServiceLog->Open() == LevelQuiet;
-    data::Relate_ServicesToCheck->Open();
-    filesOpened_ = true;
+    const Level opened = data::Relate_ServicesToCheck->Open();
+    filesOpened_ = true;  // closed at the end whatever the open said, as it counted the use
+    if (opened != LevelQuiet) return opened;
     if (!view_) {
         ownView_ = storage::MakeView(records::ServicesToCheckFile());
         view_ = ownView_.get();
@@ -30,13 +31,13 @@ Level ServicePass::Initialise() {
     Window.SetTimer(10);
     Stepper.Init(4);
     const storage::FileDesc& desc = records::ServicesToCheckDesc();
-    process_.Init(*view_, *data::Relate_ServicesToCheck, Progress_PctText, &Percent, &Stepper,
+    process_.Init(*view_, *data::Relate_ServicesToCheck, Window, Progress_PctText, &Percent,
+                  &Stepper,
                   data::RecordField(desc.fields[0], records::ServicesToCheckFile().Buffer()));
     process_.NewSortOrder(records::SERCHK_KeyRecID);
     Window.title = "Processing Records";
     Window.Get(Progress_PctText)->text = "0% Completed";
     Init(process_);
-    UseMrp = 0;
     Window.Get(Progress_UserString)->text.clear();
     AddResponseButton(Progress_Cancel, ResponseCancelled);
     DeferWindow = 360;

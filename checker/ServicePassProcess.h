@@ -1,51 +1,50 @@
 #pragma once
 // The record side of the process engine: reads a view one record at a time, counts what it read
-// and turns it into a percentage for the progress window.
+// and turns the value field of each record into a percentage for the progress window.
+//
+// The engine could also interleave secondary readers and measure progress by a record count or
+// by bytes read; the checker always measures by its step object, so only that is here.
 #include <cstdint>
 
 #include "data/FieldRef.h"
 #include "data/ViewManager.h"
 #include "errors/Levels.h"
 #include "framework/ProgressStepper.h"
+#include "platform/ui/Window.h"
 
 namespace tarn::checker {
 
 class ServicePassProcess : public data::ViewManager {
   public:
     // ---- fields, after the view manager's ----
-    int32_t BytesRead = 0;
-    int32_t FileSize = 0;
-    void* Children = nullptr;  // no secondary readers in the checker
-    uint8_t* Percentile = nullptr;
-    int32_t PText = -1;
-    void* Query = nullptr;
-    int32_t RecordsProcessed = 0;
-    int32_t RecordsToProcess = 0;
-    framework::ProgressStepper* StepMgr = nullptr;
-    data::FieldRef ValueField;
-    uint16_t ChildRead = 0;
-    uint8_t ChildEof = 0;
-    uint8_t CaseSensitiveValue = 1;
+    uint8_t* Percentile = nullptr;                  // the progress shown, 0..100
+    int32_t PText = -1;                             // the control showing "n% Complete"
+    int32_t RecordsProcessed = 0;                   // records read so far, counted
+    framework::ProgressStepper* StepMgr = nullptr;  // turns ValueField into a percentage
+    data::FieldRef ValueField;                      // the field progress is measured by
 
-    // Stores the references, sets the progress to 0 and attaches the view manager part.
-    void Init(storage::View& view, data::RelationManager& primary, int32_t pText,
-              uint8_t* percentile, framework::ProgressStepper* stepper,
+    // Stores the references (the window whose texts and bar show the progress among them), sets
+    // the progress to 0 and attaches the view manager part.
+    void Init(storage::View& view, data::RelationManager& primary, ui::Window& window,
+              int32_t pText, uint8_t* percentile, framework::ProgressStepper* stepper,
               const data::FieldRef& valueField);
     // Back to the first record; derives the step limits from the first and last values.
-    virtual void Reset();
+    void Reset();
     // Reads the next record; with count, updates the counters and the progress.
-    virtual Level Next(bool count);
+    Level Next(bool count);
     using data::ViewManager::Next;
-    // The per-record hook; the pass overrides it.
+    // The per-record hook: what the pass does with the record read last. LevelQuiet goes on,
+    // LevelNotice stops taking records, LevelFatal ends the pass.
     virtual Level TakeRecord() { return LevelQuiet; }
-    // Shows the percentage in the percent text.
-    virtual void UpdateDisplay();
     // Drops the references, switches the read-ahead off and shuts the view manager down.
-    virtual void Kill();
+    void Kill();
 
   private:
     void SetStepLimits();
     double StepValue() const;
+    void UpdateDisplay();
+
+    ui::Window* window_ = nullptr;
 };
 
 }  // namespace tarn::checker

@@ -8,7 +8,6 @@ namespace tarn::checker {
 
 void ServicePassWindow::Init(ServicePassProcess& process) {
     Process = &process;
-    UseMrp = 1;
     RecordsPerCycle = 1;
     TimeSlice = 100;
 }
@@ -18,29 +17,20 @@ int64_t ServicePassWindow::Now() { return ui::UiNow(); }
 void ServicePassWindow::EventLoop() {
     if (DeferWindow != 0 && MyWindow) {
         StartTime = Now();
-        if (WaitCursor) ui::SetWaitCursor(true);
         MyWindow->Hide();
     }
     framework::WindowManager::EventLoop();
-    if (WaitCursor) ui::SetWaitCursor(false);
 }
 
 void ServicePassWindow::OnFirstOpen() {
     framework::WindowManager::OnFirstOpen();
-    OpenReport();
+    ReadFirstRecord();
 }
 
-Level ServicePassWindow::OpenReport() {
+void ServicePassWindow::ReadFirstRecord() {
     Process->Reset();
-    Level read = NextRecord();
-    DeferOpenReport = 0;
-    if (read != LevelQuiet) {
-        OpenFailed = 1;
-        NoRecords();
-        return read;
-    }
-    OpenFailed = 0;
-    return LevelQuiet;
+    // Nothing to read ends the pass without a message.
+    OpenFailed = NextRecord() != LevelQuiet ? 1 : 0;
 }
 
 Level ServicePassWindow::NextRecord() {
@@ -66,8 +56,7 @@ Level ServicePassWindow::OnWindowEvent() {
 }
 
 Level ServicePassWindow::TakeBatch() {
-    if (DeferOpenReport) OpenReport();
-    if (OpenFailed) return KeepVisible ? LevelQuiet : LevelFatal;
+    if (OpenFailed) return LevelFatal;
     const int32_t base = Process->RecordsProcessed;
     const int64_t start = Now();
     if (DeferWindow != 0 && Now() - StartTime > int64_t{DeferWindow} * 100) {

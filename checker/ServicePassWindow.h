@@ -6,6 +6,9 @@
 //   opened --Reset + first read--> reading (OpenFailed 0) or failed (OpenFailed 1: close posted)
 //   reading --timer: batches of RecordsPerCycle--> ... --end of view--> close (completed)
 //   reading --handler LevelFatal / read error / Cancel--> close (as set / cancelled)
+//
+// The same engine could print a report or show a preview, and would carry their targets and
+// break handling here; the checker drives neither, so this class has no part of them.
 #include <cstdint>
 
 #include "checker/ServicePassProcess.h"
@@ -15,34 +18,13 @@ namespace tarn::checker {
 
 class ServicePassWindow : public framework::WindowManager {
   public:
-    // ---- fields, after the window manager's (report and preview ones unused here) ----
-    int32_t DeferWindow = 0;
-    void* Processors = nullptr;
-    void* Preview = nullptr;
-    void* PreviewQueue = nullptr;
-    void* OutputFileQueue = nullptr;
-    ServicePassProcess* Process = nullptr;
-    void* Attribute = nullptr;
-    void* ReportTarget = nullptr;
-    void* DataOutputTarget = nullptr;
-    void* TargetSelector = nullptr;
-    void* BreakMan = nullptr;
-    int32_t RecordsPerCycle = 1;
-    int32_t QueryControl = 0;
-    void* Report = nullptr;
-    int64_t StartTime = 0;  // hundredths on Now()'s clock
-    int32_t TimeSlice = 100;
-    void* WmfParser = nullptr;
-    void* Zoom = nullptr;
-    uint8_t DeferOpenReport = 0;
-    uint8_t KeepVisible = 0;
-    uint8_t OpenFailed = 0;
-    uint8_t OpenOutputWhenFinish = 0;
-    uint8_t TargetSelectorCreated = 0;
-    uint8_t SkipPreview = 0;
-    uint8_t ShowOutputProgress = 0;
-    uint8_t UseMrp = 0;
-    uint8_t WaitCursor = 0;
+    // ---- fields, after the window manager's ----
+    int32_t DeferWindow = 0;                // seconds the window stays hidden; 0 once shown
+    ServicePassProcess* Process = nullptr;  // the record side
+    int32_t RecordsPerCycle = 1;            // batch size; grows and shrinks with the batches' time
+    int64_t StartTime = 0;                  // when the window was hidden, on Now()'s clock
+    int32_t TimeSlice = 100;                // target length of a timer event's work, hundredths
+    uint8_t OpenFailed = 0;                 // the first read found nothing or failed
 
     void Init(ServicePassProcess& process);
 
@@ -52,19 +34,20 @@ class ServicePassWindow : public framework::WindowManager {
     // Timer events take records in batches; every other window event as the base does.
     Level OnWindowEvent() override;
 
-    // ---- the engine's own operations, in slot order ----
+    // One timer event's work: batches of records until about half a time slice has passed.
     virtual Level TakeBatch();
-    virtual Level NextRecord();
-    virtual Level OpenReport();
-    virtual void NoRecords() {}
-    virtual Level TakeRecord();
     // Called when the window comes out of hiding.
     virtual void OnShow() {}
-
     // Hundredths of a second on the window runtime's clock, which never goes back.
     virtual int64_t Now();
 
   private:
+    // Back to the first record and reads it; an empty view or a read error ends the pass.
+    void ReadFirstRecord();
+    // Reads the next record: LevelQuiet, or LevelNotice/LevelFatal with the close posted.
+    Level NextRecord();
+    // Hands the record read last to the handler, then reads the next one.
+    Level TakeRecord();
     void StopTimer();
 };
 

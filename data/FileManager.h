@@ -18,6 +18,7 @@
 // Record operations (GetByKey, Next, Insert, Update, Delete, AutoNumber, ...) return a Level and
 // report failures through the error manager; the Quiet variants report nothing.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,12 @@ class FileManager {
     // Record position and re-read (by the primary key when there is one, else by file).
     std::string CurrentPosition();
     Level RereadAt(const std::string& position);
+    // Writes the buffer back over the record it was read from, noticing a change another
+    // station made meanwhile: the record is then read again, reapply lays the caller's own
+    // changes over it and the write is tried again. A record deleted meanwhile stays deleted.
+    // LevelQuiet when written or gone; LevelNotice when the write failed (noted as message 31,
+    // not shown).
+    Level UpdateKeeping(const std::function<void()>& reapply);
 
     // Key operations; key is the driver's key number.
     int KeyComponentCount(int key) const;

@@ -211,4 +211,24 @@ Level FileManager::RereadAt(const std::string& position) {
     return File->Reget(position, PositionKey()) == 0 ? LevelQuiet : LevelNotice;
 }
 
+Level FileManager::UpdateKeeping(const std::function<void()>& reapply) {
+    // Bounded: a record rewritten elsewhere faster than this can write fails as any write would.
+    constexpr int kAttempts = 10;
+    const std::string position = CurrentPosition();
+    if (position.empty()) return LevelFatal;
+    File->Watch();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const int code = File->Put();
+        if (code == 0 || code == platform::kRecordNotFound) return LevelQuiet;
+        if (code != platform::kChangedByOther) break;
+        if (RereadAt(position) != LevelQuiet) {
+            if (platform::LastErrorCode() == platform::kRecordNotFound) return LevelQuiet;
+            break;
+        }
+        reapply();
+    }
+    NoteError(MsgUpdateError);
+    return LevelNotice;
+}
+
 }  // namespace tarn::data
