@@ -50,9 +50,11 @@ int32_t LoadSettings(DailyLog& log) {
     settings.RecordID = 1;
     if (data::Access_Settings->GetByKeyQuiet(records::SET_KeyRecID) != LevelQuiet &&
         platform::LastErrorCode() == platform::kRecordNotFound) {
+        // Made with the number 1 itself, not the next free one: the editor saves the cycle time
+        // into record 1. A failed insert is not reported; the 60 seconds stay in the buffer.
         settings.RecordID = 1;
         settings.TimeBetweenCyclesInSeconds = 60;
-        data::Access_Settings->InsertQuiet();
+        data::Access_Settings->InsertAsNumbered(0);
     }
 
     // Cycle times that do not fit in milliseconds, and negative ones, fall back to the default
