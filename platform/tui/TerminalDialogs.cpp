@@ -201,10 +201,4 @@ int TerminalFrontEnd::ChooseOnScreen(const std::vector<ui::PopupItem>& items, in
     }
 }
 
-std::unique_ptr<TerminalFrontEnd> MakeTerminalFrontEndIfTerminal() {
-    const char* term = std::getenv("TERM");
-    if (!term || !*term || !isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return nullptr;
-    return std::make_unique<TerminalFrontEnd>();
-}
-
 }  // namespace tarn::tui

@@ -4,7 +4,7 @@
 //
 // Curses runs only while a window (or a message box) is on the screen: it starts when the first
 // window opens and the terminal is restored (endwin) when the last one closes, at exit and on
-// SIGTERM/SIGINT. Typing into an entry edits a copy here (EntryEdit); the copy reaches the
+// SIGTERM/SIGINT/SIGHUP. Typing into an entry edits a copy here (EntryEdit); the copy reaches the
 // window as one Input::Text when the user leaves the entry (Tab, Enter, Esc, a click elsewhere).
 // Wake() from any thread interrupts the wait through a self-pipe.
 #include <deque>
@@ -94,8 +94,11 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     ui::MessageBoxFrontEnd* oldMessageBox_ = nullptr;
 };
 
-// A terminal front end when standard input and output are a terminal and TERM is set, else
-// nullptr (the caller then goes on without one).
+// A terminal front end when standard input and output are a terminal that curses knows, else
+// nullptr with `*refusal` (when given) saying why in words a program can print after its name:
+// "needs a terminal (standard input is not a terminal)".
+std::unique_ptr<TerminalFrontEnd> MakeTerminalFrontEnd(std::string* refusal = nullptr);
+// The same for a program that goes on without one (the checker).
 std::unique_ptr<TerminalFrontEnd> MakeTerminalFrontEndIfTerminal();
 
 }  // namespace tarn::tui

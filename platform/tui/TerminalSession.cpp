@@ -19,6 +19,7 @@ SCREEN* gScreen = nullptr;
 int gErase = 127;
 struct sigaction gOldTerm {};
 struct sigaction gOldInt {};
+struct sigaction gOldHup {};
 
 void RestoreTerminal() {
     if (gActive.exchange(false)) endwin();
@@ -27,13 +28,16 @@ void RestoreTerminal() {
 void PutBackHandlers() {
     sigaction(SIGTERM, &gOldTerm, nullptr);
     sigaction(SIGINT, &gOldInt, nullptr);
+    sigaction(SIGHUP, &gOldHup, nullptr);
 }
 
 // Restores the terminal, then lets the signal do what it would have done without us.
 void OnSignal(int signal) {
     RestoreTerminal();
     PutBackHandlers();
-    const struct sigaction& old = signal == SIGTERM ? gOldTerm : gOldInt;
+    const struct sigaction& old = signal == SIGTERM  ? gOldTerm
+                                  : signal == SIGINT ? gOldInt
+                                                     : gOldHup;
     if (old.sa_handler == SIG_IGN) return;
     if (old.sa_handler == SIG_DFL) {
         raise(signal);
@@ -49,6 +53,7 @@ void InstallHandlers() {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, &gOldTerm);
     sigaction(SIGINT, &sa, &gOldInt);
+    sigaction(SIGHUP, &sa, &gOldHup);  // the SSH link dropped
 }
 
 void AtExit() { RestoreTerminal(); }

@@ -1,6 +1,7 @@
 #pragma once
 // Who owns the terminal: curses between StartCurses and StopCurses, the program's normal output
-// otherwise. Every way out (exit, quick_exit, SIGTERM, SIGINT) gives the terminal back first.
+// otherwise. Every way out (exit, quick_exit, SIGTERM, SIGINT, SIGHUP) gives the terminal back
+// first.
 namespace tarn::tui {
 
 // Takes the terminal for curses (creating the screen the first time, resuming it later); false

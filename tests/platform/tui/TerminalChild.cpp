@@ -1,10 +1,13 @@
 // The program the screen tests run under tmux: this test binary started with TARN_TUI_CHILD
 // set plays one scenario before the tests' own main runs, logs what the runtime delivered to
 // TARN_TUI_LOG and exits.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/system/Process.h"
 #include "platform/tui/TerminalFrontEnd.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/MessageBox.h"
@@ -118,13 +121,27 @@ int RunChildIfAsked() {
     const char* log = std::getenv("TARN_TUI_LOG");
     if (!scenario || !log) return 0;
     gLog = std::fopen(log, "w");
-    auto frontEnd = tarn::tui::MakeTerminalFrontEndIfTerminal();
+    std::string refusal;
+    auto frontEnd = tarn::tui::MakeTerminalFrontEnd(&refusal);
     if (!frontEnd) {
-        Log("no terminal");
+        Log(refusal);
         std::exit(2);
+    }
+    if (FILE* pid = std::fopen((std::string(log) + ".pid").c_str(), "w")) {
+        std::fprintf(pid, "%d\n", static_cast<int>(getpid()));
+        std::fclose(pid);
     }
     frontEnd->Attach();
     std::string name = scenario;
+    if (name == "fatal") {
+        WindowDef def;
+        def.title = "Fatal";
+        def.rect = {0, 0, 120, 40};
+        Window w(def);
+        w.Open();
+        Box();
+        tarn::platform::Halt(1, "Fatal");
+    }
     if (name == "form") Form();
     if (name == "filled") Form("60");
     if (name == "progress") Progress();

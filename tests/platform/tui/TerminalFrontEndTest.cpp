@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -27,13 +28,14 @@ class TerminalScreen : public ::testing::Test {
     }
 
     // Runs this test binary as the child playing `scenario`; the shell then says it is back.
-    void StartChild(const std::string& scenario, const std::string& before = "") {
+    void StartChild(const std::string& scenario, const std::string& before = "",
+                    const std::string& after = "") {
         char self[4096];
         ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         ASSERT_GT(n, 0);
         self[n] = 0;
         std::string command = before + "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ +
-                              " " + self + "; echo SHELL-BACK; sleep 60";
+                              " " + self + after + "; echo SHELL-BACK; sleep 60";
         ASSERT_TRUE(tmux_.Start(command, kCols, kLines));
     }
     std::string Log() const { return ReadFile(log_); }
@@ -153,6 +155,31 @@ TEST_F(TerminalScreen, ByteEightIsCtrlHUnlessItIsTheErase) {
     }
 }
 
+// However the program ends, the shell gets its terminal back as it was: the same settings, the
+// cursor shown, no mouse reporting, no alternate screen.
+TEST_F(TerminalScreen, EveryWayOutGivesTheTerminalBack) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, 0}) {
+        Tmux tmux;
+        std::swap(tmux_, tmux);
+        std::remove((log_ + ".pid").c_str());
+        std::string before = dir_ + "/before", after = dir_ + "/after";
+        std::remove(after.c_str());
+        StartChild(signal ? "form" : "fatal", "stty -g > " + before + "; ", "; stty -g > " + after);
+        ASSERT_TRUE(WaitForFileText(log_ + ".pid", "\n"));
+        if (signal) {
+            ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+            kill(std::atoi(ReadFile(log_ + ".pid").c_str()), signal);
+        } else {
+            ASSERT_TRUE(tmux_.WaitForText("Second line"));
+            tmux_.Keys("Enter");  // the fatal message is acknowledged, the program halts
+        }
+        ASSERT_TRUE(tmux_.WaitForText("SHELL-BACK")) << signal;
+        EXPECT_EQ(ReadFile(after), ReadFile(before)) << signal;
+        EXPECT_EQ(tmux_.Format("#{cursor_flag} #{mouse_any_flag} #{alternate_on}"), "1 0 0")
+            << signal;
+    }
+}
+
 TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
     StartChild("progress");
     std::vector<std::string> s;
@@ -265,6 +292,20 @@ TEST_F(TerminalScreen, MessageBoxKeys) {
 
 namespace tarn::tui {
 namespace {
+
+TEST(TerminalFactory, WithoutATerminalTheRefusalSaysWhy) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = 0;
+    std::string log = "/tmp/tarn-tui-refusal-" + std::to_string(getpid());
+    std::string command =
+        "TARN_TUI_CHILD=form TARN_TUI_LOG=" + log + " " + self + " </dev/null >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_EQ(testing::ReadFile(log), "needs a terminal (standard input is not a terminal)\n");
+    std::remove(log.c_str());
+}
 
 TEST(TerminalFactory, WithoutTermThereIsNoTerminalFrontEnd) {
     const char* old = std::getenv("TERM");

@@ -60,6 +60,12 @@ void Tmux::ResizeTo(int cols, int lines) {
     Run("resize-window -t t -x " + std::to_string(cols) + " -y " + std::to_string(lines));
 }
 
+std::string Tmux::Format(const std::string& format) const {
+    std::string out = Run("display-message -p -t t " + Quote(format));
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
 std::vector<std::string> Tmux::Lines(const std::string& args) const {
     std::vector<std::string> lines;
     std::istringstream in(Run(args));

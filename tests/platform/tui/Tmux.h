@@ -22,6 +22,8 @@ class Tmux {
     std::vector<std::string> Screen() const;
     // The screen with its colours and attributes as escape sequences, trailing blanks kept.
     std::vector<std::string> StyledScreen() const;
+    // A tmux format of the pane, e.g. "#{cursor_flag}".
+    std::string Format(const std::string& format) const;
     // Polls the screen until `seen` holds or the time is up; the last screen in `*last`.
     bool WaitFor(const std::function<bool(const std::vector<std::string>&)>& seen,
                  std::vector<std::string>* last = nullptr,
