@@ -66,10 +66,10 @@ int TerminalFrontEnd::ReadDialogKey(int* clickRow, int* clickCol) {
     if (!key) return 0;
     if (*key == KEY_MOUSE) {
         MEVENT ev;
-        if (getmouse(&ev) == OK && (ev.bstate & (BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED))) {
-            *clickRow = ev.y;
-            *clickCol = ev.x;
-        }
+        // A click counts when the button is released; anything else is no key.
+        if (getmouse(&ev) != OK || !(ev.bstate & BUTTON1_RELEASED)) return 0;
+        *clickRow = ev.y;
+        *clickCol = ev.x;
         return KEY_MOUSE;
     }
     if (IsTypedChar(*key)) return *key;

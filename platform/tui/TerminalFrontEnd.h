@@ -59,6 +59,8 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
 
     std::optional<ui::Input> TakeKey(ui::Window& window, int key);
     std::optional<ui::Input> TakeMouse(ui::Window& window);
+    std::optional<ui::Input> TakeClick(ui::Window& window, const ui::Control& control, int row,
+                                       int col);
     std::optional<ui::Input> TakeTyped(ui::Window& window, int key);
     std::optional<ui::Input> Deliver(ui::Window& window, const ui::Input& input, bool leaves);
     // The Text input for an entry whose copy differs from its contents; ends the edit.
@@ -85,6 +87,18 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     const ui::Window* focusWindow_ = nullptr;  // the focus last seen, to notice it moved
     int focusControl_ = 0;
     int selectNext_ = 0;  // a clicked control to focus after a Text input
+    struct Press {
+        bool down = false;
+        int row = -1;
+        int col = -1;
+        int control = 0;
+        bool onThumb = false;  // pressed on a list's scroll-bar thumb: a drag
+    } press_;                  // the left button, between its press and release
+    struct Click {
+        int control = 0;
+        int row = 0;
+        int64_t time = 0;
+    } lastClick_;  // the last click on a list row, which a second one makes a double click
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     bool started_ = false;  // curses screen created

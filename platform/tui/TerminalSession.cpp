@@ -80,14 +80,17 @@ bool CreateScreen() {
     nonl();
     keypad(stdscr, TRUE);
     set_escdelay(25);
-    mouseinterval(200);
-    mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON3_CLICKED | BUTTON3_PRESSED |
-                  BUTTON4_PRESSED
+    mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED |
+                  BUTTON3_PRESSED | BUTTON4_PRESSED
 #ifdef BUTTON5_PRESSED
                   | BUTTON5_PRESSED
 #endif
               ,
               nullptr);
+    // Presses and releases as they come (after mousemask, which sets its own interval): the
+    // front end makes clicks, double clicks and thumb drags of them. Curses still makes a click
+    // of a press and release that arrive in one read.
+    mouseinterval(0);
     return true;
 }
 

@@ -264,9 +264,18 @@ bool AcceptLoop::TakeInput(Window& w, const Input& in) {
         case Input::RightClick:
             ClickRow(w, in);
             break;
-        case Input::Scroll:
-            Queue(w, in.event, in.control, 0);
+        case Input::Scroll: {
+            // A list outside immediate mode scrolls itself, as for the arrow and page keys.
+            Control* c = w.Get(in.control);
+            constexpr int kKeys[] = {UpKey, DownKey, PgUpKey, PgDnKey, HomeKey, EndKey};
+            if (c && c->kind == KindList && !c->immediate && in.event >= EventScrollUp &&
+                in.event <= EventScrollBottom) {
+                MoveHighlight(w, *c, kKeys[in.event - EventScrollUp]);
+            } else {
+                Queue(w, in.event, in.control, 0);
+            }
             break;
+        }
         case Input::Thumb:
             if (Control* c = w.Get(in.control)) c->thumb = std::clamp(in.row, 0, 100);
             Queue(w, EventScrollDrag, in.control, 0);

@@ -40,7 +40,11 @@ void Run(Window& w) {
     while (Accept(w)) {
         const EventRecord& e = CurrentEvent();
         std::string line = std::to_string(e.event) + " " + std::to_string(e.control);
-        if (const Control* c = w.Get(e.control)) line += " [" + c->text + "]";
+        if (const Control* c = w.Get(e.control)) {
+            line += " [" + c->text + "]";
+            if (c->kind == KindList) line += " row " + std::to_string(c->selected);
+            if (e.event == EventScrollDrag) line += " thumb " + std::to_string(c->thumb);
+        }
         if (e.event == EventAlertKey) {
             line += " key " + std::to_string(Keycode());
             if (Keychar() != 0) line += " char " + std::string(1, static_cast<char>(Keychar()));

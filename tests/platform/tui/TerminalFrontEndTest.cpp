@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "Tmux.h"
 #include "platform/tui/TerminalFrontEnd.h"
@@ -53,7 +54,9 @@ constexpr int kLeft = (kCols - 50) / 2;
 TEST_F(TerminalScreen, FormIsDrawnWhereItsDialogUnitsSay) {
     StartChild("form");
     std::vector<std::string> s;
-    ASSERT_TRUE(tmux_.WaitForText("Edit Service", &s));
+    // Down to the frame's last line: tmux may show a screen half drawn.
+    ASSERT_TRUE(tmux_.WaitFor(
+        [](const auto& screen) { return At(screen, kTop + 10, kLeft - 1, 1) == "+"; }, &s));
     EXPECT_EQ(At(s, kTop - 1, kLeft - 1, 1), "+");
     EXPECT_EQ(At(s, kTop - 1, kLeft + 50, 1), "+");
     EXPECT_EQ(At(s, kTop + 10, kLeft - 1, 1), "+");
@@ -205,11 +208,13 @@ TEST_F(TerminalScreen, TerminalResizeArrivesAsWindowResize) {
 TEST_F(TerminalScreen, ListShowsHeadersRowsAndMovesTheHighlight) {
     StartChild("list");
     std::vector<std::string> s;
-    ASSERT_TRUE(tmux_.WaitForText("svc1", &s));
-    // 160 x 48 units: 40 x 6 cells; the list takes 5 rows: a header and four rows, so the
-    // fifth row is out of view; the scroll bar is the last column.
     int top = (kLines - 6) / 2;
     int left = (kCols - 40) / 2;
+    // The whole list, down to the scroll bar's last arrow, is on the screen.
+    ASSERT_TRUE(tmux_.WaitFor(
+        [&](const auto& screen) { return At(screen, top + 4, left + 39, 1) == "v"; }, &s));
+    // 160 x 48 units: 40 x 6 cells; the list takes 5 rows: a header and four rows, so the
+    // fifth row is out of view; the scroll bar is the last column.
     EXPECT_EQ(At(s, top, left, 25), "Name                Count");
     EXPECT_EQ(At(s, top + 1, left, 25), "svc1                   10");
     EXPECT_EQ(At(s, top + 4, left, 25), "svc4                   40");
@@ -219,7 +224,7 @@ TEST_F(TerminalScreen, ListShowsHeadersRowsAndMovesTheHighlight) {
     tmux_.Keys("Down");
     tmux_.Keys("Down");
     tmux_.Keys("Down");
-    ASSERT_TRUE(WaitForFileText(log_, "2 1 []\n2 1 []\n2 1 []"));
+    ASSERT_TRUE(WaitForFileText(log_, "2 1 [] row 3\n2 1 [] row 4\n2 1 [] row 5"));
     // Row 5 is highlighted now and scrolled into view at the bottom.
     EXPECT_TRUE(tmux_.WaitFor(
         [&](const auto& screen) { return At(screen, top + 4, left, 4) == "svc5"; }, &s));
@@ -243,9 +248,48 @@ TEST_F(TerminalScreen, ListKeysArriveWithTheirCodesAndCharacters) {
     tmux_.Type("aA.");
     ASSERT_TRUE(WaitForFileText(log_, "char ."));
     EXPECT_EQ(Log(),
-              "515 0\n15 1 [] key 93\n15 1 [] key 93\n15 1 [] key 525\n15 1 [] key 525\n"
-              "15 1 [] key 269\n15 1 [] key 45\n15 1 [] key 46\n15 1 [] key 65 char a\n"
-              "15 1 [] key 321 char A\n15 1 [] key 190 char .\n");
+              "515 0\n15 1 [] row 2 key 93\n15 1 [] row 2 key 93\n15 1 [] row 2 key 525\n15 1 [] "
+              "row 2 key 525\n"
+              "15 1 [] row 2 key 269\n15 1 [] row 2 key 45\n15 1 [] row 2 key 46\n15 1 [] row 2 "
+              "key 65 char a\n"
+              "15 1 [] row 2 key 321 char A\n15 1 [] row 2 key 190 char .\n");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+// The mouse as terminals report it (press and release, X10 encoding): a double click on a row
+// and none on the header, a right click, the wheel, a drag of the scroll-bar thumb.
+TEST_F(TerminalScreen, ListMouseClicksWheelAndThumbDrag) {
+    StartChild("list");
+    ASSERT_TRUE(tmux_.WaitForText("svc1"));
+    int top = (kLines - 6) / 2;  // the header; rows below it; the scroll bar in column 69
+    auto mouse = [](int button, int row, int col) {
+        std::string event = "\x1b[M";
+        event += static_cast<char>(32 + button);
+        event += static_cast<char>(33 + col);
+        event += static_cast<char>(33 + row);
+        return event;
+    };
+    auto click = [&](int row, int col) {
+        return mouse(0, row, col) + mouse(3, row, col);  // press, release
+    };
+    // Each gesture goes out at once and is seen through before the next one, as a hand does.
+    tmux_.Type(click(top, 35) + click(top, 35));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tmux_.Type(click(top + 3, 35) + click(top + 3, 35));
+    ASSERT_TRUE(WaitForFileText(log_, "key 5")) << Log();
+    tmux_.Type(mouse(2, top + 4, 35));  // right button on the fourth row
+    ASSERT_TRUE(WaitForFileText(log_, "key 130")) << Log();
+    tmux_.Type(mouse(65, top + 2, 35));  // wheel down
+    ASSERT_TRUE(WaitForFileText(log_, "row 5")) << Log();
+    // The thumb, at 0, dropped half way down the track a moment later.
+    tmux_.Type(mouse(0, top + 1, 69));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tmux_.Type(mouse(3, top + 2, 69));
+    ASSERT_TRUE(WaitForFileText(log_, "thumb")) << Log();
+    EXPECT_EQ(Log(),
+              "515 0\n15 1 [] row 3 key 5\n15 1 [] row 4 key 130\n"
+              "2 1 [] row 5\n9 1 [] row 5 thumb 50\n");
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
@@ -253,7 +297,7 @@ TEST_F(TerminalScreen, ListKeysArriveWithTheirCodesAndCharacters) {
 TEST_F(TerminalScreen, MessageBoxShowsItsLinesAndAnswersTheLetter) {
     StartChild("box");
     std::vector<std::string> s;
-    ASSERT_TRUE(tmux_.WaitForText("Second line", &s));
+    ASSERT_TRUE(tmux_.WaitForText("[ Cancel ]", &s));
     int first = -1;
     for (size_t i = 0; i < s.size(); ++i)
         if (s[i].find("First line") != std::string::npos) first = static_cast<int>(i);
