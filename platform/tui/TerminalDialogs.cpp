@@ -67,7 +67,9 @@ int TerminalFrontEnd::ReadDialogKey(int* clickRow, int* clickCol) {
     if (*key == KEY_MOUSE) {
         MEVENT ev;
         // A click counts when the button is released; anything else is no key.
-        if (getmouse(&ev) != OK || !(ev.bstate & BUTTON1_RELEASED)) return 0;
+        if (getmouse(&ev) != OK ||
+            !(ev.bstate & (BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED)))
+            return 0;
         *clickRow = ev.y;
         *clickCol = ev.x;
         return KEY_MOUSE;
