@@ -42,19 +42,22 @@ std::string SetUpLogFolder(int32_t startDay) {
 }
 
 int32_t LoadSettings(DailyLog& log) {
-    data::Access_Settings->Open();
-    data::Access_Settings->EnsureUsable(2);
+    // A Settings file that cannot be used has been reported by its manager (a fatal message
+    // ends the checker); otherwise the cycle time falls back to the default below.
+    data::FileManager& settingsFile = *data::Access_Settings;
+    const bool settingsUsable =
+        settingsFile.Open() == LevelQuiet && settingsFile.EnsureUsable(2) == LevelQuiet;
     log.Open();
 
     records::SettingsRecord& settings = records::Settings();
     settings.RecordID = 1;
-    if (data::Access_Settings->GetByKeyQuiet(records::SET_KeyRecID) != LevelQuiet &&
+    if (settingsUsable && settingsFile.GetByKeyQuiet(records::SET_KeyRecID) != LevelQuiet &&
         platform::LastErrorCode() == platform::kRecordNotFound) {
         // Made with the number 1 itself, not the next free one: the editor saves the cycle time
         // into record 1. A failed insert is not reported; the 60 seconds stay in the buffer.
         settings.RecordID = 1;
         settings.TimeBetweenCyclesInSeconds = 60;
-        data::Access_Settings->InsertAsNumbered(0);
+        settingsFile.InsertAsNumbered(0);
     }
 
     // Cycle times that do not fit in milliseconds, and negative ones, fall back to the default
