@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "editor/ListServices.h"

@@ -29,19 +29,6 @@ double MicrosPer(Clock::time_point start, int count) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / count;
 }
 
-class ServicesManager : public data::FileManager {
-  public:
-    using FileManager::FileManager;
-    Level EnsureUsable(uint8_t kind) override {
-        if (Initialized == 0) {
-            BeginInitialisation();
-            RegisterKey("SerCHK:KeyRecID", records::SERCHK_KeyRecID, 1);
-            RegisterKey("SerCHK:KeyServiceName", records::SERCHK_KeyServiceName, 0);
-        }
-        return FileManager::EnsureUsable(kind);
-    }
-};
-
 void Fill(records::ServicesToCheckRecord& rec, int i) {
     std::snprintf(rec.ServerName, sizeof rec.ServerName, "server%03d", i % 100);
     std::snprintf(rec.ServiceName, sizeof rec.ServiceName, "service%07d", i);
@@ -79,7 +66,7 @@ double ManagerInsert(const std::string& path, int count) {
     records::ServicesToCheckRecord rec{};
     auto file = NewFile(path, rec);
     file->Close();
-    ServicesManager fm(*file, errors::GlobalErrors());
+    data::FileManager fm(*file, errors::GlobalErrors());
     fm.Setup();
     fm.Open();
     auto start = Clock::now();
@@ -203,7 +190,7 @@ int main(int argc, char** argv) {
     std::printf("  name:      bare driver Next %6.2f us/record, view %6.2f us/record (%.2fx)\n",
                 bareName, viewName, viewName / bareName);
     file->Close();
-    ServicesManager fm(*file, errors::GlobalErrors());
+    data::FileManager fm(*file, errors::GlobalErrors());
     fm.Setup();
     data::RelationManager rm;
     rm.Attach(fm, 1);

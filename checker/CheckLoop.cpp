@@ -2,7 +2,6 @@
 
 #include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
-#include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"

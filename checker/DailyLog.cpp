@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "checker/StderrNotice.h"
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "platform/system/Clock.h"
 #include "platform/system/Picture.h"

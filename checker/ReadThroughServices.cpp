@@ -2,7 +2,7 @@
 
 #include "checker/ServiceCheck.h"
 #include "checker/ServicePass.h"
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
 #include "framework/Requests.h"

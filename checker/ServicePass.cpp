@@ -2,7 +2,7 @@
 
 #include "checker/ProgressWindow.h"
 #include "checker/StderrNotice.h"
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
 #include "platform/ui/Runtime.h"

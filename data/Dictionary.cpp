@@ -2,64 +2,72 @@
 
 #include <memory>
 
-#include "data/DataFileManagers.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
 
 namespace tarn::data {
 
+FileManager* Access_Settings = nullptr;
+RelationManager* Relate_Settings = nullptr;
+FileManager* Access_ServicesToCheck = nullptr;
+RelationManager* Relate_ServicesToCheck = nullptr;
+FileManager* Access_QuorvelCheckServiceLog = nullptr;
+RelationManager* Relate_QuorvelCheckServiceLog = nullptr;
+
 namespace {
 
 struct Declared {
-    std::unique_ptr<FileManager> access;
-    std::unique_ptr<RelationManager> relate;
+    FileManager*& access;
+    RelationManager*& relate;
+    std::unique_ptr<FileManager> ownAccess = nullptr;
+    std::unique_ptr<RelationManager> ownRelate = nullptr;
 };
 
-Declared gSettings;
-Declared gServices;
-Declared gLog;
+Declared gSettings{Access_Settings, Relate_Settings};
+Declared gServices{Access_ServicesToCheck, Relate_ServicesToCheck};
+Declared gLog{Access_QuorvelCheckServiceLog, Relate_QuorvelCheckServiceLog};
 
-template <class Manager>
-void Build(Declared& d, storage::RecordFile& file, RelationManager*& global) {
-    d.access = std::make_unique<Manager>(file, errors::GlobalErrors());
-    d.access->Setup();
-    d.relate = std::make_unique<RelationManager>();
-    d.relate->Attach(*d.access, 1);
-    global = d.relate.get();
+void Build(Declared& d, storage::RecordFile& file) {
+    d.ownAccess = std::make_unique<FileManager>(file, errors::GlobalErrors());
+    d.ownAccess->Setup();
+    d.ownRelate = std::make_unique<RelationManager>();
+    d.ownRelate->Attach(*d.ownAccess, 1);
+    d.access = d.ownAccess.get();
+    d.relate = d.ownRelate.get();
 }
 
-void Kill(Declared& d, RelationManager*& global) {
-    if (!d.relate) return;
-    d.access->Shutdown();
-    d.relate->Shutdown();
-    d.relate.reset();
-    d.access.reset();
-    global = nullptr;
+void Kill(Declared& d) {
+    if (!d.ownRelate) return;
+    d.ownAccess->Shutdown();
+    d.ownRelate->Shutdown();
+    d.access = nullptr;
+    d.relate = nullptr;
+    d.ownRelate.reset();
+    d.ownAccess.reset();
 }
 
 }  // namespace
 
 void DictionaryInit(bool withLog) {
-    if (gSettings.access) return;
+    if (gSettings.ownAccess) return;
+    records::ResetThreadFiles();
     // The checker builds its managers in the order ServicesToCheck, Settings, log; the editor in
     // the order Settings, ServicesToCheck.
     if (withLog) {
-        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(),
-                                          Relate_ServicesToCheck);
-        Build<SettingsFileManager>(gSettings, records::SettingsFile(), Relate_Settings);
-        Build<CheckServiceLogFileManager>(gLog, records::QuorvelCheckServiceLogFile(),
-                                          Relate_QuorvelCheckServiceLog);
+        Build(gServices, records::ServicesToCheckFile());
+        Build(gSettings, records::SettingsFile());
+        Build(gLog, records::QuorvelCheckServiceLogFile());
     } else {
-        Build<SettingsFileManager>(gSettings, records::SettingsFile(), Relate_Settings);
-        Build<ServicesToCheckFileManager>(gServices, records::ServicesToCheckFile(),
-                                          Relate_ServicesToCheck);
+        Build(gSettings, records::SettingsFile());
+        Build(gServices, records::ServicesToCheckFile());
     }
 }
 
 void DictionaryKill() {
-    Kill(gLog, Relate_QuorvelCheckServiceLog);
-    Kill(gServices, Relate_ServicesToCheck);
-    Kill(gSettings, Relate_Settings);
+    Kill(gLog);
+    Kill(gServices);
+    Kill(gSettings);
+    records::ResetThreadFiles();
 }
 
 }  // namespace tarn::data

@@ -50,11 +50,14 @@ void FileManager::Attach(storage::RecordFile& file, errors::ErrorManager& errors
     file.SetObserver(&FileCallbackInterface);
 }
 
-void FileManager::BeginInitialisation() {
+void FileManager::Initialise() {
     InUseFile = 1;
     Attach(*File, *Errors);
-    Create = 1;
-    LockRecover = 10;
+    const std::vector<storage::KeyDesc>& keys = File->Desc().keys;
+    for (int k = 0; k < static_cast<int>(keys.size()); ++k) {
+        const std::string& name = keys[k].description.empty() ? keys[k].name : keys[k].description;
+        RegisterKey(name, k, keys[k].autoNumber ? 1 : 0);
+    }
     InUseFile = 0;
 }
 
@@ -230,6 +233,7 @@ Level FileManager::Close() {
 }
 
 Level FileManager::EnsureUsable(uint8_t kind) {
+    if (Initialized == 0) Initialise();
     InUseFile = 1;
     Level result = LevelQuiet;
     if (kind == 5) {

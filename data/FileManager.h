@@ -9,7 +9,8 @@
 // With LazyOpen 0, Open opens the file physically at once.
 //
 // Initialisation is in two steps: Setup at program start (cheap: names, buffer, registry), and the
-// first EnsureUsable, which attaches the driver, chooses the opener and registers the keys.
+// first EnsureUsable, which attaches the driver, chooses the opener and registers the keys the
+// file declares (each key's description says its name and whether it is numbered).
 //
 // The usage register (per thread) remembers which procedure uses the file with which kind; a
 // nested procedure saves the caller's file state when it starts using the file and gives it back
@@ -243,12 +244,9 @@ class FileManager {
     // The registered entry of a driver key; null when it was not registered.
     const KeyEntry* FindKey(int key) const;
 
-  protected:
-    // The subclass's first EnsureUsable: Attach, create flag and lock wait; the subclass then
-    // registers its keys.
-    void BeginInitialisation();
-
   private:
+    // The first EnsureUsable: Attach, then the file's keys registered in declaration order.
+    void Initialise();
     Level OpenCore(uint8_t report, uint8_t force);
     Level PhysicalOpen(uint8_t report);
     Level OpenAttempt(uint8_t report, bool& retry);

@@ -27,6 +27,8 @@ FileDesc MakeSettings() {
     };
     KeyDesc recId{"SET:KeyRecID", {{1, true}}};
     recId.primary = true;
+    recId.description = "Set:KeyRecID";
+    recId.autoNumber = true;
     d.keys = {recId};
     return d;
 }
@@ -52,10 +54,13 @@ FileDesc MakeServicesToCheck() {
     };
     KeyDesc recId{"SERCHK:KeyRecID", {{1, true}}};
     recId.primary = true;
+    recId.description = "SerCHK:KeyRecID";
+    recId.autoNumber = true;
     // Operators type names in any case; the same service may be listed twice.
     KeyDesc serviceName{"SERCHK:KeyServiceName", {{2, true}, {3, true}}};
     serviceName.duplicates = true;
     serviceName.noCase = true;
+    serviceName.description = "SerCHK:KeyServiceName";
     d.keys = {recId, serviceName};
     return d;
 }
@@ -131,6 +136,15 @@ storage::RecordFile& QuorvelCheckServiceLogFile() {
     thread_local auto f =
         storage::MakeRecordFile(CheckServiceLogDesc(), Bytes(QuorvelCheckServiceLog()));
     return *f;
+}
+
+void ResetThreadFiles() {
+    for (storage::RecordFile* f :
+         {&SettingsFile(), &ServicesToCheckFile(), &QuorvelCheckServiceLogFile()}) {
+        if (f->IsOpen()) f->Close();
+        f->SetName(f->Desc().name);
+        f->ClearBuffer(false);
+    }
 }
 
 }  // namespace tarn::records

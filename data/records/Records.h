@@ -43,7 +43,8 @@ static_assert(offsetof(ServicesToCheckRecord, LastCheckedTime) == 519);
 static_assert(sizeof(CheckServiceLogRecord) == 201);
 static_assert(offsetof(CheckServiceLogRecord, Field1) == 0);
 
-// Key numbers, in registration order.
+// Key numbers, in registration order. Each key's description carries the name its file manager
+// registers it under and whether it is numbered automatically.
 enum SettingsKey : int { SET_KeyRecID = 0 };
 enum ServicesToCheckKey : int { SERCHK_KeyRecID = 0, SERCHK_KeyServiceName = 1 };
 
@@ -61,5 +62,8 @@ CheckServiceLogRecord& QuorvelCheckServiceLog();
 storage::RecordFile& SettingsFile();
 storage::RecordFile& ServicesToCheckFile();
 storage::RecordFile& QuorvelCheckServiceLogFile();
+// Gives the calling thread's files their declared state back: closed, under their declared
+// names, with blank record buffers.
+void ResetThreadFiles();
 
 }  // namespace tarn::records

@@ -30,6 +30,10 @@ struct KeyDesc {
     bool duplicates = false;
     bool noCase = false;
     bool primary = false;
+    // For the file manager, not the driver: the name the key is registered under, which messages
+    // show ("" = name), and whether inserts number its last component automatically.
+    std::string description = {};
+    bool autoNumber = false;
 };
 
 struct BlobDesc {

@@ -9,7 +9,6 @@
 #include "PassTestSupport.h"
 #include "checker/ProgressWindow.h"
 #include "checker/ServicePass.h"
-#include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
@@ -56,10 +55,6 @@ class ProcessEngine : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(dir_.Path().empty());
-        // Earlier tests of this program may have pointed the thread's files elsewhere.
-        records::ServicesToCheckFile().SetName(records::ServicesToCheckDesc().name);
-        records::SettingsFile().SetName(records::SettingsDesc().name);
-        records::QuorvelCheckServiceLogFile().SetName(records::CheckServiceLogDesc().name);
         ui.Attach();
         errors::GlobalErrors().Init();
         data::DictionaryInit(true);

@@ -34,7 +34,6 @@ class ServiceTools : public ::testing::Test {
     void TearDown() override {
         data::DictionaryKill();
         errors::GlobalErrors().Shutdown();
-        records::QuorvelCheckServiceLogFile().SetName(records::CheckServiceLogDesc().name);
         vuft4::SetServiceManager(saved_);
     }
     void Use(std::shared_ptr<vuft4::ServiceManager> manager) {

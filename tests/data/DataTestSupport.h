@@ -105,31 +105,6 @@ inline const storage::FileDesc& GroupDesc() {
     return desc;
 }
 
-// A file manager registering every declared key in order; keys named in autoKeys are
-// auto-numbered.
-class TestFileManager : public FileManager {
-  public:
-    TestFileManager(storage::RecordFile& file, errors::ErrorManager& errors,
-                    std::vector<int> autoKeys = {0})
-        : FileManager(file, errors), autoKeys_(std::move(autoKeys)) {}
-
-    Level EnsureUsable(uint8_t kind) override {
-        if (Initialized == 0) {
-            BeginInitialisation();
-            const auto& keys = File->Desc().keys;
-            for (int k = 0; k < static_cast<int>(keys.size()); ++k) {
-                bool autoNumbered =
-                    std::find(autoKeys_.begin(), autoKeys_.end(), k) != autoKeys_.end();
-                RegisterKey(keys[k].name, k, autoNumbered ? 1 : 0);
-            }
-        }
-        return FileManager::EnsureUsable(kind);
-    }
-
-  private:
-    std::vector<int> autoKeys_;
-};
-
 // Shows fatal messages without ending the test program.
 class RecordingErrors : public errors::ErrorManager {
   public:
@@ -140,12 +115,27 @@ class RecordingErrors : public errors::ErrorManager {
     }
 };
 
+// The declaration a seam file serves, its own copy so that a test can choose which keys are
+// numbered automatically.
+struct OwnDeclaration {
+    storage::FileDesc own;
+};
+
 // A driver seam: forwards to a real driver, counts opens and closes and can answer chosen codes
 // instead of the driver.
-class SeamFile : public storage::RecordFile {
+class SeamFile : private OwnDeclaration, public storage::RecordFile {
   public:
     SeamFile(const storage::FileDesc& desc, uint8_t* buffer)
-        : RecordFile(desc, buffer), inner_(storage::MakeRecordFile(desc, buffer)) {}
+        : OwnDeclaration{desc},
+          RecordFile(own, buffer),
+          inner_(storage::MakeRecordFile(own, buffer)) {}
+
+    // Only the keys in autoKeys are numbered automatically (before the manager's first use).
+    void NumberKeys(const std::vector<int>& autoKeys) {
+        for (int k = 0; k < static_cast<int>(own.keys.size()); ++k)
+            own.keys[k].autoNumber =
+                std::find(autoKeys.begin(), autoKeys.end(), k) != autoKeys.end();
+    }
 
     storage::RecordFile& Inner() {
         inner_->SetObserver(Observer());
@@ -242,6 +232,13 @@ class SeamFile : public storage::RecordFile {
         return code;
     }
     std::unique_ptr<storage::RecordFile> inner_;
+};
+
+// A file manager on a seam file whose keys in autoKeys are numbered automatically.
+class TestFileManager : public FileManager {
+  public:
+    TestFileManager(SeamFile& file, errors::ErrorManager& errors, std::vector<int> autoKeys = {0})
+        : FileManager((file.NumberKeys(autoKeys), file), errors) {}
 };
 
 // A temporary folder, a recording error manager and a scripted message box for each test.

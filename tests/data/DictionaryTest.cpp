@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "DataTestSupport.h"
-#include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 
@@ -106,6 +105,24 @@ TEST_F(DictionaryTest, KillClearsTheReferencesAndMayRunTwice) {
     DictionaryKill();
     DictionaryInit();
     EXPECT_NE(Access_Settings, nullptr);
+}
+
+// What one test leaves in the thread's files, the next one must not find.
+TEST_F(DictionaryTest, KillGivesTheFilesTheirDeclaredStateBack) {
+    DictionaryInit(true);
+    records::QuorvelCheckServiceLogFile().SetName("elsewhere.log");
+    records::ServicesToCheckFile().SetName("Other");
+    ASSERT_EQ(Relate_ServicesToCheck->Open(), LevelQuiet);
+    records::ServicesToCheck().RecordID = 7;
+    std::strcpy(records::ServicesToCheck().ServiceName, "left over");
+    records::QuorvelCheckServiceLog().Field1[0] = 'x';
+    DictionaryKill();
+    EXPECT_EQ(records::QuorvelCheckServiceLogFile().Name(), "QuorvelCheckServiceLog.log");
+    EXPECT_EQ(records::ServicesToCheckFile().Name(), "ServicesToCheck");
+    EXPECT_FALSE(records::ServicesToCheckFile().IsOpen());
+    EXPECT_EQ(records::ServicesToCheck().RecordID, 0);
+    EXPECT_STREQ(records::ServicesToCheck().ServiceName, "");
+    EXPECT_EQ(records::QuorvelCheckServiceLog().Field1[0], ' ');
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
-#include "data/DataFileManagers.h"
 #include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
