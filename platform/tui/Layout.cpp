@@ -1,6 +1,7 @@
 #include "platform/tui/Layout.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/ui/Window.h"
 
@@ -15,10 +16,34 @@ Cells ClientArea(const ui::Window& window, int lines, int cols) {
     Cells c;
     c.width = SizeAcross(window.rect.width);
     c.height = SizeDown(window.rect.height);
-    // Centred with its frame; a window larger than the screen keeps its top-left corner.
+    // Centred with its frame; a window larger than the screen keeps its top-left corner, moved
+    // only as far as it takes to show the focused control (never past the control's own start).
     c.col = std::max(1, (cols - c.width) / 2);
     c.row = std::max(1, (lines - c.height) / 2);
+    if (const ui::Control* focus = window.Get(window.Focus())) {
+        Cells at = ControlCells(c, *focus);
+        if (at.col + at.width > cols) c.col -= std::min(at.col + at.width - cols, at.col);
+        if (at.row + at.height > lines) c.row -= std::min(at.row + at.height - lines, at.row);
+    }
     return c;
+}
+
+bool TooSmall(const ui::Window& window, int lines, int cols) {
+    return SizeAcross(window.rect.width) + 2 > cols || SizeDown(window.rect.height) + 2 > lines;
+}
+
+std::string IconGlyph(const std::string& icon) {
+    std::string name;
+    for (char ch : icon) name += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (name.empty()) return "";
+    static const struct {
+        const char* word;
+        const char* glyph;
+    } kGlyphs[] = {{"cancel", "x"}, {"close", "x"}, {"delete", "-"}, {"insert", "+"},
+                   {"change", "~"}, {"ok", "v"},    {"gears", "*"},  {"servicecall", "="}};
+    for (const auto& g : kGlyphs)
+        if (name.find(g.word) != std::string::npos) return g.glyph;
+    return "o";
 }
 
 Cells ControlCells(const Cells& client, const ui::Control& control) {

@@ -30,7 +30,12 @@ int SizeAcross(int units);
 int SizeDown(int units);
 
 // The window's client area on a screen of `lines` x `cols`, centred; the frame lies around it.
+// A window larger than the screen is clipped, shifted so that its focused control shows.
 Cells ClientArea(const ui::Window& window, int lines, int cols);
+// True when the window with its frame does not fit a screen of `lines` x `cols`.
+bool TooSmall(const ui::Window& window, int lines, int cols);
+// The one-character glyph a button shows for its icon ("WACANCEL.ICO": "x"); "" without one.
+std::string IconGlyph(const std::string& icon);
 // A control's cells inside the client area.
 Cells ControlCells(const Cells& client, const ui::Control& control);
 

@@ -59,22 +59,25 @@ void Painter::Frame(const Cells& client, const std::string& title) {
 }
 
 void Painter::Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
-                     bool disabled) {
+                     bool disabled, const std::string& icon) {
     int accel = -1;
-    std::string shown = "[ " + Caption(caption, &accel) + " ]";
+    std::string glyph = IconGlyph(icon);
+    std::string prefix = glyph.empty() ? "[ " : "[ " + glyph + " ";
+    std::string shown = prefix + Caption(caption, &accel) + " ]";
     int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
     int row = cells.row + (cells.height - 1) / 2;
     int attributes = focused ? A_REVERSE : 0;
     if (isDefault) attributes |= A_BOLD;
     if (disabled) attributes = A_DIM;
     Text(row, col, static_cast<int>(shown.size()), shown, attributes);
+    int at = static_cast<int>(prefix.size()) + accel;
     if (accel >= 0 && !disabled)
-        Text(row, col + 2 + accel, 1, shown.substr(2 + accel, 1), attributes | A_UNDERLINE);
+        Text(row, col + at, 1, shown.substr(at, 1), attributes | A_UNDERLINE);
 }
 
 Cells Painter::DrawWindow(const ui::Window& window, const PaintState& state) {
-    Cells client = ClientArea(window, LINES, COLS);
-    Frame(client, state.busy && state.active ? window.title + " (busy)" : window.title);
+    Cells client = ClientArea(window, Lines(), COLS);
+    Frame(client, window.title);
     cursorRow_ = cursorCol_ = -1;
     for (const ui::Control& c : window.Controls()) {
         if (c.hidden) continue;
@@ -82,6 +85,22 @@ Cells Painter::DrawWindow(const ui::Window& window, const PaintState& state) {
         DrawControl(c, ControlCells(client, c), focused, state);
     }
     return client;
+}
+
+int Painter::Lines() { return std::max(1, LINES - 1); }
+
+void Painter::StatusLine(const ui::Window* top, bool busy) {
+    std::string text;
+    if (top && TooSmall(*top, Lines(), COLS)) {
+        text = "Too small: needs " + std::to_string(SizeAcross(top->rect.width) + 2) + "x" +
+               std::to_string(SizeDown(top->rect.height) + 3);
+    } else if (const ui::Control* c = top ? top->Get(top->Focus()) : nullptr) {
+        text = !c->status.empty() ? c->status : c->tip;
+    }
+    std::string mark = busy ? " [busy]" : "";
+    int row = LINES - 1;
+    Text(row, 0, COLS, Fit(" " + text, COLS, 'L'), A_REVERSE);
+    if (!mark.empty()) Text(row, std::max(0, COLS - 8), 8, mark + " ", A_REVERSE | A_BOLD);
 }
 
 void Painter::PlaceCursor() const {
@@ -106,7 +125,7 @@ void Painter::DrawControl(const ui::Control& c, const Cells& cells, bool focused
             DrawEntry(c, cells, focused, state);
             break;
         case ui::KindButton:
-            Button(cells, c.text, focused, c.isDefault, c.disabled);
+            Button(cells, c.text, focused, c.isDefault, c.disabled, c.icon);
             break;
         case ui::KindProgress:
             DrawProgress(c, cells, dim);

@@ -16,7 +16,7 @@ struct PaintState {
     int editControl = 0;  // the entry being typed into (its text is in `edit`), 0: none
     EntryEdit edit;
     bool focusSelected = false;  // the focused entry, not typed into yet, shows its text selected
-    bool busy = false;           // the wait cursor is on: the title says so
+    bool busy = false;           // the wait cursor is on: the status line says so
     bool active = true;          // the innermost window: its focus is shown
 };
 
@@ -27,6 +27,11 @@ class Painter {
     Cells DrawWindow(const ui::Window& window, const PaintState& state);
     // Puts the terminal cursor at the focused entry, or hides it.
     void PlaceCursor() const;
+    // The screen's last line: the focused control's status text (or else its tip) of the window
+    // `top` (nullptr: none), a note when the terminal is too small for it, the busy mark.
+    static void StatusLine(const ui::Window* top, bool busy);
+    // The screen lines windows are laid out on: all but the status line.
+    static int Lines();
 
     // Building blocks, also used by message boxes and popup menus.
     static void Frame(const Cells& client, const std::string& title);
@@ -35,7 +40,7 @@ class Painter {
     static void Text(int row, int col, int width, const std::string& text, int attributes = 0);
     // "[ Caption ]" centred in the cells; focused in reverse video, the default one in bold.
     static void Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
-                       bool disabled);
+                       bool disabled, const std::string& icon = "");
 
   private:
     void DrawControl(const ui::Control& c, const Cells& cells, bool focused,

@@ -161,7 +161,7 @@ int TerminalFrontEnd::ChooseOnScreen(const std::vector<ui::PopupItem>& items, in
         {
             std::lock_guard<std::mutex> lock(mutex_);
             Cells origin{0, 0, LINES, COLS};
-            if (!windows_.empty()) origin = ClientArea(*windows_.back(), LINES, COLS);
+            if (!windows_.empty()) origin = ClientArea(*windows_.back(), Painter::Lines(), COLS);
             int row = y < 0 ? (LINES - height) / 2 : origin.row + CellsDown(y);
             int col = x < 0 ? (COLS - width) / 2 : origin.col + CellsAcross(x);
             box = Cells{std::clamp(row, 1, std::max(1, LINES - height - 1)),

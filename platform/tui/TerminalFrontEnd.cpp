@@ -70,12 +70,14 @@ bool TerminalFrontEnd::Active() const { return CursesActive(); }
 void TerminalFrontEnd::Opened(ui::Window& window) {
     std::lock_guard<std::mutex> lock(mutex_);
     windows_.push_back(&window);
-    StartCurses();
+    if (StartCurses())
+        sizes_[&window] = SizeBase{COLS, LINES, window.rect.width, window.rect.height, COLS, LINES};
 }
 
 void TerminalFrontEnd::Closed(ui::Window& window) {
     std::lock_guard<std::mutex> lock(mutex_);
     windows_.erase(std::remove(windows_.begin(), windows_.end(), &window), windows_.end());
+    sizes_.erase(&window);
     if (editWindow_ == &window) {
         editWindow_ = nullptr;
         state_.editControl = 0;
@@ -121,6 +123,7 @@ void TerminalFrontEnd::DrawAll(const ui::Window* top) {
         if (editWindow_ != w) s.editControl = 0;
         painter_.DrawWindow(*w, s);
     }
+    Painter::StatusLine(top, state_.busy);
 }
 
 void TerminalFrontEnd::Redraw(const ui::Window* top) {
@@ -217,16 +220,13 @@ std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t dea
         return std::nullopt;
     }
     for (;;) {
+        if (auto resized = TerminalResized(window)) return resized;
         Redraw(&window);
         std::optional<int> key = ReadKey(deadline, true);
         if (!key) return std::nullopt;
         std::optional<Input> in;
         if (*key == KEY_RESIZE) {
-            Input r;
-            r.kind = Input::Resize;
-            r.width = COLS * 4;
-            r.height = LINES * 8;
-            in = r;
+            continue;  // each window learns of it when it next asks for input
         } else if (*key == KEY_MOUSE) {
             in = TakeMouse(window);
         } else {
@@ -234,6 +234,22 @@ std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t dea
         }
         if (in) return in;
     }
+}
+
+// A terminal that grew or shrank since the window last looked grows or shrinks the window by as
+// much (from its size when it opened, so that the opening size comes back with the terminal's).
+std::optional<Input> TerminalFrontEnd::TerminalResized(ui::Window& window) {
+    auto it = sizes_.find(&window);
+    if (it == sizes_.end()) return std::nullopt;
+    SizeBase& base = it->second;
+    if (base.seenCols == COLS && base.seenLines == LINES) return std::nullopt;
+    base.seenCols = COLS;
+    base.seenLines = LINES;
+    Input in;
+    in.kind = Input::Resize;
+    in.width = std::max(4, base.width + (COLS - base.cols) * 4);
+    in.height = std::max(8, base.height + (LINES - base.lines) * 8);
+    return Deliver(window, in, true);
 }
 
 bool TerminalFrontEnd::EditingFocused(const ui::Window& window) const {

@@ -2,12 +2,17 @@
 // The terminal front end: shows the open windows with curses and turns keys, mouse clicks and
 // terminal resizes into the runtime's input.
 //
+// The last screen line is a status line: the focused control's status text or tip, and a busy
+// mark while the wait cursor is on. A terminal resize reaches each window as a resize by the same
+// amount when it next asks for input.
+//
 // Curses runs only while a window (or a message box) is on the screen: it starts when the first
 // window opens and the terminal is restored (endwin) when the last one closes, at exit and on
 // SIGTERM/SIGINT/SIGHUP. Typing into an entry edits a copy here (EntryEdit); the copy reaches the
 // window as one Input::Text when the user leaves the entry (Tab, Enter, Esc, a click elsewhere).
 // Wake() from any thread interrupts the wait through a self-pipe.
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,6 +63,7 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     void DrawAll(const ui::Window* top);
 
     std::optional<ui::Input> TakeKey(ui::Window& window, int key);
+    std::optional<ui::Input> TerminalResized(ui::Window& window);
     std::optional<ui::Input> TakeMouse(ui::Window& window);
     std::optional<ui::Input> TakeClick(ui::Window& window, const ui::Control& control, int row,
                                        int col);
@@ -81,6 +87,12 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     mutable std::mutex mutex_;
     std::vector<ui::Window*> windows_;  // open windows, innermost last
     std::deque<ui::Input> pending_;     // input held back behind a Text input
+    struct SizeBase {
+        int cols, lines;          // the terminal when the window opened
+        int width, height;        // the window then, in dialog units
+        int seenCols, seenLines;  // the terminal when the window last asked for input
+    };
+    std::map<const ui::Window*, SizeBase> sizes_;
     Painter painter_;
     PaintState state_;
     const ui::Window* editWindow_ = nullptr;

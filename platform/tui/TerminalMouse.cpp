@@ -52,7 +52,7 @@ const ui::Control* ControlAt(const ui::Window& window, const Cells& client, int 
 std::optional<Input> TerminalFrontEnd::TakeMouse(ui::Window& window) {
     MEVENT ev;
     if (getmouse(&ev) != OK) return std::nullopt;
-    Cells client = ClientArea(window, LINES, COLS);
+    Cells client = ClientArea(window, Painter::Lines(), COLS);
     if (ev.bstate & (BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED)) {
         press_ = Press{};
         const ui::Control* c = ControlAt(window, client, ev.y, ev.x);
@@ -111,7 +111,7 @@ std::optional<Input> TerminalFrontEnd::TakeMouse(ui::Window& window) {
 
 std::optional<Input> TerminalFrontEnd::TakeClick(ui::Window& window, const ui::Control& c, int row,
                                                  int col) {
-    Cells cells = ControlCells(ClientArea(window, LINES, COLS), c);
+    Cells cells = ControlCells(ClientArea(window, Painter::Lines(), COLS), c);
     Input in;
     in.control = c.number;
     if (c.kind == ui::KindList) {

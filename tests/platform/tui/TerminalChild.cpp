@@ -52,6 +52,9 @@ void Run(Window& w) {
         if (e.event == EventSized)
             line += " " + std::to_string(w.rect.width) + "x" + std::to_string(w.rect.height);
         Log(line);
+        // Work that takes a while shows the wait cursor.
+        if (e.event == EventAccepted && w.Get(e.control) && w.Get(e.control)->text == "OK")
+            SetWaitCursor(true);
     }
 }
 
@@ -67,6 +70,9 @@ void Form(const std::string& name = "") {
     };
     Window w(def);
     w.Get(2)->text = name;
+    w.Get(2)->status = "Name of the service";
+    w.Get(3)->tip = "Accept data and close the window";
+    w.Get(4)->icon = "WACANCEL.ICO";
     w.Alert(0, CtrlH);
     Run(w);
 }

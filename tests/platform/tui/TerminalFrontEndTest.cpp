@@ -48,7 +48,7 @@ class TerminalScreen : public ::testing::Test {
 
 // The form window of 200 x 80 dialog units is 50 x 10 cells, centred: client area at row 10,
 // column 25, its frame one cell around it.
-constexpr int kTop = (kLines - 10) / 2;
+constexpr int kTop = (kLines - 1 - 10) / 2;  // the last line is the status line
 constexpr int kLeft = (kCols - 50) / 2;
 
 TEST_F(TerminalScreen, FormIsDrawnWhereItsDialogUnitsSay) {
@@ -66,7 +66,7 @@ TEST_F(TerminalScreen, FormIsDrawnWhereItsDialogUnitsSay) {
     EXPECT_EQ(At(s, kTop + 1, kLeft + 2, 6), "Name: ");
     // Buttons at y 56, 16 high: the caption on the first of their two rows, centred.
     EXPECT_EQ(At(s, kTop + 7, kLeft + 10 + 3, 6), "[ OK ]");
-    EXPECT_EQ(At(s, kTop + 7, kLeft + 26 + 1, 10), "[ Cancel ]");
+    EXPECT_EQ(At(s, kTop + 7, kLeft + 26, 12), "[ x Cancel ]");  // with its icon's glyph
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
@@ -183,12 +183,52 @@ TEST_F(TerminalScreen, EveryWayOutGivesTheTerminalBack) {
     }
 }
 
+// The last line tells about the focused control: its status text, else its tip; and that the
+// program is busy while the wait cursor is on.
+TEST_F(TerminalScreen, StatusLineShowsTheFocusedControlsTextAndTheBusyMark) {
+    StartChild("form");
+    auto lastLine = [](const std::string& text) {
+        return [text](const auto& s) {
+            return s.size() == kLines && s.back().find(text) != std::string::npos;
+        };
+    };
+    std::vector<std::string> s;
+    EXPECT_TRUE(tmux_.WaitFor(lastLine(" Name of the service"), &s)) << s.back();
+    tmux_.Keys("Tab");
+    EXPECT_TRUE(tmux_.WaitFor(lastLine(" Accept data and close the window"), &s)) << s.back();
+    EXPECT_EQ(s.back().find("[busy]"), std::string::npos);
+    tmux_.Keys("Enter");
+    EXPECT_TRUE(tmux_.WaitFor(lastLine("[busy]"), &s)) << s.back();
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+// A terminal smaller than the window shows its part with the focused control and says so.
+TEST_F(TerminalScreen, ATooSmallTerminalClipsTheWindowAroundTheFocus) {
+    Tmux tmux;
+    std::swap(tmux_, tmux);
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = 0;
+    ASSERT_TRUE(tmux_.Start("TARN_TUI_CHILD=filled TARN_TUI_LOG=" + log_ + " " + self, 30, 8));
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("needs 52x13", &s));
+    EXPECT_NE(s.back().find("Too small"), std::string::npos);
+    EXPECT_TRUE(tmux_.WaitForText("60", &s));  // the focused entry
+    tmux_.Keys("Tab");
+    tmux_.Keys("Tab");  // Cancel, beyond the right and the bottom edge at first
+    EXPECT_TRUE(tmux_.WaitForText("[ x Cancel ]", &s));
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
 TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
     StartChild("progress");
     std::vector<std::string> s;
     ASSERT_TRUE(tmux_.WaitForText("Checking", &s));
     // 200 x 48 units: 50 x 6 cells; the bar is 40 cells at (5, 2), the text centred on row 4.
-    int top = (kLines - 6) / 2;
+    int top = (kLines - 1 - 6) / 2;
     EXPECT_EQ(At(s, top + 2, kLeft + 5, 40), std::string(20, '#') + std::string(20, '.'));
     EXPECT_EQ(At(s, top + 4, kLeft + 21, 8), "half way");
     tmux_.Keys("Escape");
@@ -198,9 +238,12 @@ TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
 TEST_F(TerminalScreen, TerminalResizeArrivesAsWindowResize) {
     StartChild("form");
     ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
-    tmux_.ResizeTo(80, 24);
-    ASSERT_TRUE(WaitForFileText(log_, "561 0"));
-    EXPECT_NE(Log().find("561 0 320x192"), std::string::npos) << Log();
+    // The window grows and shrinks as much as the terminal does, and is its old size again
+    // with the terminal's old size.
+    tmux_.ResizeTo(110, 33);
+    ASSERT_TRUE(WaitForFileText(log_, "561 0 240x104"));
+    tmux_.ResizeTo(kCols, kLines);
+    ASSERT_TRUE(WaitForFileText(log_, "561 0 200x80")) << Log();
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
@@ -208,7 +251,7 @@ TEST_F(TerminalScreen, TerminalResizeArrivesAsWindowResize) {
 TEST_F(TerminalScreen, ListShowsHeadersRowsAndMovesTheHighlight) {
     StartChild("list");
     std::vector<std::string> s;
-    int top = (kLines - 6) / 2;
+    int top = (kLines - 1 - 6) / 2;
     int left = (kCols - 40) / 2;
     // The whole list, down to the scroll bar's last arrow, is on the screen.
     ASSERT_TRUE(tmux_.WaitFor(
@@ -262,7 +305,7 @@ TEST_F(TerminalScreen, ListKeysArriveWithTheirCodesAndCharacters) {
 TEST_F(TerminalScreen, ListMouseClicksWheelAndThumbDrag) {
     StartChild("list");
     ASSERT_TRUE(tmux_.WaitForText("svc1"));
-    int top = (kLines - 6) / 2;  // the header; rows below it; the scroll bar in column 69
+    int top = (kLines - 1 - 6) / 2;  // the header; rows below it; the scroll bar in column 69
     auto mouse = [](int button, int row, int col) {
         std::string event = "\x1b[M";
         event += static_cast<char>(32 + button);
