@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -14,6 +15,14 @@ namespace {
 
 constexpr int kCols = 100;
 constexpr int kLines = 30;
+
+// This test binary run as the child that plays `scenario` and logs to `log`.
+std::string ChildCommand(const std::string& scenario, const std::string& log) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    self[std::max<ssize_t>(n, 0)] = 0;
+    return "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log + " " + self;
+}
 
 class TerminalScreen : public ::testing::Test {
   protected:
@@ -30,14 +39,10 @@ class TerminalScreen : public ::testing::Test {
 
     // Runs this test binary as the child playing `scenario`; the shell then says it is back.
     void StartChild(const std::string& scenario, const std::string& before = "",
-                    const std::string& after = "") {
-        char self[4096];
-        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        ASSERT_GT(n, 0);
-        self[n] = 0;
-        std::string command = before + "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log_ +
-                              " " + self + after + "; echo SHELL-BACK; sleep 60";
-        ASSERT_TRUE(tmux_.Start(command, kCols, kLines));
+                    const std::string& after = "", int cols = kCols, int lines = kLines) {
+        std::string command =
+            before + ChildCommand(scenario, log_) + after + "; echo SHELL-BACK; sleep 60";
+        ASSERT_TRUE(tmux_.Start(command, cols, lines));
     }
     std::string Log() const { return ReadFile(log_); }
 
@@ -205,13 +210,7 @@ TEST_F(TerminalScreen, StatusLineShowsTheFocusedControlsTextAndTheBusyMark) {
 
 // A terminal smaller than the window shows its part with the focused control and says so.
 TEST_F(TerminalScreen, ATooSmallTerminalClipsTheWindowAroundTheFocus) {
-    Tmux tmux;
-    std::swap(tmux_, tmux);
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = 0;
-    ASSERT_TRUE(tmux_.Start("TARN_TUI_CHILD=filled TARN_TUI_LOG=" + log_ + " " + self, 30, 8));
+    StartChild("filled", "", "", 30, 8);
     std::vector<std::string> s;
     ASSERT_TRUE(tmux_.WaitForText("needs 52x13", &s));
     EXPECT_NE(s.back().find("Too small"), std::string::npos);
@@ -381,13 +380,8 @@ namespace tarn::tui {
 namespace {
 
 TEST(TerminalFactory, WithoutATerminalTheRefusalSaysWhy) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = 0;
     std::string log = "/tmp/tarn-tui-refusal-" + std::to_string(getpid());
-    std::string command =
-        "TARN_TUI_CHILD=form TARN_TUI_LOG=" + log + " " + self + " </dev/null >/dev/null 2>&1";
+    std::string command = testing::ChildCommand("form", log) + " </dev/null >/dev/null 2>&1";
     int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_EQ(testing::ReadFile(log), "needs a terminal (standard input is not a terminal)\n");
