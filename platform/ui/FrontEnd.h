@@ -47,7 +47,8 @@ struct PopupItem {
     int depth = 1;
     bool enabled = true;
     bool checked = false;
-    int number = 0;  // what choosing it answers; 0 for separators and submenu headers
+    std::string icon;  // the icon named in the item's text, "" none
+    int number = 0;    // what choosing it answers; 0 for separators and submenu headers
 };
 
 class FrontEnd {

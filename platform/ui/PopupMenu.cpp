@@ -26,11 +26,20 @@ PopupItem ItemFrom(std::string_view text, int depth) {
         else
             break;
     }
-    item.text = std::string(text.substr(i));
+    text.remove_prefix(i);
+    constexpr std::string_view kIcon = "[icon=";
+    size_t end = text.find(']');
+    if (text.substr(0, kIcon.size()) == kIcon && end != std::string_view::npos) {
+        item.icon = std::string(text.substr(kIcon.size(), end - kIcon.size()));
+        text.remove_prefix(end + 1);
+    }
+    item.text = std::string(text);
     return item;
 }
 
 }  // namespace
+
+std::string PopupIconPart(const std::string& icon) { return "[icon=" + icon + "]"; }
 
 std::vector<PopupItem> ParsePopupItems(std::string_view itemsText) {
     std::vector<PopupItem> items;

@@ -3,8 +3,8 @@
 //
 // Items are separated by '|'; "-" is a separator; '{' after an item's text opens its submenu and
 // '}' closes it; leading markers: '~' disabled, '+' checked, '-' unchecked (a text that is just
-// "-" stays a separator). Selectable items are numbered from 1 in order, skipping separators
-// and submenu headers.
+// "-" stays a separator); after the markers, an icon part (PopupIconPart) names the item's icon.
+// Selectable items are numbered from 1 in order, skipping separators and submenu headers.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +12,9 @@
 #include "platform/ui/FrontEnd.h"
 
 namespace tarn::ui {
+
+// "[icon=NAME]": how an item's text names its icon, placed before the text.
+std::string PopupIconPart(const std::string& icon);
 
 std::vector<PopupItem> ParsePopupItems(std::string_view itemsText);
 
