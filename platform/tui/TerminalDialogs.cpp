@@ -10,6 +10,7 @@
 #include "platform/tui/TerminalFrontEnd.h"
 #include "platform/tui/TerminalSession.h"
 #include "platform/ui/Events.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::tui {
@@ -42,6 +43,133 @@ int ShownWidth(const BoxButton& b) { return static_cast<int>(std::string(b.capti
 int ButtonOfLetter(const std::vector<BoxButton>& buttons, int key) {
     for (size_t i = 0; i < buttons.size(); ++i)
         if (std::toupper(key) == buttons[i].caption[0]) return static_cast<int>(i);
+    return -1;
+}
+
+// One open level of a popup menu: its entries (indices into the items) and where it stands.
+struct MenuLevel {
+    std::vector<int> entries;
+    int focus = 0;  // position in entries
+    Cells box;
+};
+
+bool CanFocus(const std::vector<ui::PopupItem>& items, int i) {
+    return items[i].enabled && (items[i].number > 0 || ui::IsPopupHeader(items, i));
+}
+
+int FirstFocus(const std::vector<ui::PopupItem>& items, const std::vector<int>& entries) {
+    for (size_t k = 0; k < entries.size(); ++k)
+        if (CanFocus(items, entries[k])) return static_cast<int>(k);
+    return 0;
+}
+
+// The letter marked by "&", upper-cased; 0 without one.
+int Accelerator(const std::string& text) {
+    int at = -1;
+    std::string shown = Caption(text, &at);
+    return at >= 0 ? std::toupper(static_cast<unsigned char>(shown[at])) : 0;
+}
+
+// A check mark column, the caption, and "> " for an item that opens a submenu.
+std::string EntryText(const std::vector<ui::PopupItem>& items, int i, int width) {
+    if (items[i].text == "-") return std::string(width, '-');
+    std::string shown = std::string(items[i].checked ? "* " : "  ") + Caption(items[i].text);
+    shown.resize(std::max<size_t>(shown.size(), width), ' ');
+    if (ui::IsPopupHeader(items, i)) shown.replace(width - 2, 2, " >");
+    return shown;
+}
+
+int LevelWidth(const std::vector<ui::PopupItem>& items, const MenuLevel& level) {
+    int width = 1;
+    for (int i : level.entries)
+        width = std::max(width, static_cast<int>(Caption(items[i].text).size()) + 5);
+    return width;
+}
+
+// The top level at (row, col), or centred where they are -1, kept on the screen.
+Cells PlaceLevel(const std::vector<ui::PopupItem>& items, const MenuLevel& level, int row,
+                 int col) {
+    int width = LevelWidth(items, level);
+    int height = static_cast<int>(level.entries.size());
+    if (row < 0) row = (Painter::Lines() - height) / 2;
+    if (col < 0) col = (COLS - width) / 2;
+    return Cells{std::clamp(row, 1, std::max(1, Painter::Lines() - height - 1)),
+                 std::clamp(col, 1, std::max(1, COLS - width - 1)), height, width};
+}
+
+// A submenu beside its header: to the right of the parent, or to its left where it does not fit.
+Cells PlaceSubmenu(const std::vector<ui::PopupItem>& items, const MenuLevel& level,
+                   const Cells& parent, int parentFocus) {
+    int width = LevelWidth(items, level);
+    int col = parent.col + parent.width + 1;
+    if (col + width + 1 > COLS) col = parent.col - width - 1;
+    return PlaceLevel(items, level, parent.row + parentFocus, col);
+}
+
+void DrawLevel(const std::vector<ui::PopupItem>& items, const MenuLevel& level, bool active) {
+    Painter::Frame(level.box, "");
+    for (size_t k = 0; k < level.entries.size(); ++k) {
+        int i = level.entries[k];
+        bool focused = static_cast<int>(k) == level.focus && CanFocus(items, i);
+        // The focus of a level a submenu is open from stays visible in bold.
+        int attributes = focused ? (active ? A_REVERSE : A_BOLD) : items[i].enabled ? 0 : A_DIM;
+        Painter::Text(level.box.row + static_cast<int>(k), level.box.col, level.box.width,
+                      EntryText(items, i, level.box.width), attributes);
+    }
+}
+
+// Opens the submenu of a header, or answers the item's number; -1 while the menu stays.
+// Only opens (never chooses) when openOnly.
+int Activate(const std::vector<ui::PopupItem>& items, std::vector<MenuLevel>& open, int i,
+             bool openOnly) {
+    if (i < 0) return openOnly ? -1 : 0;
+    if (!CanFocus(items, i)) return -1;
+    if (ui::IsPopupHeader(items, i)) {
+        MenuLevel sub;
+        sub.entries = ui::PopupLevel(items, i);
+        sub.focus = FirstFocus(items, sub.entries);
+        open.push_back(std::move(sub));
+        return -1;
+    }
+    return openOnly ? -1 : items[i].number;
+}
+
+void MoveFocus(const std::vector<ui::PopupItem>& items, MenuLevel& level, bool down) {
+    int count = static_cast<int>(level.entries.size());
+    if (count == 0) return;
+    int step = down ? 1 : count - 1;
+    for (int k = (level.focus + step) % count; k != level.focus; k = (k + step) % count) {
+        if (CanFocus(items, level.entries[k])) {
+            level.focus = k;
+            return;
+        }
+    }
+}
+
+// A click in an open level acts on that entry (closing the levels beyond it); outside, dismisses.
+int ClickMenu(const std::vector<ui::PopupItem>& items, std::vector<MenuLevel>& open, int row,
+              int col) {
+    for (size_t k = open.size(); k-- > 0;) {
+        if (!open[k].box.Contains(row, col)) continue;
+        open.resize(k + 1);
+        int at = row - open[k].box.row;
+        if (!CanFocus(items, open[k].entries[at])) return -1;
+        open[k].focus = at;
+        return Activate(items, open, open[k].entries[at], false);
+    }
+    return 0;
+}
+
+// The entry of the current level whose "&" letter was typed.
+int ChooseByLetter(const std::vector<ui::PopupItem>& items, std::vector<MenuLevel>& open, int key) {
+    MenuLevel& top = open.back();
+    for (size_t k = 0; k < top.entries.size(); ++k) {
+        int i = top.entries[k];
+        if (Accelerator(items[i].text) == std::toupper(key) && CanFocus(items, i)) {
+            top.focus = static_cast<int>(k);
+            return Activate(items, open, i, false);
+        }
+    }
     return -1;
 }
 
@@ -148,58 +276,46 @@ int TerminalFrontEnd::ChoosePopup(const std::vector<ui::PopupItem>& items, int x
 }
 
 int TerminalFrontEnd::ChooseOnScreen(const std::vector<ui::PopupItem>& items, int x, int y) {
-    int width = 1;
-    for (const ui::PopupItem& item : items)
-        width = std::max(width, static_cast<int>(item.text.size()) + 2 * item.depth + 1);
-    int height = static_cast<int>(items.size());
-    auto selectable = [&](int i) { return items[i].number > 0 && items[i].enabled; };
-    int count = static_cast<int>(items.size());
-    int focus = 0;
-    while (focus < count && !selectable(focus)) ++focus;
+    std::vector<MenuLevel> open(1);
+    open[0].entries = ui::PopupLevel(items, -1);
+    open[0].focus = FirstFocus(items, open[0].entries);
     for (;;) {
-        Cells box;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             Cells origin{0, 0, LINES, COLS};
             if (!windows_.empty()) origin = ClientArea(*windows_.back(), Painter::Lines(), COLS);
-            int row = y < 0 ? (LINES - height) / 2 : origin.row + CellsDown(y);
-            int col = x < 0 ? (COLS - width) / 2 : origin.col + CellsAcross(x);
-            box = Cells{std::clamp(row, 1, std::max(1, LINES - height - 1)),
-                        std::clamp(col, 1, std::max(1, COLS - width - 1)), height, width};
+            int row = y < 0 ? -1 : origin.row + CellsDown(y);
+            int col = x < 0 ? -1 : origin.col + CellsAcross(x);
             DrawAll(nullptr);
-            Painter::Frame(box, "");
-            for (int i = 0; i < count; ++i) {
-                const ui::PopupItem& item = items[i];
-                std::string shown =
-                    item.text == "-" ? std::string(width, '-')
-                                     : std::string(item.checked ? "*" : " ") +
-                                           std::string(2 * (item.depth - 1) + 1, ' ') + item.text;
-                int attributes = i == focus ? A_REVERSE : item.enabled ? 0 : A_DIM;
-                if (item.number == 0 && item.text != "-") attributes |= A_BOLD;
-                Painter::Text(box.row + i, box.col, width, shown + std::string(width, ' '),
-                              attributes);
+            for (size_t k = 0; k < open.size(); ++k) {
+                open[k].box =
+                    k == 0 ? PlaceLevel(items, open[0], row, col)
+                           : PlaceSubmenu(items, open[k], open[k - 1].box, open[k - 1].focus);
+                DrawLevel(items, open[k], k + 1 == open.size());
             }
             curs_set(0);
             refresh();
         }
         int row, col;
         int key = ReadDialogKey(&row, &col);
+        MenuLevel& top = open.back();
+        int focused = top.entries.empty() ? -1 : top.entries[top.focus];
+        int choice = -1;  // -1: the menu stays; 0: dismissed; else the chosen number
         if (key == KEY_MOUSE) {
-            if (!box.Contains(row, col)) return 0;
-            if (selectable(row - box.row)) return items[row - box.row].number;
-        } else if (key == ui::EnterKey || key == ' ') {
-            return focus < count ? items[focus].number : 0;
-        } else if (key == ui::EscKey) {
-            return 0;
+            choice = ClickMenu(items, open, row, col);
+        } else if (key == ui::EnterKey || key == ' ' || key == ui::RightKey) {
+            choice = Activate(items, open, focused, key == ui::RightKey);
+        } else if (key == ui::EscKey || key == ui::LeftKey) {
+            if (open.size() > 1)
+                open.pop_back();
+            else if (key == ui::EscKey)
+                choice = 0;
         } else if (key == ui::DownKey || key == ui::UpKey) {
-            int step = key == ui::DownKey ? 1 : count - 1;
-            for (int i = (focus + step) % count; i != focus; i = (i + step) % count) {
-                if (selectable(i)) {
-                    focus = i;
-                    break;
-                }
-            }
+            MoveFocus(items, top, key == ui::DownKey);
+        } else if (IsTypedChar(key)) {
+            choice = ChooseByLetter(items, open, key);
         }
+        if (choice >= 0) return choice;
     }
 }
 

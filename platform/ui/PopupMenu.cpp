@@ -72,6 +72,22 @@ std::vector<PopupItem> ParsePopupItems(std::string_view itemsText) {
     return items;
 }
 
+bool IsPopupHeader(const std::vector<PopupItem>& items, int index) {
+    size_t i = static_cast<size_t>(index);
+    return index >= 0 && i + 1 < items.size() && items[i + 1].depth > items[i].depth;
+}
+
+std::vector<int> PopupLevel(const std::vector<PopupItem>& items, int header) {
+    std::vector<int> level;
+    if (items.empty()) return level;
+    int depth = header < 0 ? items.front().depth : items[header].depth + 1;
+    for (int i = header + 1; i < static_cast<int>(items.size()); ++i) {
+        if (items[i].depth < depth) break;
+        if (items[i].depth == depth) level.push_back(i);
+    }
+    return level;
+}
+
 int PopupMenu(const std::string& itemsText, int x, int y) {
     FrontEnd* fe = CurrentFrontEnd();
     if (!fe) return 0;

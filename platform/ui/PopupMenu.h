@@ -18,6 +18,12 @@ std::string PopupIconPart(const std::string& icon);
 
 std::vector<PopupItem> ParsePopupItems(std::string_view itemsText);
 
+// True when item `index` opens a submenu (the item after it is deeper).
+bool IsPopupHeader(const std::vector<PopupItem>& items, int index);
+// The entries of one level of the menu, as indices into items: the top level (header -1) or
+// the submenu that item `header` opens.
+std::vector<int> PopupLevel(const std::vector<PopupItem>& items, int header);
+
 // Shows the menu; returns the chosen item's number, 0 when dismissed or with no front end.
 // x, y: where to show it in dialog units; -1 at the mouse.
 int PopupMenu(const std::string& itemsText, int x = -1, int y = -1);
