@@ -150,7 +150,11 @@ TEST(PopupToolboxTest, ButtonsChooseTheirItemsWhileTheOtherControlsWait) {
     EXPECT_TRUE(parent.Get(DeleteButton)->disabled);  // not on the toolbox
 
     box->Post(ui::EventAccepted, 1);
-    EXPECT_EQ(Posted(parent), (Pairs{{ui::EventAccepted, InsertButton}}));
+    parent.SetTimer(1000);  // a bound on the wait for the toolbox thread
+    Pairs pressed;
+    while (pressed.empty() && ui::Accept(parent) && ui::Event() != ui::EventTimer)
+        if (ui::Event() == ui::EventAccepted) pressed.emplace_back(ui::Event(), ui::Field());
+    EXPECT_EQ(pressed, (Pairs{{ui::EventAccepted, InsertButton}}));
     EXPECT_EQ(popup.LastSelection, "Insert");
 
     box->Post(ui::EventCloseWindow);
