@@ -317,7 +317,7 @@ TEST_F(TerminalScreen, ListMouseClicksWheelAndThumbDrag) {
     };
     // Each gesture goes out at once and is seen through before the next one, as a hand does.
     tmux_.Type(click(top, 35) + click(top, 35));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     tmux_.Type(click(top + 3, 35) + click(top + 3, 35));
     ASSERT_TRUE(WaitForFileText(log_, "key 5")) << Log();
     tmux_.Type(mouse(2, top + 4, 35));  // right button on the fourth row
@@ -326,7 +326,7 @@ TEST_F(TerminalScreen, ListMouseClicksWheelAndThumbDrag) {
     ASSERT_TRUE(WaitForFileText(log_, "row 5")) << Log();
     // The thumb, at 0, dropped half way down the track a moment later.
     tmux_.Type(mouse(0, top + 1, 69));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     tmux_.Type(mouse(3, top + 2, 69));
     ASSERT_TRUE(WaitForFileText(log_, "thumb")) << Log();
     EXPECT_EQ(Log(),
