@@ -61,17 +61,31 @@ void Painter::Frame(const Cells& client, const std::string& title) {
 void Painter::Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
                      bool disabled, const std::string& icon) {
     int accel = -1;
+    std::string text = Caption(caption, &accel);
     std::string glyph = IconGlyph(icon);
-    std::string prefix = glyph.empty() ? "[ " : "[ " + glyph + " ";
-    std::string shown = prefix + Caption(caption, &accel) + " ]";
-    int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
     int row = cells.row + (cells.height - 1) / 2;
+    // A tall button shows its glyph above the caption, as a large desktop button shows its icon;
+    // a low one before it, when that still fits.
+    bool above = !glyph.empty() && cells.height >= 3;
+    std::string prefix = "[ ";
+    if (!glyph.empty() && !above &&
+        static_cast<int>(text.size() + glyph.size()) + 5 <= std::max(cells.width, 1))
+        prefix += glyph + " ";
+    std::string suffix = " ]";
+    if (static_cast<int>(prefix.size() + text.size() + suffix.size()) > cells.width) {
+        prefix = "[";  // too narrow: the caption keeps the room
+        suffix = "]";
+    }
+    std::string shown = prefix + text + suffix;
+    int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
     int attributes = focused ? A_REVERSE : 0;
     if (isDefault) attributes |= A_BOLD;
     if (disabled) attributes = A_DIM;
-    Text(row, col, static_cast<int>(shown.size()), shown, attributes);
+    int width = std::min(static_cast<int>(shown.size()), std::max(cells.width, 1));
+    Text(row, col, width, shown, attributes);
+    if (above) Text(row - 1, cells.col + (cells.width - 1) / 2, 1, glyph, attributes);
     int at = static_cast<int>(prefix.size()) + accel;
-    if (accel >= 0 && !disabled)
+    if (accel >= 0 && !disabled && at < width)
         Text(row, col + at, 1, shown.substr(at, 1), attributes | A_UNDERLINE);
 }
 

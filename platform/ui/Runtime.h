@@ -11,7 +11,8 @@
 // window. Keys that are not alerted are handled as they arrive: Tab and Shift+Tab move the
 // focus, Enter presses the focused button or else the default button, Alt with a caption's marked
 // letter presses that button (or focuses that control), Esc posts 513, the arrow
-// and page keys move a list's highlight (event 2) or, in immediate mode, arrive as events 3 to 8.
+// and page keys (and the wheel and scroll-bar clicks) move a list's highlight (event 2) or, in
+// immediate mode, arrive as events 3 to 8.
 // An alerted key arrives as event 15 and gets no other handling.
 #include <optional>
 #include <string>
