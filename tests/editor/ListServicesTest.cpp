@@ -1,5 +1,5 @@
-// The services list on a real ServicesToCheck file: its order and rows, inserting through the
-// service form, and the refresh when another program writes to the file while the list waits.
+// The services list on a real ServicesToCheck file: its order and rows, and the refresh when
+// another program writes to the file while the list waits.
 #include "EditorTestSupport.h"
 #include "editor/EditorWindows.h"
 #include "editor/ListServices.h"
@@ -53,18 +53,6 @@ TEST_F(ListServicesTest, ServicesAreListedByServerThenServiceAndBlankUntilChecke
     EXPECT_NE(rows[1], "Alpha/z//");  // checked: date and time shown
     EXPECT_EQ(rows[2], "beta/b//");
     EXPECT_EQ(response, ResponseCompleted);
-}
-
-TEST_F(ListServicesTest, InsertRunsTheServiceFormAndHighlightsTheNewService) {
-    AddService(1, "mid", "x");
-    ui.In(kList).Press(Insert_2);
-    ui.In("New Service").Type(SERCHK_ServerName, "zeta").Type(SERCHK_ServiceName, "cron");
-    ui.Press(Service_OK);
-    ui.In(kList).Press(Services_Close);
-    OnEditorThread([] { ListServices(); });
-    EXPECT_EQ(Rows(4), (std::vector<std::string>{"mid/x//", "zeta/cron//"}));
-    EXPECT_EQ(Selected(4), 2);
-    EXPECT_EQ(ReadServices().size(), 2u);
 }
 
 // The checker stamps a service while the list waits: the next tick of the list's timer shows it,
