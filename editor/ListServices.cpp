@@ -124,15 +124,19 @@ void ServicesList::AddOrder() {
 
 // The queue's fields in list-format order; the record id is carried, not shown.
 void ServicesList::BindQueue() {
-    records::ServicesToCheckRecord& rec = records::ServicesToCheck();
-    browse.AddField(data::TextVariable(rec.ServerName, sizeof rec.ServerName), queue.AddText(128));
-    browse.AddField(data::TextVariable(rec.ServiceName, sizeof rec.ServiceName),
-                    queue.AddText(128));
-    browse.AddField(data::LongVariable(rec.LastChecked), queue.AddNumber());
-    browse.AddField(data::LongVariable(rec.LastCheckedTime), queue.AddNumber());
-    browse.AddField(data::TextVariable(rec.ServiceDescription, sizeof rec.ServiceDescription),
-                    queue.AddText(255));
-    browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
+    const storage::FileDesc& desc = records::ServicesToCheckDesc();
+    auto* buffer = reinterpret_cast<uint8_t*>(&records::ServicesToCheck());
+    auto field = [&](const char* name) {
+        for (const storage::FieldDesc& f : desc.fields)
+            if (f.name == name) return data::RecordField(f, buffer);
+        return data::FieldRef{};
+    };
+    browse.AddField(field("SERCHK:ServerName"), queue.AddText(128));
+    browse.AddField(field("SERCHK:ServiceName"), queue.AddText(128));
+    browse.AddField(field("SERCHK:LastChecked"), queue.AddNumber());
+    browse.AddField(field("SERCHK:LastCheckedTime"), queue.AddNumber());
+    browse.AddField(field("SERCHK:ServiceDescription"), queue.AddText(255));
+    browse.AddField(field("SERCHK:RecordID"), queue.AddNumber());
 }
 
 uint8_t ServicesList::RunProcedure(int32_t procedure, uint8_t request) {

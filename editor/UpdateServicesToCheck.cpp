@@ -1,5 +1,6 @@
 #include "editor/UpdateServicesToCheck.h"
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -69,16 +70,19 @@ void ServiceForm::AddHistory() {
         AddHistoryField(record, copy, sizeof rec, data::TextVariable(field, size),
                         data::TextVariable(kept, size), control);
     };
-    auto number = [&](int32_t& field, int32_t& kept, int32_t control) {
-        AddHistoryField(record, copy, sizeof rec, data::LongVariable(field),
-                        data::LongVariable(kept), control);
+    // Packed numbers may stand at any address: refer to them by offset, never by reference.
+    auto number = [&](size_t offset, int32_t control) {
+        auto at = [](uint8_t* base, size_t off) {
+            return data::FieldRef{storage::FieldKind::Long, base + off, 4, {}};
+        };
+        AddHistoryField(record, copy, sizeof rec, at(record, offset), at(copy, offset), control);
     };
     text(rec.ServerName, history.ServerName, sizeof rec.ServerName, SERCHK_ServerName);
     text(rec.ServiceName, history.ServiceName, sizeof rec.ServiceName, SERCHK_ServiceName);
     text(rec.ServiceDescription, history.ServiceDescription, sizeof rec.ServiceDescription,
          SERCHK_ServiceDescription);
-    number(rec.LastChecked, history.LastChecked, SERCHK_LastChecked);
-    number(rec.LastCheckedTime, history.LastCheckedTime, SERCHK_LastCheckedTime);
+    number(offsetof(records::ServicesToCheckRecord, LastChecked), SERCHK_LastChecked);
+    number(offsetof(records::ServicesToCheckRecord, LastCheckedTime), SERCHK_LastCheckedTime);
 }
 
 void ServiceForm::SetActions(bool viewing) {

@@ -40,8 +40,12 @@ std::string Binding::Format() const {
     switch (type) {
         case None:
             return "";
-        case Int32:
-            return platform::FormatPicture(picture, *static_cast<const int32_t*>(target));
+        case Int32: {
+            // Record fields are packed: the number may stand at any address.
+            int32_t v;
+            std::memcpy(&v, target, sizeof v);
+            return platform::FormatPicture(picture, v);
+        }
         case CText: {
             const char* p = static_cast<const char*>(target);
             return platform::FormatPicture(picture, std::string_view(p, strnlen(p, capacity)));
@@ -63,7 +67,8 @@ bool Binding::Read(const std::string& text) const {
         case Int32: {
             auto v = platform::ReadPicture(picture, text);
             if (!v || *v < INT32_MIN || *v > INT32_MAX) return false;
-            *static_cast<int32_t*>(target) = static_cast<int32_t>(*v);
+            const int32_t value = static_cast<int32_t>(*v);
+            std::memcpy(target, &value, sizeof value);
             return true;
         }
         case CText: {

@@ -99,9 +99,10 @@ TEST_F(EditorTest, CheckerAndEditorShareTheFileForAMinuteWithoutLosingAnEdit) {
         ASSERT_NE(it, services.end()) << "round " << r;
         EXPECT_STREQ(it->second.ServiceName, "cron");
     }
-    for (const auto& [tag, rec] : services) EXPECT_NE(rec.LastChecked, 0) << tag;
+    for (const auto& [tag, rec] : services) EXPECT_NE(+rec.LastChecked, 0) << tag;
     // The only messages are the delete confirmations.
-    for (const ui::MessageBoxRequest& m : ui.Messages()) EXPECT_EQ(m.title, "Confirm Delete");
+    for (const ui::MessageBoxRequest& m : ui.Messages())
+        EXPECT_EQ(m.title, "Confirm Delete") << m.text;
     EXPECT_EQ(checker.Stderr(), "");
     const std::string log = tarn::test::ReadAll(checker::test::TodaysLog(dir_.Path()));
     EXPECT_EQ(log.find("FAILED"), std::string::npos);

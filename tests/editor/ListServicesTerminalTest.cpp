@@ -151,8 +151,7 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     tmux.Keys("Escape");  // the list
     ASSERT_TRUE(Gone("Services To Check"));
     tmux.Keys("Enter");  // Services again (it kept the focus): the stamps are in the file
-    ASSERT_TRUE(tmux.WaitForText("Services To Check", &screen));
-    EXPECT_TRUE(Shows(screen, today));
+    EXPECT_TRUE(tmux.WaitFor([&](const Screen& sc) { return Shows(sc, today); }, &screen));
     tmux.Keys("Escape");
     ASSERT_TRUE(Gone("Services To Check"));
     tmux.Keys("Escape");

@@ -42,6 +42,8 @@ class BrowseWindow : public ServicesWindow {
     std::unique_ptr<Locator> locator;
     // Runs when an update button is pressed, before the browse acts on it.
     std::function<void()> beforeAccepted;
+    // Runs when the update form is called, before it opens.
+    std::function<void()> beforeForm;
 
     Level Initialise() override {
         BeginProcedure(BC_List);
@@ -64,7 +66,10 @@ class BrowseWindow : public ServicesWindow {
         }
         browse.AddField(data::TextVariable(rec.ServerName, 128), queue.AddText(128));
         browse.AddField(data::TextVariable(rec.ServiceName, 128), queue.AddText(128));
-        browse.AddField(data::LongVariable(rec.RecordID), queue.AddNumber());
+        // The record id through its declaration: a reference to a packed int may be misaligned.
+        browse.AddField(data::RecordField(records::ServicesToCheckDesc().fields[0],
+                                          reinterpret_cast<uint8_t*>(&rec)),
+                        queue.AddNumber());
         browse.AskProcedure = 1;
         RegisterKeys();
         return LevelQuiet;
@@ -80,6 +85,7 @@ class BrowseWindow : public ServicesWindow {
 
     uint8_t RunProcedure(int32_t, uint8_t request) override {
         ++formRuns;
+        if (beforeForm) beforeForm();
         SharedRequest() = request;
         ServiceForm form(formActions);
         return form.Run();
