@@ -56,7 +56,11 @@ Level BrowseManager::HandleAccepted(int32_t control) {
     if (control == InsertControl) request = RequestInsert;
     if (control == ViewControl) request = RequestView;
     if (request != 0) {
+        // An insert acts on no listed record: re-reading one would arm its change detection for
+        // the new record's first save.
+        skipReread_ = request == RequestInsert;
         Window->UpdateAll();
+        skipReread_ = false;
         if (!NeedRefresh) RunUpdate(request);
         return LevelNotice;
     }

@@ -127,7 +127,9 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     void RegisterKeys() override { RegisterAlertedKeys(); }
     Level HandleEvent() override;
     // Re-reads the highlighted record before the window acts on it.
-    void Update() override { RereadHighlightedRecord(); }
+    void Update() override {
+        if (!skipReread_) RereadHighlightedRecord();
+    }
     void Redisplay() override { RefreshControls(); }
     void SetSelecting(bool selecting) override;
 
@@ -208,7 +210,9 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     bool RecordInView(const std::string& position);
 
     std::vector<PopupEntry> popup_;
-    int64_t seenStamp_ = 0;  // the primary file's change stamp when the list was last filled
+    int64_t seenStamp_ = 0;
+    bool skipReread_ = false;  // while an insert updates the window  // the primary file's change
+                               // stamp when the list was last filled
     std::vector<BrowseSortExtras> extras_;
     std::vector<std::unique_ptr<Locator>> locators_;
     std::vector<std::unique_ptr<StepObject>> steps_;

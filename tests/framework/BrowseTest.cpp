@@ -173,6 +173,22 @@ TEST_F(BrowseTest, RecordChangedOrDeletedElsewhereIsReportedInsteadOfUpdated) {
     }
 }
 
+// The checker fills in the server of a record the moment it is numbered for an insert: the
+// insert still saves, as no listed record's change detection carries over to the new one.
+TEST_F(BrowseTest, NewRecordWrittenByAnotherProgramBeforeItsFirstSaveStillSaves) {
+    AddNumberedServices(3);
+    BrowseWindow w;
+    w.beforeForm = [] {
+        ChangeRecordElsewhere(4, [](auto& r) { std::strcpy(r.ServerName, "x"); });
+    };
+    ui.In("Services").Press(BC_Insert);
+    ui.In("Service").Type(FC_Server, "new").Type(FC_Service, "one").Press(FC_OK);
+    ui.In("Services").Close();
+    w.Run();
+    EXPECT_TRUE(ui.Messages().empty()) << ui.Messages()[0].text;
+    EXPECT_EQ(ReadServices().back().server, "new");
+}
+
 TEST_F(BrowseTest, ContextKeyOpensThePopupWhoseItemsFollowTheButtons) {
     AddNumberedServices(3);
     BrowseWindow w;
