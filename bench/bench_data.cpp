@@ -68,7 +68,7 @@ double ManagerInsert(const std::string& path, int count) {
     file->Close();
     data::FileManager fm(*file, errors::GlobalErrors());
     fm.Setup();
-    fm.Open();
+    if (fm.Open() != LevelQuiet) return -1;
     auto start = Clock::now();
     for (int i = 0; i < count; ++i) {
         rec = {};

@@ -56,7 +56,7 @@ int32_t LoadSettings(DailyLog& log) {
         // into record 1. A failed insert is not reported; the 60 seconds stay in the buffer.
         settings.RecordID = 1;
         settings.TimeBetweenCyclesInSeconds = 60;
-        settingsFile.InsertAsNumbered(0);
+        static_cast<void>(settingsFile.InsertAsNumbered(0));
     }
 
     // Cycle times that do not fit in milliseconds, and negative ones, fall back to the default

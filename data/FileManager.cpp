@@ -7,9 +7,14 @@
 namespace tarn::data {
 
 FileManager::FileManager(storage::RecordFile& file, errors::ErrorManager& errors)
-    : Errors(&errors), File(&file) {}
+    : File(&file), Errors(&errors) {}
 
-FileManager::~FileManager() { Destroy(); }
+FileManager::~FileManager() {
+    if (!Killed) Shutdown();
+    // A manager that was set up but never used is still in the registry.
+    ThreadRegistry().RemoveFileManager(this);
+    ThreadRegistry().RemoveUsageOf(File);
+}
 
 void FileManager::Setup() {
     Initialized = 0;
@@ -25,40 +30,27 @@ void FileManager::Setup() {
     ThreadRegistry().Errs = Errors;
 }
 
-void FileManager::Attach(storage::RecordFile& file, errors::ErrorManager& errors) {
-    Errors = &errors;
-    File = &file;
-    Buffer = file.Buffer();
-    BufferSize = file.Desc().recordSize;
+void FileManager::Initialise() {
+    Buffer = File->Buffer();
+    BufferSize = File->Desc().recordSize;
     if (Opener) Opener->Release();
-    Opener = ChooseOpener(file);
+    Opener = ChooseOpener(*File);
     Keys.clear();
     Buffers.clear();
     Saved.clear();
-    Fields.clear();
-    SkipHeldRecords = 0;
-    if (!OpenModeOverridden) OpenMode = 0x42;
-    Create = 1;
-    LockRecover = 10;
     PrimaryKey = 0;
-    FileNameValue = file.Desc().label.substr(0, 256);
+    FileNameValue = File->Desc().label.substr(0, 256);
     CleanedUp = 0;
     Initialized = 1;
     Killed = 0;
     UseMrp = 0;
     MrpSize = 20;
-    file.SetObserver(&FileCallbackInterface);
-}
-
-void FileManager::Initialise() {
-    InUseFile = 1;
-    Attach(*File, *Errors);
+    File->SetObserver(&FileCallbackInterface);
     const std::vector<storage::KeyDesc>& keys = File->Desc().keys;
     for (int k = 0; k < static_cast<int>(keys.size()); ++k) {
         const std::string& name = keys[k].description.empty() ? keys[k].name : keys[k].description;
         RegisterKey(name, k, keys[k].autoNumber ? 1 : 0);
     }
-    InUseFile = 0;
 }
 
 void FileManager::RegisterKey(const std::string& name, int key, uint8_t autoNumbered) {
@@ -124,7 +116,6 @@ Level FileManager::OpenQuiet() { return OpenCore(0, 0); }
 Level FileManager::OpenCore(uint8_t report, uint8_t force) {
     UsageEntry* entry = ThreadRegistry().DeepestUsage(File);
     if (entry && entry->Proc == Errors->CurrentProcedureName()) ++entry->NestedOpen;
-    ExposeFields();
     if (force == 1 || (LazyOpen == 0 && Opened == 0)) {
         Level result = PhysicalOpen(report);
         if (result != LevelQuiet) return result;
@@ -140,22 +131,22 @@ Level FileManager::PhysicalOpen(uint8_t report) {
         if (result != LevelQuiet) return result;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        bool retry = false;
-        Level result = OpenAttempt(report, retry);
-        if (!retry) {
-            if (result == LevelQuiet) return LevelQuiet;
-            if (result != LevelFatal + 100) return result;
-            break;
-        }
+        OpenAttemptResult tried = OpenAttempt(report);
+        if (tried.outcome == OpenAttemptResult::Opened) return LevelQuiet;
+        if (tried.outcome == OpenAttemptResult::Ends) return tried.level;
+        if (tried.outcome == OpenAttemptResult::Fails) break;
     }
     NoteError(MsgOpenError);
     return report ? ReportLast() : LevelNotice;
 }
 
-// One attempt of the physical open. Sets retry for "try again"; answers LevelFatal + 100 for
-// "the open fails" (message 29 follows), any other level to return at once.
-Level FileManager::OpenAttempt(uint8_t report, bool& retry) {
-    constexpr Level kFails = static_cast<Level>(LevelFatal + 100);
+FileManager::OpenAttemptResult FileManager::OpenAttempt(uint8_t report) {
+    using Result = OpenAttemptResult;
+    // A failure that was reported ends the open with the answer; one answered LevelQuiet (or
+    // not shown at all) lets the open fail with message 29.
+    auto reported = [&](Level result) {
+        return result != LevelQuiet ? Result{Result::Ends, result} : Result{Result::Fails};
+    };
     int code = Opener->Open(OpenMode);
     if (code == platform::kAccessDenied) {
         File->SendCommand("Recover=" + std::to_string(LockRecover));
@@ -166,44 +157,32 @@ Level FileManager::OpenAttempt(uint8_t report, bool& retry) {
             Used = 1;
             AtEof = 0;
             AutoIncDone = 0;
-            return LevelQuiet;
+            return {Result::Opened};
         case platform::kAccessDenied:
-            if ((OpenMode & 0x03) == 0) return kFails;
+            if ((OpenMode & 0x03) == 0) return {Result::Fails};
             OpenMode &= 0xF0;
             Report(MsgReadOnlyFallback);
-            retry = true;
-            return LevelQuiet;
-        case platform::kFileNotFound: {
-            if (Create == 0) return kFails;
-            if (File->Create() == 0) {
-                retry = true;
-                return LevelQuiet;
-            }
+            return {Result::TryAgain};
+        case platform::kFileNotFound:
+            if (Create == 0) return {Result::Fails};
+            if (File->Create() == 0) return {Result::TryAgain};
             NoteError(MsgFileCreateError);
-            Level result = report ? ReportLast() : LevelNotice;
-            return result != LevelQuiet ? result : kFails;
-        }
-        case platform::kInvalidFile: {
+            return reported(report ? ReportLast() : LevelNotice);
+        case platform::kInvalidFile:
             NoteError(MsgFileStructureInvalid);
-            Level result = report ? ReportLast() : LevelNotice;
-            return result != LevelQuiet ? result : kFails;
-        }
+            return reported(report ? ReportLast() : LevelNotice);
         case platform::kKeysNeedRebuild:
             NoteError(MsgKeyInvalid);
-            if (!report) return LevelNotice;
+            if (!report) return {Result::Ends, LevelNotice};
             ReportLast();
-            if (File->BuildKeys() == 0) {
-                retry = true;
-                return LevelQuiet;
-            }
-            return Report(MsgKeyRepairFailed);
+            if (File->BuildKeys() == 0) return {Result::TryAgain};
+            return {Result::Ends, Report(MsgKeyRepairFailed)};
         default:
-            return kFails;
+            return {Result::Fails};
     }
 }
 
 Level FileManager::Close() {
-    ++InClose;
     FileRegistry& registry = ThreadRegistry();
     UsageEntry* entry = registry.DeepestUsage(File);
     if (entry && entry->Proc == Errors->CurrentProcedureName()) {
@@ -228,13 +207,11 @@ Level FileManager::Close() {
             Used = 0;
         }
     }
-    --InClose;
     return LevelQuiet;
 }
 
 Level FileManager::EnsureUsable(uint8_t kind) {
     if (Initialized == 0) Initialise();
-    InUseFile = 1;
     Level result = LevelQuiet;
     if (kind == 5) {
         if (LazyOpen == 1 && Opened < 1) {
@@ -258,7 +235,6 @@ Level FileManager::EnsureUsable(uint8_t kind) {
             }
         }
     }
-    InUseFile = 0;
     return result;
 }
 
@@ -282,7 +258,5 @@ void FileManager::RegisterUsage(uint8_t kind) {
         entry->UStat = kind;
     }
 }
-
-void FileManager::ExposeFields() {}
 
 }  // namespace tarn::data

@@ -18,6 +18,9 @@
 //
 // Record operations (GetByKey, Next, Insert, Update, Delete, AutoNumber, ...) return a Level and
 // report failures through the error manager; the Quiet variants report nothing.
+//
+// A subclass may fill defaults, check fields, veto the deletion of related records and hook the
+// driver's operations; nothing else is meant to be overridden.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -78,161 +81,121 @@ class ReadAheadPause {
 class FileManager {
   public:
     FileManager(storage::RecordFile& file, errors::ErrorManager& errors);
+    // Shuts the manager down unless that was done, and leaves the thread's registry.
     virtual ~FileManager();
     FileManager(const FileManager&) = delete;
     FileManager& operator=(const FileManager&) = delete;
 
-    // Forwards the driver's notifications to the manager's own handlers.
-    class CallbackInterface : public storage::OperationObserver {
-      public:
-        explicit CallbackInterface(FileManager& owner) : owner_(owner) {}
-        bool OnOperationStart(storage::OperationCall& call) override;
-        bool OnOperationDone(storage::OperationCall& call) override;
-
-      private:
-        FileManager& owner_;
-    };
-
-    // ---- fields ----
-    CallbackInterface FileCallbackInterface{*this};
-    storage::RecordFile* AliasedFile = nullptr;
+    // The file: this thread's driver instance, its record buffer and the buffer's size.
+    storage::RecordFile* File = nullptr;
     uint8_t* Buffer = nullptr;
     uint32_t BufferSize = 0;
-    std::vector<SavedBuffer> Buffers;
+    // Opening, settable before the first open: create when missing, open only at first use,
+    // seconds of lock wait after a refusal, access and sharing (losing its write bits for good
+    // after a read-only fallback).
     uint8_t Create = 1;
-    errors::ErrorManager* Errors = nullptr;
-    std::vector<FieldRef> Fields;
-    storage::RecordFile* File = nullptr;
-    const std::string* FileName = nullptr;
-    std::string FileNameValue;
-    uint8_t HasAutoInc = 0;
-    uint8_t InUseFile = 0;
-    uint8_t InCallback = 0;
-    uint8_t InClose = 0;
-    uint8_t InRestore = 0;
-    uint8_t InView = 0;
-    uint8_t Used = 0;
-    long Opened = 0;
-    uint8_t AtEof = 0;
-    uint8_t AutoIncDone = 0;
-    long LastError = 0;
-    uint8_t DoNotAssertOnCloseMisuse = 0;
     uint8_t LazyOpen = 1;
     int16_t LockRecover = 10;
     uint8_t OpenMode = 0x42;
-    uint8_t OpenModeOverridden = 0;
-    uint8_t PrimaryKey = 0;
-    std::vector<SavedFileState> Saved;
-    uint8_t SkipHeldRecords = 0;
-    uint8_t CleanedUp = 0;
+    // Names in messages: an optional variable naming the file, else the label.
+    const std::string* FileName = nullptr;
+    std::string FileNameValue;
+    // Registered keys in declaration order, and the position among them of the primary key (0
+    // none); positions are taken by that key.
     std::vector<KeyEntry> Keys;
-    uint8_t BlobChanged = 0;
-    std::string PreviousBuffer;
-    uint8_t SavePreviousBuffer = 0;
-    uint8_t Initialized = 0;
-    uint8_t Killed = 0;
-    IFileOpenServer* Opener = nullptr;
-    uint8_t UseMrp = 0;
-    uint8_t MrpSize = 10;
-    uint8_t StopOperation = 0;
+    uint8_t PrimaryKey = 0;
+    // Message id of the last failure, raised by ReportLast.
+    long LastError = 0;
 
-    // ---- virtual operations, in slot order ----
-    virtual bool OnOperationStart(int code, storage::OperationCall& call);
-    virtual bool OnOperationDone(int code, storage::OperationCall& call);
-    // Shutdown unless already killed; forgets the name variable.
-    virtual void Destroy();
-    // Makes the record's fields known to the expression evaluator (the views read the buffer
-    // directly, so there is nothing to do here).
-    virtual void ExposeFields();
-    // Deletes the record auto-numbering added (through relations when given); LevelQuiet when
-    // there was nothing to undo.
-    virtual Level UndoAutoNumber(RelationManager* relations = nullptr);
+    // Program-start set-up: names, buffer, registry; no driver call.
+    void Setup();
+    // Closes what is open, leaves the registry, releases the opener; does nothing unless the
+    // manager was initialised and not yet shut down.
+    void Shutdown();
+
+    // Counts an open; opens the file physically at once unless LazyOpen. LevelQuiet when open,
+    // else what the reported failure gave (Open) or LevelNotice (OpenQuiet).
+    [[nodiscard]] Level Open();
+    [[nodiscard]] Level OpenQuiet();
     // Counts one close down; the last closes the physical file. Always LevelQuiet.
-    virtual Level Close();
-    // 1 when the buffer (and its BLOBs) equal the snapshot id.
-    virtual uint8_t SnapshotUnchanged(uint16_t id);
-    // Reads by the key fields in the buffer; clears the buffer when there is no such record.
-    virtual Level GetByKey(int key);
-    // Program-start set-up: names, buffer, registry. Subclasses add the global reference.
-    virtual void Setup();
-    // Full initialisation: driver, opener, empty lists, observer.
-    virtual void Attach(storage::RecordFile& file, errors::ErrorManager& errors);
-    virtual Level Insert();
-    virtual void Shutdown();
-    virtual Level Next();
-    virtual Level Open();
-    virtual Level Previous();
-    virtual Level AutoNumber();
-    virtual void FillDefaults();
-    virtual Level PrepareNewRecord(uint8_t keepBuffer = 0);
-    // Copies snapshot id back when restore is 1, frees it and sets id to 0.
-    virtual void RecallSnapshot(uint16_t& id, uint8_t restore);
-    // Saves the buffer, BLOBs and null flags; returns the id of the record image.
-    virtual uint16_t TakeSnapshot();
-    virtual Level Report(long id);
-    virtual Level ReportLast();
-    virtual Level ReportWithText(long id, const std::string& text);
-    virtual Level GetByKeyQuiet(int key);
-    virtual Level InsertQuiet();
-    virtual Level NextQuiet();
-    virtual Level OpenQuiet();
-    virtual Level PreviousQuiet();
-    virtual Level AutoNumberQuiet();
-    virtual Level UpdateQuiet();
-    virtual Level Update();
+    Level Close();
     // Makes the file usable for an operation of the given kind (0..3 registered uses, 3 keeps
     // the record at the final close, 4 unregistered, 5 preparation); LevelQuiet when usable.
-    virtual Level EnsureUsable(uint8_t kind);
-    virtual Level CheckField(int field);
-    virtual Level CheckFieldQuiet(int field);
-    virtual Level CheckFieldCore(int field, uint8_t handleErrors);
-    virtual Level CheckFieldRange(int first, int last, int& failingField);
-    virtual Level CheckRecord(int& failingField);
-    virtual Level Delete(uint8_t askFirst);
-    virtual Level DeleteVeto();
-    virtual void SetReadAhead(uint8_t on);
-    virtual uint8_t ReadAheadOn();
-    virtual void SetReadAheadSize(uint8_t size);
-    virtual uint8_t ReadAheadSize();
-    virtual uint8_t AutoNumberDone();
-    virtual uint8_t HasAutoNumberKey();
-    virtual bool DispatchStart(int code, storage::OperationCall& call);
-    virtual bool DispatchDone(int code, storage::OperationCall& call);
-    virtual bool BeforeDelete(storage::OperationCall& call);
-    virtual bool AfterDelete(storage::OperationCall& call);
-    virtual bool BeforeAdd(storage::OperationCall& call);
-    virtual bool AfterAdd(storage::OperationCall& call);
-    virtual bool BeforePut(storage::OperationCall& call);
-    virtual bool AfterPut(storage::OperationCall& call);
-    virtual bool BeforeRead(storage::OperationCall& call);
-    virtual bool AfterRead(storage::OperationCall& call);
-    virtual bool BeforeCreate(storage::OperationCall& call);
-    virtual bool AfterCreate(storage::OperationCall& call);
+    Level EnsureUsable(uint8_t kind);
+    bool IsOpen() const { return Initialized && Opened > 0; }
+    long OpenCount() const { return Opened; }
+    // Whether the driver file is open (a counted lazy open is not, until first use).
+    bool PhysicallyOpen() const { return Used; }
+    bool IsShutDown() const { return Killed; }
 
-    // ---- non-virtual ----
-    void RegisterKey(const std::string& name, int key, uint8_t autoNumbered);
+    // Reads by the key fields in the buffer; GetByKey clears the buffer when there is no such
+    // record. LevelQuiet when read, LevelNotice when not, LevelFatal when the file is unusable.
+    Level GetByKey(int key);
+    Level GetByKeyQuiet(int key);
+    // Sequential reads; LevelNotice past either end (AtEnd is then true).
+    Level Next();
+    Level NextQuiet();
+    Level Previous();
+    Level PreviousQuiet();
+    bool AtEnd() const { return AtEof; }
+    // Clears the buffer (unless keepBuffer), fills defaults and numbers the record, which adds it.
+    Level PrepareNewRecord(uint8_t keepBuffer = 0);
+    // Numbers the record's auto-numbered keys and adds it; LevelQuiet when added.
+    Level AutoNumber();
+    Level AutoNumberQuiet();
+    uint8_t AutoNumberDone() const { return AutoIncDone; }
+    uint8_t HasAutoNumberKey() const { return HasAutoInc; }
+    // Deletes the record auto-numbering added (through relations when given); LevelQuiet when
+    // there was nothing to undo.
+    Level UndoAutoNumber(RelationManager* relations = nullptr);
+    // Adds the record (a numbered one is written with a put); LevelQuiet when written.
+    [[nodiscard]] Level Insert();
+    [[nodiscard]] Level InsertQuiet();
     // Adds the record with the numbers its auto-numbered keys already hold, without numbering
     // it; reports failures as Insert does, or shows nothing (as InsertQuiet) with report 0.
-    Level InsertAsNumbered(uint8_t report = 1);
-    std::string DisplayName() const;
-    void NoteError(long id);
-    // Saves buffer, driver state and position; returns the state's id (0 when the file is not
-    // usable).
-    uint16_t SaveFileState();
-    void RestoreFileState(uint16_t& id, uint8_t restore);
-    bool IsOpen() const { return Initialized && Opened > 0; }
-    bool AtEnd() const { return AtEof; }
-    long OpenCount() const { return Opened; }
-
-    // Record position and re-read (by the primary key when there is one, else by file).
-    std::string CurrentPosition();
-    Level RereadAt(const std::string& position);
+    [[nodiscard]] Level InsertAsNumbered(uint8_t report = 1);
+    // Writes the record back; LevelNotice when another station changed it under watch (the
+    // buffer then holds theirs), LevelQuestion when a check failed.
+    [[nodiscard]] Level Update();
+    [[nodiscard]] Level UpdateQuiet();
     // Writes the buffer back over the record it was read from, noticing a change another
     // station made meanwhile: the record is then read again, reapply lays the caller's own
     // changes over it and the write is tried again. A record deleted meanwhile stays deleted.
     // LevelQuiet when written or gone; LevelNotice when the write failed (noted as message 31,
     // not shown).
-    Level UpdateKeeping(const std::function<void()>& reapply);
+    [[nodiscard]] Level UpdateKeeping(const std::function<void()>& reapply);
+    // Deletes the current record, asking first when askFirst is 1 (LevelDeclined on No); a
+    // failure is noted as message 13, not shown, and gives LevelNotice.
+    Level Delete(uint8_t askFirst);
+    // Field checks; the failing field's number is stored on failure.
+    Level CheckField(int field);
+    Level CheckFieldQuiet(int field);
+    Level CheckFieldRange(int first, int last, int& failingField);
+    Level CheckRecord(int& failingField);
+    // Record position and re-read (by the primary key when there is one, else by file).
+    std::string CurrentPosition();
+    Level RereadAt(const std::string& position);
+
+    // Saves the buffer, BLOBs and null flags; returns the id of the record image.
+    uint16_t TakeSnapshot();
+    // Copies snapshot id back when restore is 1, frees it and sets id to 0.
+    void RecallSnapshot(uint16_t& id, uint8_t restore);
+    // 1 when the buffer (and its BLOBs) equal the snapshot id.
+    uint8_t SnapshotUnchanged(uint16_t id);
+    // Saves buffer, driver state and position; returns the state's id (0 when the file is not
+    // usable).
+    uint16_t SaveFileState();
+    void RestoreFileState(uint16_t& id, uint8_t restore);
+    const std::vector<SavedBuffer>& SavedBuffers() const { return Buffers; }
+    const std::vector<SavedFileState>& SavedStates() const { return Saved; }
+    // Whether a BLOB was written since the record was last written.
+    bool BlobWritten() const { return BlobChanged; }
+
+    // Read-ahead for sequential reads: on/off and its size in records.
+    void SetReadAhead(uint8_t on) { UseMrp = on; }
+    uint8_t ReadAheadOn() const { return UseMrp; }
+    void SetReadAheadSize(uint8_t size) { MrpSize = size; }
+    uint8_t ReadAheadSize() const { return MrpSize; }
 
     // Key operations; key is the driver's key number.
     int KeyComponentCount(int key) const;
@@ -244,12 +207,71 @@ class FileManager {
     // The registered entry of a driver key; null when it was not registered.
     const KeyEntry* FindKey(int key) const;
 
+    // Messages: the file's name in them, noting a failure (the runtime's error is captured) and
+    // raising it through the error manager, whose answer is the result.
+    std::string DisplayName() const;
+    void NoteError(long id);
+    Level Report(long id);
+    Level ReportLast();
+    Level ReportWithText(long id, const std::string& text);
+
+    // The driver's notifications: BLOB tracking, clean-up, and the hooks of the operation's group.
+    bool OnOperationStart(int code, storage::OperationCall& call);
+    bool OnOperationDone(int code, storage::OperationCall& call);
+    // Whether the driver is in an operation for a view (the hooks are skipped meanwhile).
+    bool InViewOperation() const { return InView; }
+    // The physical file's opener, shared with every manager of the file.
+    IFileOpenServer* OpenServer() const { return Opener; }
+
+    // Asked by the relation manager before it deletes or clears a related record; anything but
+    // LevelQuiet keeps the record as it is.
+    virtual Level DeleteVeto();
+
+  protected:
+    // Hooks for subclasses: default values of a new record, field checks (handleErrors 1 shows
+    // the failure), and a before and an after hook for each group of driver operations (record
+    // deletes, adds, puts and reads, and file creation). A before-hook stops the operation by
+    // setting StopOperation.
+    virtual void FillDefaults();
+    virtual Level CheckFieldCore(int field, uint8_t handleErrors);
+    virtual bool BeforeDelete(storage::OperationCall& call);
+    virtual bool AfterDelete(storage::OperationCall& call);
+    virtual bool BeforeAdd(storage::OperationCall& call);
+    virtual bool AfterAdd(storage::OperationCall& call);
+    virtual bool BeforePut(storage::OperationCall& call);
+    virtual bool AfterPut(storage::OperationCall& call);
+    virtual bool BeforeRead(storage::OperationCall& call);
+    virtual bool AfterRead(storage::OperationCall& call);
+    virtual bool BeforeCreate(storage::OperationCall& call);
+    virtual bool AfterCreate(storage::OperationCall& call);
+    uint8_t StopOperation = 0;
+
   private:
-    // The first EnsureUsable: Attach, then the file's keys registered in declaration order.
+    // Forwards the driver's notifications to the manager's own handlers.
+    class CallbackInterface : public storage::OperationObserver {
+      public:
+        explicit CallbackInterface(FileManager& owner) : owner_(owner) {}
+        bool OnOperationStart(storage::OperationCall& call) override;
+        bool OnOperationDone(storage::OperationCall& call) override;
+
+      private:
+        FileManager& owner_;
+    };
+
+    // What one attempt of the physical open came to: opened, try again, the open fails
+    // (message 29 follows), or an early end with the level a reported failure gave.
+    struct OpenAttemptResult {
+        enum Outcome : uint8_t { Opened, TryAgain, Fails, Ends } outcome;
+        Level level = LevelQuiet;  // for Ends
+    };
+
+    // The first EnsureUsable: driver, opener, empty lists, observer, then the file's keys
+    // registered in declaration order.
     void Initialise();
+    void RegisterKey(const std::string& name, int key, uint8_t autoNumbered);
     Level OpenCore(uint8_t report, uint8_t force);
     Level PhysicalOpen(uint8_t report);
-    Level OpenAttempt(uint8_t report, bool& retry);
+    OpenAttemptResult OpenAttempt(uint8_t report);
     void RegisterUsage(uint8_t kind);
     void CleanUp();
     Level ReadSequential(bool forward, uint8_t report);
@@ -261,8 +283,31 @@ class FileManager {
     void SetKeyNameFor(const KeyEntry& key);
     const KeyEntry* FirstDuplicateKey();
     int PositionKey() const;
-    FileManager* AliasManager() const;
-    Level PrepareThroughAlias(uint8_t keepBuffer);
+    bool DispatchStart(int code, storage::OperationCall& call);
+    bool DispatchDone(int code, storage::OperationCall& call);
+
+    CallbackInterface FileCallbackInterface{*this};  // registered with the driver
+    errors::ErrorManager* Errors = nullptr;          // receives this file's messages
+    IFileOpenServer* Opener = nullptr;               // the physical file's opener
+    // Life: initialised at first use, cleaned up and shut down once.
+    uint8_t Initialized = 0;
+    uint8_t CleanedUp = 0;
+    uint8_t Killed = 0;
+    // Opens: logical count, and whether the driver file is open.
+    long Opened = 0;
+    uint8_t Used = 0;
+    // Reading: past the end, read-ahead on and its size, in a view's operation.
+    uint8_t AtEof = 0;
+    uint8_t UseMrp = 0;
+    uint8_t MrpSize = 10;
+    uint8_t InView = 0;
+    // Numbering: some key is numbered; the record was numbered (so added) and awaits its put.
+    uint8_t HasAutoInc = 0;
+    uint8_t AutoIncDone = 0;
+    // Snapshots and saved states, and a BLOB written since the last record write.
+    std::vector<SavedBuffer> Buffers;
+    std::vector<SavedFileState> Saved;
+    uint8_t BlobChanged = 0;
 };
 
 }  // namespace tarn::data

@@ -1,6 +1,4 @@
 // Record operations: reading, sequential reading, insert, update, delete and validation.
-#include <cstring>
-
 #include "data/FileManager.h"
 #include "data/FileRegistry.h"
 #include "data/RelationManager.h"
@@ -32,59 +30,31 @@ Level FileManager::PreviousQuiet() { return ReadSequential(false, 0); }
 
 Level FileManager::ReadSequential(bool forward, uint8_t report) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
-    for (;;) {
-        AtEof = 0;
-        // The driver keeps at least one record per read, so 1 means no read-ahead.
-        if (UseMrp == 1 && File->ReadAhead() <= 1) File->SetReadAhead(MrpSize);
-        int code = forward ? File->Next() : File->Previous();
-        switch (code) {
-            case 0:
-                return LevelQuiet;
-            case platform::kEndOfFile:
-                AtEof = 1;
-                return LevelNotice;
-            case platform::kRecordHeld:
-                if (SkipHeldRecords == 1) continue;
-                NoteError(MsgRecordLocked);
-                return report ? ReportLast() : LevelNotice;
-            default:
-                NoteError(MsgReadError);
-                return report ? ReportLast() : LevelFatal;
-        }
+    AtEof = 0;
+    // The driver keeps at least one record per read, so 1 means no read-ahead.
+    if (UseMrp == 1 && File->ReadAhead() <= 1) File->SetReadAhead(MrpSize);
+    switch (forward ? File->Next() : File->Previous()) {
+        case 0:
+            return LevelQuiet;
+        case platform::kEndOfFile:
+            AtEof = 1;
+            return LevelNotice;
+        case platform::kRecordHeld:
+            NoteError(MsgRecordLocked);
+            return report ? ReportLast() : LevelNotice;
+        default:
+            NoteError(MsgReadError);
+            return report ? ReportLast() : LevelFatal;
     }
 }
 
 Level FileManager::PrepareNewRecord(uint8_t keepBuffer) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
-    if (AliasedFile) return PrepareThroughAlias(keepBuffer);
     if (keepBuffer == 0) File->ClearBuffer(false);
     FillDefaults();
     if (HasAutoInc == 0) return LevelQuiet;
     AutoIncDone = 0;
     return AutoNumber();
-}
-
-FileManager* FileManager::AliasManager() const {
-    return AliasedFile ? ThreadRegistry().FileManagerOf(AliasedFile) : nullptr;
-}
-
-// The aliased file primes the record; the result comes back through its buffer.
-Level FileManager::PrepareThroughAlias(uint8_t keepBuffer) {
-    FileManager* alias = AliasManager();
-    if (!alias) return LevelNotice;
-    alias->Open();
-    uint16_t state = alias->SaveFileState();
-    if (keepBuffer == 1)
-        std::memcpy(alias->Buffer, Buffer, std::min(BufferSize, alias->BufferSize));
-    Level result = alias->PrepareNewRecord(keepBuffer);
-    if (result == LevelQuiet) {
-        uint16_t primed = alias->SaveFileState();
-        std::memcpy(Buffer, alias->Buffer, std::min(BufferSize, alias->BufferSize));
-        alias->RestoreFileState(primed, 0);
-    }
-    alias->RestoreFileState(state, 1);
-    alias->Close();
-    return result;
 }
 
 void FileManager::FillDefaults() {}
@@ -181,10 +151,7 @@ Level FileManager::UndoAutoNumber(RelationManager* relations) {
 Level FileManager::CheckField(int field) { return CheckFieldCore(field, 1); }
 Level FileManager::CheckFieldQuiet(int field) { return CheckFieldCore(field, 0); }
 
-Level FileManager::CheckFieldCore(int field, uint8_t handleErrors) {
-    if (FileManager* alias = AliasManager()) return alias->CheckFieldCore(field, handleErrors);
-    return LevelQuiet;
-}
+Level FileManager::CheckFieldCore(int, uint8_t) { return LevelQuiet; }
 
 Level FileManager::CheckFieldRange(int first, int last, int& failingField) {
     for (int n = first; n <= last; ++n) {

@@ -96,14 +96,7 @@ void FileManager::RestoreFileState(uint16_t& id, uint8_t restore) {
                            [id](const SavedFileState& s) { return s.Id == id; });
     if (it == Saved.end()) return;
     SavedFileState state = *it;
-    if (restore == 1) {
-        if (AliasedFile) {
-            File->ResetTo(state.Pos, PositionKey());
-            File->Next();
-        } else {
-            File->RestoreState(state.State);
-        }
-    }
+    if (restore == 1) File->RestoreState(state.State);
     RecallSnapshot(state.Buffer, restore);
     if (restore == 1) AutoIncDone = state.AutoIncDone;
     File->FreeState(state.State);
@@ -122,34 +115,18 @@ bool FileManager::CallbackInterface::OnOperationDone(storage::OperationCall& cal
 }
 
 bool FileManager::OnOperationStart(int code, storage::OperationCall& call) {
-    ++InCallback;
-    if (code == storage::OpRestoreState && InRestore == 1 && Opened > 0 && !call.forView) {
-        Opened = 0;
-        Used = 0;
-        Close();
-    } else if (code == storage::OpDestroy && call.parameter == 0) {
-        CleanUp();
-    }
-    bool proceed = DispatchStart(code, call);
-    --InCallback;
-    return proceed;
+    if (code == storage::OpDestroy && call.parameter == 0) CleanUp();
+    return DispatchStart(code, call);
 }
 
 bool FileManager::OnOperationDone(int code, storage::OperationCall& call) {
-    ++InCallback;
     if (InGroup(code, kAddCodes) || InGroup(code, kPutCodes) || code == storage::OpDelete) {
         BlobChanged = 0;
-    } else if (InGroup(code, kReadCodes)) {
-        if (SavePreviousBuffer == 1) {
-            PreviousBuffer.assign(reinterpret_cast<const char*>(Buffer), BufferSize);
-        }
     } else if (code == storage::OpBlobWrite ||
                (code == storage::OpSetProperty && call.parameter == kBlobProperty)) {
         BlobChanged = 1;
     }
-    bool proceed = DispatchDone(code, call);
-    --InCallback;
-    return proceed;
+    return DispatchDone(code, call);
 }
 
 bool FileManager::DispatchStart(int code, storage::OperationCall& call) {
@@ -196,12 +173,6 @@ bool FileManager::AfterRead(storage::OperationCall&) { return true; }
 bool FileManager::BeforeCreate(storage::OperationCall&) { return true; }
 bool FileManager::AfterCreate(storage::OperationCall&) { return true; }
 
-void FileManager::SetReadAhead(uint8_t on) { UseMrp = on; }
-uint8_t FileManager::ReadAheadOn() { return UseMrp; }
-void FileManager::SetReadAheadSize(uint8_t size) { MrpSize = size; }
-uint8_t FileManager::ReadAheadSize() { return MrpSize; }
-uint8_t FileManager::AutoNumberDone() { return AutoIncDone; }
-uint8_t FileManager::HasAutoNumberKey() { return HasAutoInc; }
 Level FileManager::DeleteVeto() { return LevelQuiet; }
 
 void FileManager::Shutdown() {
@@ -218,25 +189,14 @@ void FileManager::CleanUp() {
     while (Opened > 0) Close();
     ThreadRegistry().RemoveFileManager(this);
     Keys.clear();
-    PreviousBuffer.clear();
     Buffers.clear();
     for (const SavedFileState& s : Saved) File->FreeState(s.State);
     Saved.clear();
-    Fields.clear();
     if (Opener) {
         Opener->Release();
         Opener = nullptr;
     }
     FileName = nullptr;
-    OpenModeOverridden = 0;
-}
-
-void FileManager::Destroy() {
-    if (!Killed) Shutdown();
-    FileName = nullptr;
-    // A manager that was set up but never used is still in the registry.
-    ThreadRegistry().RemoveFileManager(this);
-    ThreadRegistry().RemoveUsageOf(File);
 }
 
 }  // namespace tarn::data

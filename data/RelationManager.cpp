@@ -84,10 +84,10 @@ Level RelationManager::OpenWorker(uint8_t propagated) {
     if (propagated == 0 || ForcingOpen) EnsureRelationsDeclared();
     for (Relation& rel : Relations) {
         if (result != LevelQuiet) break;
-        long before = rel.File->Me->Opened;
+        long before = rel.File->Me->OpenCount();
         if (ForcingOpen) rel.File->ForcingOpen = 1;
         result = rel.File->Open(1);
-        if (rel.File->Me->Opened > before) ++rel.Opened;
+        if (rel.File->Me->OpenCount() > before) ++rel.Opened;
     }
     return result;
 }
@@ -103,9 +103,9 @@ void RelationManager::Close(uint8_t propagated) {
     if (propagated == 0 || ForcingOpen) EnsureRelationsDeclared();
     for (Relation& rel : Relations) {
         if (rel.Opened == 0) continue;
-        long before = rel.File->Me->Opened;
+        long before = rel.File->Me->OpenCount();
         rel.File->Close(1);
-        if (rel.File->Me->Opened < before) --rel.Opened;
+        if (rel.File->Me->OpenCount() < before) --rel.Opened;
     }
 }
 

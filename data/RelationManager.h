@@ -36,9 +36,10 @@ class RelationManager {
         // Left: this file's linking field; right: the related file's; buffer: snapshot of left.
         std::unique_ptr<BufferedPairs> Fields;
         int HisKey = -1;  // the related file's key led by the linking fields; -1 when none
+        // What a change of the linking fields, and a deletion, do to the related records.
         uint8_t UpdateMode = RelationNone;
         uint8_t DeleteMode = RelationNone;
-        uint8_t Opened = 0;
+        uint8_t Opened = 0;  // opens of the related file this relation made
     };
 
     RelationManager() = default;
@@ -46,44 +47,51 @@ class RelationManager {
     RelationManager(const RelationManager&) = delete;
     RelationManager& operator=(const RelationManager&) = delete;
 
-    // ---- fields ----
+    // The file this manager stands for.
     FileManager* Me = nullptr;
-    std::vector<Relation> Relations;
-    void* AliasFile = nullptr;
-    uint8_t PrevUseLogout = 0;
+    // Transactions: changes and deletions are framed (cleared for good when the driver has no
+    // transactions), inserts too, and the seconds a transaction may wait to begin.
     uint8_t UseLogout = 0;
     uint8_t UseLogoutOnInsert = 0;
     uint8_t LogoutTimeout = 2;
-    long LastTouched = 0;
-    uint8_t ForcingOpen = 0;
-    uint8_t DeferedRelationsDone = 0;
 
-    // ---- virtual operations, in slot order ----
-    virtual Level UndoAutoNumber();
-    virtual void Close(uint8_t propagated = 0);
-    // Deletes the current record and handles its related records; asks first when askFirst is 1.
-    virtual Level Delete(uint8_t askFirst = 1);
-    // Run on a related file's manager for a deletion in the file the pairs come from.
-    virtual Level DeleteChildren(int key, BufferedPairs& pairs, uint8_t mode, uint8_t ask);
-    virtual void Shutdown();
-    virtual Level Open(uint8_t propagated = 0);
-    // Every relation's snapshot takes the current values of this file's linking fields.
-    virtual void SnapshotLinks();
-    virtual void SetQuickScan(uint8_t on, uint8_t scope = 0);
-    virtual Level Insert();
-    // Writes the record; fromForm turns "changed by another station" into message 8.
-    virtual Level Update(uint8_t fromForm = 0);
-    // Run on a related file's manager for a change of the linking fields in the pairs' file.
-    virtual Level UpdateChildren(int key, BufferedPairs& pairs, uint8_t mode);
-    virtual void DeclareRelations();
-
-    // ---- non-virtual ----
+    // Program start: the file manager this one stands for; useTransactions sets UseLogout.
     void Attach(FileManager& file, uint8_t useTransactions);
+    // Leaves the registry and forgets the relations.
+    void Shutdown();
     // Declares a relation to related; returns it so the caller can add its links.
     Relation& AddRelation(RelationManager& related, uint8_t updateMode, uint8_t deleteMode,
                           int hisKey);
     // Adds a linking field pair to the last declared relation.
     void AddRelationLink(const FieldRef& mine, const FieldRef& his);
+
+    // Opens the file and, carried on, its related files; a top-level open makes the file usable
+    // at once. LevelQuiet when open.
+    [[nodiscard]] Level Open(uint8_t propagated = 0);
+    void Close(uint8_t propagated = 0);
+    // Switches the driver's quick scan on or off, for related files too by scope.
+    void SetQuickScan(uint8_t on, uint8_t scope = 0);
+    // Every relation's snapshot takes the current values of this file's linking fields.
+    void SnapshotLinks();
+
+    // The file manager's Insert, in a transaction when UseLogoutOnInsert. LevelQuiet when added.
+    [[nodiscard]] Level Insert();
+    // Writes the record and carries changed links over, in a transaction; fromForm turns
+    // "changed by another station" into message 8. LevelQuiet when written and committed.
+    // Virtual as the seam where the form tests make a write fail.
+    [[nodiscard]] virtual Level Update(uint8_t fromForm = 0);
+    // Deletes the current record and handles its related records, asking first when askFirst
+    // is 1; a failure asks whether to try again. LevelQuiet when deleted and committed.
+    Level Delete(uint8_t askFirst = 1);
+    Level UndoAutoNumber();
+    // Run on a related file's manager for a change of the linking fields in the pairs' file.
+    Level UpdateChildren(int key, BufferedPairs& pairs, uint8_t mode);
+    // Run on a related file's manager for a deletion in the file the pairs come from.
+    Level DeleteChildren(int key, BufferedPairs& pairs, uint8_t mode, uint8_t ask);
+
+  protected:
+    // Called once before the relations are first used, for a subclass to declare them.
+    virtual void DeclareRelations();
 
   private:
     enum FrameKind { FrameInsert, FrameUpdate, FrameDelete };
@@ -111,6 +119,13 @@ class RelationManager {
                        const std::function<Level(bool& moved)>& perRecord);
     Level WriteChild();
     void AbortFramed();
+
+    std::vector<Relation> Relations;
+    // Propagation: the pass that last reached this manager, forcing opens onto related files,
+    // relations declared.
+    long LastTouched = 0;
+    uint8_t ForcingOpen = 0;
+    uint8_t DeferedRelationsDone = 0;
 };
 
 // The calling thread's pass counter.

@@ -25,7 +25,8 @@ void ViewManager::Attach(storage::View& view, RelationManager& primary, SortOrde
     Killed = 0;
     for (FileManager* fm : ViewFiles()) {
         RelationManager* rm = ThreadRegistry().RelationManagerOf(fm->File);
-        (rm ? rm : Primary)->Open();
+        // A file that did not open was reported there; its use would only add message 45.
+        if ((rm ? rm : Primary)->Open() != LevelQuiet) break;
         Used = 1;
         if (fm->EnsureUsable(2) != LevelQuiet) break;
     }

@@ -46,7 +46,8 @@ Level ConfigCheckingForm::Initialise() {
                     SET_TimeBetweenCyclesInSeconds);
     AddResponseButton(Settings_Cancel, ResponseCancelled);
 
-    data::Relate_Settings->Open();
+    // A file that did not open has been reported; the form does not open without it.
+    if (data::Relate_Settings->Open() != LevelQuiet) return LevelNotice;
     FilesOpened = 1;
     SetPrimary(*data::Relate_Settings);
     InsertAction = 1;
@@ -78,7 +79,8 @@ void ConfigCheckingForm::FindOrCreateSettings() {
     if (platform::LastErrorCode() != platform::kRecordNotFound) return;
     settings.RecordID = kSettingsId;
     settings.TimeBetweenCyclesInSeconds = kDefaultSeconds;
-    data::Access_Settings->InsertAsNumbered();
+    // A failed insert has been reported; the form still shows the default to save.
+    static_cast<void>(data::Access_Settings->InsertAsNumbered());
 }
 
 void ConfigCheckingForm::EventLoop() {

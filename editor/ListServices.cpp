@@ -89,7 +89,8 @@ Level ServicesList::Initialise() {
     SetToolbar(toolbar_);
     AddResponseButton(Services_Close,
                       Request == RequestSelect ? ResponseCancelled : ResponseCompleted);
-    data::Relate_ServicesToCheck->Open();
+    // A file that did not open has been reported; the window does not open without it.
+    if (data::Relate_ServicesToCheck->Open() != LevelQuiet) return LevelNotice;
     FilesOpened = 1;
     browse.Initialise(Browse_1, ServicesView(), queue, *data::Relate_ServicesToCheck, *this);
     if (Request != RequestView) {

@@ -40,7 +40,8 @@ Level ServiceForm::Initialise() {
     AddHistory();
     AddResponseButton(Service_Cancel, ResponseCancelled);
 
-    data::Relate_ServicesToCheck->Open();
+    // A file that did not open has been reported; the window does not open without it.
+    if (data::Relate_ServicesToCheck->Open() != LevelQuiet) return LevelNotice;
     FilesOpened = 1;
     SetPrimary(*data::Relate_ServicesToCheck);
     const bool viewing = Request == RequestView && !BatchProcessing;

@@ -163,7 +163,7 @@ std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer
 // Begins a transaction over several files (each file's own transaction); the first error wins
 // and the files already begun are rolled back.
 int BeginTransaction(const std::vector<RecordFile*>& files, int timeoutSeconds);
-int CommitTransaction(const std::vector<RecordFile*>& files);
+[[nodiscard]] int CommitTransaction(const std::vector<RecordFile*>& files);
 int RollbackTransaction(const std::vector<RecordFile*>& files);
 
 // A view: a primary file read in an order, within a filter.

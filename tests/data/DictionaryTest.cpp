@@ -38,7 +38,7 @@ TEST_F(DictionaryTest, BuildsManagersWithoutOpeningFiles) {
     EXPECT_EQ(Relate_ServicesToCheck->Me, Access_ServicesToCheck);
     EXPECT_EQ(Relate_Settings->UseLogout, 1);
     EXPECT_EQ(Access_Settings->LazyOpen, 1);
-    EXPECT_EQ(Access_Settings->MrpSize, 10);
+    EXPECT_EQ(Access_Settings->ReadAheadSize(), 10);
     EXPECT_FALSE(std::filesystem::exists("Settings.db"));
     EXPECT_EQ(ThreadRegistry().FileManagerOf(&records::SettingsFile()), Access_Settings);
     EXPECT_EQ(ThreadRegistry().RelationManagerOf(&records::ServicesToCheckFile()),
@@ -55,7 +55,7 @@ TEST_F(DictionaryTest, KeysAreRegisteredInDeclarationOrder) {
     EXPECT_EQ(keys[1].Description, "SerCHK:KeyServiceName");
     EXPECT_EQ(keys[1].AutoInc, 0);
     EXPECT_EQ(Access_ServicesToCheck->PrimaryKey, 1);
-    EXPECT_EQ(Access_ServicesToCheck->MrpSize, 20);
+    EXPECT_EQ(Access_ServicesToCheck->ReadAheadSize(), 20);
     EXPECT_EQ(Access_ServicesToCheck->KeyOrderText(records::SERCHK_KeyRecID), "SERCHK:RecordID");
     ASSERT_EQ(Relate_Settings->Open(), LevelQuiet);
     EXPECT_EQ(Access_Settings->Keys[0].Description, "Set:KeyRecID");

@@ -93,7 +93,7 @@ TEST_F(FileManagerHooks, ViewOperationsSkipTheHooksUntilTheyEnd) {
     ASSERT_EQ(view->Next(), 0);
     EXPECT_EQ(rec.ID, 2);
     EXPECT_EQ(fm->hooks, (std::vector<std::string>{"before read", "after read"}));
-    EXPECT_EQ(fm->InView, 0);
+    EXPECT_EQ(fm->InViewOperation(), 0);
     fm->readInHook = false;
     ASSERT_EQ(fm->GetByKey(0), LevelQuiet);
     EXPECT_EQ(fm->hooks.back(), "after read");
@@ -102,16 +102,16 @@ TEST_F(FileManagerHooks, ViewOperationsSkipTheHooksUntilTheyEnd) {
 TEST_F(FileManagerHooks, BlobWritesAreTrackedUntilTheRecordIsWritten) {
     storage::OperationCall blob{storage::OpBlobWrite};
     fm->OnOperationDone(storage::OpBlobWrite, blob);
-    EXPECT_EQ(fm->BlobChanged, 1);
+    EXPECT_TRUE(fm->BlobWritten());
     uint16_t id = fm->TakeSnapshot();
     EXPECT_EQ(fm->SnapshotUnchanged(id), 0);
     storage::OperationCall put{storage::OpPut};
     fm->OnOperationDone(storage::OpPut, put);
-    EXPECT_EQ(fm->BlobChanged, 0);
+    EXPECT_FALSE(fm->BlobWritten());
     EXPECT_EQ(fm->SnapshotUnchanged(id), 1);
     storage::OperationCall property{storage::OpSetProperty, false, false, 31894};
     fm->OnOperationDone(storage::OpSetProperty, property);
-    EXPECT_EQ(fm->BlobChanged, 1);
+    EXPECT_TRUE(fm->BlobWritten());
 }
 
 TEST_F(FileManagerHooks, FailedValidationStopsInsertAndUpdate) {
@@ -145,8 +145,8 @@ TEST_F(FileManagerHooks, SavedStatesComeBackWithRecordAndPosition) {
     EXPECT_EQ(rec.ID, 1);
     ASSERT_EQ(fm->Next(), LevelQuiet);
     EXPECT_EQ(rec.ID, 2);
-    EXPECT_TRUE(fm->Saved.empty());
-    EXPECT_TRUE(fm->Buffers.empty());
+    EXPECT_TRUE(fm->SavedStates().empty());
+    EXPECT_TRUE(fm->SavedBuffers().empty());
 }
 
 TEST_F(FileManagerHooks, RelationDeleteShowsTheWaitCursorMeanwhile) {

@@ -275,7 +275,7 @@ TEST_F(FileManagerRecords, KeyOrderTextsAndLimits) {
     auto gfile = MakeFile(desc, &g, "Desc");
     TestFileManager gm(*gfile, errors_, {});
     gm.Setup();
-    gm.Open();
+    ASSERT_EQ(gm.Open(), LevelQuiet);
     gm.EnsureUsable(2);
     EXPECT_EQ(gm.KeyOrderText(0), "GRP:Grp,-GRP:Number");
     EXPECT_EQ(gm.KeyOrderText(0, 2), "-GRP:Number");

@@ -288,9 +288,9 @@ TEST_F(RelationTest, OpensAreCountedAcrossRelations) {
     parent.Close();
     EXPECT_EQ(parentFm->OpenCount(), 1);
     EXPECT_EQ(childFm->OpenCount(), childOpens);
-    EXPECT_EQ(parentFm->Used, 1);
+    EXPECT_TRUE(parentFm->PhysicallyOpen());
     parent.Close();
-    EXPECT_EQ(parentFm->Used, 0);
+    EXPECT_FALSE(parentFm->PhysicallyOpen());
     EXPECT_EQ(parentFile->closes, 1);
     ASSERT_EQ(parent.Open(), LevelQuiet);  // for TearDown's close
 }

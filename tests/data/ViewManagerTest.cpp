@@ -57,7 +57,7 @@ class ViewManagerTest : public DataTest {
         rm = std::make_unique<RelationManager>();
         rm->Attach(*fm, 1);
         view = storage::MakeView(*file);
-        rm->Open();
+        ASSERT_EQ(rm->Open(), LevelQuiet);
         for (int grp : {1, 2, 5}) {
             for (int n = 1; n <= 4; ++n) Add(grp, n);
         }

@@ -15,14 +15,14 @@ class ServiceFormTest : public EditorTest {
   protected:
     // As the list does for an insert: the new record is numbered (and so added) first.
     static uint8_t Insert() {
-        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         EXPECT_EQ(data::Access_ServicesToCheck->PrepareNewRecord(0), LevelQuiet);
         return RunForm(RequestInsert);
     }
 
     // As the list does for the other requests: the record is read first.
     static uint8_t On(uint8_t request, int32_t id) {
-        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         records::ServicesToCheckFile().Watch();
         records::ServicesToCheck().RecordID = id;
         EXPECT_EQ(data::Access_ServicesToCheck->GetByKey(records::SERCHK_KeyRecID), LevelQuiet);
@@ -108,7 +108,7 @@ TEST_F(ServiceFormTest, AFailedWriteIsReportedAndTheFormKeepsWhatWasTyped) {
     ui.Type(SERCHK_ServiceName, "Browser").Press("?OK").Answer(ButtonOk).Answer(ButtonCancel);
     ui.Press("?Cancel").Answer(ButtonYes);
     OnEditorThread([&] {
-        data::Relate_ServicesToCheck->Open();
+        ASSERT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         records::ServicesToCheck().RecordID = 1;
         data::Access_ServicesToCheck->GetByKey(records::SERCHK_KeyRecID);
         // Another operator removes the record while this one edits it.
@@ -156,7 +156,7 @@ TEST_F(ServiceFormTest, AWiderWindowStretchesTheEntriesButNeverShrinksBelowItsOp
     ui::Rect entry;
     ui::Rect ok;
     OnEditorThread([&] {
-        data::Relate_ServicesToCheck->Open();
+        ASSERT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         framework::SharedRequest() = RequestChange;
         ServiceForm wide;
         wide.Run();

@@ -60,7 +60,7 @@ class ServicesWindow : public WindowManager {
         SharedResponse() = 0;
     }
     void OpenServices() {
-        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         FilesOpened = 1;
     }
 };
@@ -201,7 +201,7 @@ class FormTest : public HeadlessTest {
 
     // Runs the form as the browse does for a change or delete of record id.
     uint8_t RunOn(ServiceForm& form, uint8_t request, int32_t id) {
-        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         records::ServicesToCheckFile().Watch();
         records::ServicesToCheck().RecordID = id;
         EXPECT_EQ(data::Access_ServicesToCheck->GetByKey(records::SERCHK_KeyRecID), LevelQuiet);
@@ -213,7 +213,7 @@ class FormTest : public HeadlessTest {
 
     // Runs the form as the browse does for an insert: the record is numbered first.
     uint8_t RunInsert(ServiceForm& form, int32_t* id = nullptr) {
-        data::Relate_ServicesToCheck->Open();
+        EXPECT_EQ(data::Relate_ServicesToCheck->Open(), LevelQuiet);
         EXPECT_EQ(data::Access_ServicesToCheck->PrepareNewRecord(0), LevelQuiet);
         if (id) *id = records::ServicesToCheck().RecordID;
         SharedRequest() = RequestInsert;
