@@ -9,9 +9,7 @@
 namespace tarn::checker {
 
 std::string Clipped(const char* field, size_t size) {
-    size_t len = strnlen(field, size);
-    while (len > 0 && field[len - 1] == ' ') --len;
-    return std::string(field, len);
+    return std::string(platform::TrimTrailingBlanks(std::string_view(field, strnlen(field, size))));
 }
 
 namespace {

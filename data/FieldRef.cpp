@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/storage/FieldCodec.h"
+#include "platform/system/TextCut.h"
 
 namespace tarn::data {
 
@@ -25,11 +26,8 @@ std::string FieldRef::Text() const {
     if (!address) return {};
     if (kind == FieldKind::Long) return std::to_string(Number());
     const char* p = reinterpret_cast<const char*>(address);
-    size_t n = kind == FieldKind::CString ? strnlen(p, size) : size;
-    if (kind == FieldKind::FixedString) {
-        while (n > 0 && p[n - 1] == ' ') --n;
-    }
-    return std::string(p, n);
+    if (kind == FieldKind::CString) return std::string(p, strnlen(p, size));
+    return std::string(platform::TrimTrailingBlanks(std::string_view(p, size)));
 }
 
 int32_t FieldRef::Number() const {

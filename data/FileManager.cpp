@@ -3,6 +3,7 @@
 #include "data/FileOpener.h"
 #include "data/FileRegistry.h"
 #include "platform/system/LastError.h"
+#include "platform/system/TextCut.h"
 
 namespace tarn::data {
 
@@ -79,8 +80,7 @@ void FileManager::RegisterKey(const std::string& name, int key, uint8_t autoNumb
 
 std::string FileManager::DisplayName() const {
     if (FileName) return *FileName;
-    std::string clipped = FileNameValue;
-    while (!clipped.empty() && clipped.back() == ' ') clipped.pop_back();
+    std::string clipped(platform::TrimTrailingBlanks(FileNameValue));
     if (!clipped.empty()) return clipped;
     if (File && !File->Name().empty()) return File->Name();
     return "Unknown File";

@@ -3,6 +3,7 @@
 #include "data/FileRegistry.h"
 #include "data/RelationManager.h"
 #include "platform/system/LastError.h"
+#include "platform/system/TextCut.h"
 
 namespace tarn::data {
 
@@ -106,7 +107,7 @@ const KeyEntry* FileManager::FirstDuplicateKey() {
 
 void FileManager::SetKeyNameFor(const KeyEntry& key) {
     std::string name = key.Description;
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    name = platform::TrimTrailingBlanks(name);
     if (name.empty()) name = File->Desc().keys[key.Key].name;
     Errors->SetKeyName(name);
 }

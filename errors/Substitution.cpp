@@ -3,6 +3,7 @@
 
 #include "errors/ErrorManager.h"
 #include "errors/Text.h"
+#include "platform/system/NoCase.h"
 #include "platform/system/TextCut.h"
 
 namespace tarn::errors {
@@ -16,7 +17,7 @@ std::string CutSubstituted(std::string_view text) {
 // Replaces every occurrence of placeholder (any letter case); inserted values are not searched
 // again, so a value holding its own placeholder goes in once.
 void Replace(std::string& text, std::string_view placeholder, std::string_view value) {
-    if (EqualNoCase(value, placeholder)) return;
+    if (platform::EqualNoCase(value, placeholder)) return;
     size_t at = FindNoCase(text, placeholder);
     while (at != std::string::npos) {
         std::string rebuilt = text.substr(0, at);

@@ -9,6 +9,5 @@ namespace tarn::errors {
 std::string Clip(std::string_view text, size_t width);
 // Position of needle in text from start, ignoring ASCII letter case; npos when absent.
 size_t FindNoCase(std::string_view text, std::string_view needle, size_t start = 0);
-bool EqualNoCase(std::string_view a, std::string_view b);
 
 }  // namespace tarn::errors

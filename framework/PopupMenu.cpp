@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "errors/Text.h"
+#include "platform/system/NoCase.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
 
@@ -71,7 +71,7 @@ void PopupMenu::Clear() {
 
 int PopupMenu::IndexOf(const std::string& name) const {
     for (size_t i = 0; i < PopupItems.size(); ++i)
-        if (errors::EqualNoCase(PopupItems[i].Name, name)) return static_cast<int>(i);
+        if (platform::EqualNoCase(PopupItems[i].Name, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/system/TextCut.h"
+
 namespace tarn::framework {
 
 namespace {
@@ -17,11 +19,6 @@ bool Admitted(unsigned char c, uint8_t controls) {
     if ((controls & StepString::kDigits) && c >= '0' && c <= '9') return true;
     return (controls & StepString::kPunctuation) &&
            StepString::Punctuation().find(static_cast<char>(c)) != std::string::npos;
-}
-
-std::string WithoutTrailingBlanks(std::string text) {
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
 }
 
 }  // namespace
@@ -77,8 +74,8 @@ std::string StepString::WriteBaseN(int64_t value) const {
 
 void StepString::SetLimits(const std::string& first, const std::string& last) {
     if (LookupMode != 3) return;
-    std::string low = Folded(WithoutTrailingBlanks(first));
-    std::string high = Folded(WithoutTrailingBlanks(last));
+    std::string low = Folded(std::string(platform::TrimTrailingBlanks(first)));
+    std::string high = Folded(std::string(platform::TrimTrailingBlanks(last)));
     size_t common = 0;
     while (common < std::min({low.size(), high.size(), kRootMax}) && low[common] == high[common])
         ++common;

@@ -27,15 +27,6 @@ size_t ReadString(std::string_view text, size_t i, std::string& value) {
 
 }  // namespace
 
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool Tokenize(std::string_view text, std::vector<Token>& tokens, std::string& error) {
     tokens.clear();
     size_t i = 0;

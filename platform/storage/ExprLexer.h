@@ -17,7 +17,4 @@ struct Token {
 // that starts no token or a string without its closing quote.
 bool Tokenize(std::string_view text, std::vector<Token>& tokens, std::string& error);
 
-// Case-insensitive comparison of ASCII words (keywords and field names).
-bool SameWord(std::string_view a, std::string_view b);
-
 }  // namespace tarn::storage

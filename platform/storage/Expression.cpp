@@ -7,7 +7,7 @@
 #include "platform/storage/ExprLexer.h"
 #include "platform/storage/ExpressionNode.h"
 #include "platform/storage/FieldCodec.h"
-#include "platform/storage/NoCase.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage {
 
@@ -36,7 +36,7 @@ class Parser {
 
   private:
     bool IsWord(const char* w) const {
-        return t_[i_].kind == Token::Name && SameWord(t_[i_].text, w);
+        return t_[i_].kind == Token::Name && platform::EqualNoCase(t_[i_].text, w);
     }
     bool IsSymbol(const char* s) const { return t_[i_].kind == Token::Symbol && t_[i_].text == s; }
     NodePtr Fail(const std::string& what) {
@@ -175,7 +175,7 @@ ExprValue CompareValues(const ExprValue& l, const ExprValue& r, const std::strin
     if (!l.isText && !r.isText) {
         c = l.number < r.number ? -1 : l.number > r.number ? 1 : 0;
     } else if (l.noCase || r.noCase) {
-        c = CompareNoCase(AsText(l), AsText(r));
+        c = platform::CompareNoCase(AsText(l), AsText(r));
     } else {
         c = AsText(l).compare(AsText(r));
     }
@@ -219,7 +219,7 @@ ExprValue Eval(const Expression::Node& n, const FileDesc& desc, const uint8_t* r
             for (char& c : v.text) {
                 const unsigned char u = static_cast<unsigned char>(c);
                 if (n.kind == K::Upper && u >= 'a' && u <= 'z') c = char(u - ('a' - 'A'));
-                if (n.kind == K::Lower) c = char(FoldNoCase(u));
+                if (n.kind == K::Lower) c = char(platform::FoldNoCase(u));
             }
             return v;
         }
@@ -233,8 +233,8 @@ int FindField(const FileDesc& desc, std::string_view name) {
     for (size_t i = 0; i < desc.fields.size(); ++i) {
         const std::string& full = desc.fields[i].name;
         const size_t colon = full.find(':');
-        if (SameWord(full, name) ||
-            (colon != std::string::npos && SameWord(full.substr(colon + 1), name)))
+        if (platform::EqualNoCase(full, name) ||
+            (colon != std::string::npos && platform::EqualNoCase(full.substr(colon + 1), name)))
             return int(i);
     }
     return -1;

@@ -11,9 +11,9 @@
 // case; keywords too. Two numbers compare as numbers, anything else as text byte by byte (a
 // number written as text). A fixed-length text field's blank padding is not part of its value;
 // other blanks are. UPPER() and LOWER() fold the ASCII letters only, and a comparison with a
-// value of either on one side ignores case as the files' case-insensitive keys do (NoCase.h), so
-// a range filter such as UPPER(name) >= UPPER('a_b') agrees with the key's order. A value is true
-// when it is a non-zero number or a text that is not all blanks.
+// value of either on one side ignores case as the files' case-insensitive keys do
+// (platform/system/NoCase.h), so a range filter such as UPPER(name) >= UPPER('a_b') agrees with the
+// key's order. A value is true when it is a non-zero number or a text that is not all blanks.
 #include <memory>
 #include <string>
 #include <string_view>

@@ -51,7 +51,7 @@ std::string FieldText(const FieldDesc& f, const uint8_t* record) {
     FieldValue v = ReadField(f, record);
     if (auto* n = std::get_if<int64_t>(&v)) return std::to_string(*n);
     std::string s = std::get<std::string>(std::move(v));
-    if (f.kind == FieldKind::FixedString) s.erase(s.find_last_not_of(' ') + 1);
+    if (f.kind == FieldKind::FixedString) return std::string(platform::TrimTrailingBlanks(s));
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/storage/KeyedView.h"
 #include "platform/storage/Observed.h"
 #include "platform/system/LastError.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage {
 
@@ -290,7 +291,7 @@ std::string KeyedFile::SendCommand(std::string_view command) {
         busyMs_ = std::atoi(std::string(command.substr(8)).c_str()) * 1000;
         if (db_) sqlite3_busy_timeout(db_, busyMs_);
     } else if (starts("QUICKSCAN=")) {
-        readAhead_ = strcasecmp(std::string(command.substr(10)).c_str(), "off") == 0 ? 1 : 256;
+        readAhead_ = platform::EqualNoCase(command.substr(10), "off") ? 1 : 256;
     }
     Ok();
     return "";

@@ -12,7 +12,8 @@
 // collation, so the sqlite3 shell and other SQLite tools can still read and write the files. It
 // folds the ASCII letters A-Z to a-z and nothing else, then compares bytes: "_x" < "A[b" < "a_b"
 // < "aab" < "Zed". Views ordering by UPPER(field), filters comparing UPPER() values and locators
-// fold the same way (NoCase.h), so every order over a case-insensitive key agrees with the index.
+// fold the same way (platform/system/NoCase.h), so every order over a case-insensitive key agrees
+// with the index.
 //
 // Choices the contract leaves open:
 // - Put or Delete with no current record (none read, or deleted since) answers 35.

@@ -1,17 +1,16 @@
 #include "platform/storage/RecordFile.h"
 
-#include <strings.h>
-
 #include "platform/storage/AsciiFile.h"
 #include "platform/storage/KeyedFile.h"
 #include "platform/system/LastError.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage {
 
 std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer) {
-    if (strcasecmp(desc.driver.c_str(), "KEYED") == 0)
+    if (platform::EqualNoCase(desc.driver, "KEYED"))
         return std::make_unique<KeyedFile>(desc, buffer);
-    if (strcasecmp(desc.driver.c_str(), "ASCII") == 0)
+    if (platform::EqualNoCase(desc.driver, "ASCII"))
         return std::make_unique<AsciiFile>(desc, buffer);
     platform::SetLastError(platform::kDriverError, desc.name, "", "Unknown driver " + desc.driver);
     return nullptr;

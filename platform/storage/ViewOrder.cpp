@@ -1,6 +1,7 @@
 #include "platform/storage/ViewOrder.h"
 
 #include "platform/storage/ExprLexer.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage {
 
@@ -12,7 +13,8 @@ bool Is(const Token& t, const char* symbol) { return t.kind == Token::Symbol && 
 size_t ParseItem(const std::vector<Token>& t, size_t i, const FileDesc& desc, OrderItem& item,
                  std::string& error) {
     if (Is(t[i], "+") || Is(t[i], "-")) item.descending = Is(t[i++], "-");
-    if (t[i].kind == Token::Name && SameWord(t[i].text, "UPPER") && Is(t[i + 1], "(")) {
+    if (t[i].kind == Token::Name && platform::EqualNoCase(t[i].text, "UPPER") &&
+        Is(t[i + 1], "(")) {
         item.upper = true;
         i += 2;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // Order texts of views: comma-separated field names, each optionally preceded by + (ascending,
 // the default) or - (descending) and optionally inside UPPER(...) to ignore case the way the
-// files' case-insensitive keys do (NoCase.h).
+// files' case-insensitive keys do (platform/system/NoCase.h).
 #include <string>
 #include <string_view>
 #include <vector>

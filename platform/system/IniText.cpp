@@ -1,9 +1,6 @@
 #include "platform/system/IniText.h"
 
-#include <strings.h>
-
-#include <cctype>
-
+#include "platform/system/NoCase.h"
 #include "platform/system/TextCut.h"
 
 namespace tarn::platform {
@@ -11,10 +8,6 @@ namespace tarn::platform {
 namespace {
 
 std::string Trim(const std::string& s) { return std::string(TrimSpaces(s)); }
-
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // The section name of a "[name]" line, or nullopt for any other line.
 std::optional<std::string> SectionOf(const std::string& line) {
@@ -31,7 +24,8 @@ bool IsComment(const std::string& line) {
 
 bool IsEntry(const std::string& line, const std::string& entry) {
     const size_t eq = line.find('=');
-    return eq != std::string::npos && !IsComment(line) && SameName(Trim(line.substr(0, eq)), entry);
+    return eq != std::string::npos && !IsComment(line) &&
+           EqualNoCase(Trim(line.substr(0, eq)), entry);
 }
 
 }  // namespace
@@ -58,7 +52,7 @@ IniText::IniText(const std::string& content) {
 std::optional<IniText::Range> IniText::FindSection(const std::string& section) const {
     for (size_t i = 0; i < lines_.size(); ++i) {
         const auto name = SectionOf(lines_[i]);
-        if (!name || !SameName(*name, section)) continue;
+        if (!name || !EqualNoCase(*name, section)) continue;
         size_t end = i + 1;
         while (end < lines_.size() && !SectionOf(lines_[end])) ++end;
         return Range{i, end};

@@ -18,4 +18,9 @@ std::string_view TrimSpaces(std::string_view s) {
     return s;
 }
 
+std::string_view TrimTrailingBlanks(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace tarn::platform

@@ -13,11 +13,6 @@ namespace {
 
 constexpr int kLineHeight = 8;  // dialog units per text line
 
-std::string TrimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
 }  // namespace
 
 Binding Binding::Int(int32_t* v, std::string picture) {
@@ -52,7 +47,8 @@ std::string Binding::Format() const {
         }
         case FixedText: {
             const char* p = static_cast<const char*>(target);
-            return TrimRight(platform::FormatPicture(picture, std::string_view(p, capacity)));
+            return std::string(platform::TrimTrailingBlanks(
+                platform::FormatPicture(picture, std::string_view(p, capacity))));
         }
         case String:
             return platform::FormatPicture(picture, *static_cast<const std::string*>(target));

@@ -1,24 +1,13 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/system/NoCase.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
 #include "platform/ui/ThreadWindows.h"
 
 namespace tarn::ui {
-
-namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
 
 Window::Window(const WindowDef& def)
     : title(def.title), icon(def.icon), font(def.font), fontSize(def.fontSize), rect(def.rect) {
@@ -44,7 +33,7 @@ const Control* Window::Get(int control) const { return const_cast<Window*>(this)
 
 int Window::Find(std::string_view name) const {
     for (const Control& c : controls_)
-        if (!c.name.empty() && SameName(c.name, name)) return c.number;
+        if (!c.name.empty() && platform::EqualNoCase(c.name, name)) return c.number;
     return 0;
 }
 

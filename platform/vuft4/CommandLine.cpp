@@ -1,6 +1,6 @@
 #include "platform/vuft4/CommandLine.h"
 
-#include <strings.h>
+#include "platform/system/NoCase.h"
 
 namespace tarn::vuft4 {
 
@@ -68,11 +68,6 @@ std::string_view PlainWord(std::string_view line, size_t& pos) {
     return line.substr(start, pos - start);
 }
 
-bool SameWord(std::string_view word, const char* expected) {
-    return word.size() == std::char_traits<char>::length(expected) &&
-           strncasecmp(word.data(), expected, word.size()) == 0;
-}
-
 std::optional<std::string> NameOf(std::string_view rest) {
     while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
     if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
@@ -93,7 +88,8 @@ bool SurvivesQuoting(std::string_view name) {
 NetStartLine ReadNetStart(std::string_view line) {
     NetStartLine result;
     size_t pos = 0;
-    if (!SameWord(PlainWord(line, pos), "net") || !SameWord(PlainWord(line, pos), "start"))
+    if (!platform::EqualNoCase(PlainWord(line, pos), "net") ||
+        !platform::EqualNoCase(PlainWord(line, pos), "start"))
         return result;
     result.isNetStart = true;
     SkipBlanks(line, pos);

@@ -1,9 +1,8 @@
 #include "platform/vuft4/SystemdServiceManager.h"
 
-#include <strings.h>
-
 #include <sstream>
 
+#include "platform/system/NoCase.h"
 #include "platform/vuft4/ChildProcess.h"
 #include "platform/vuft4/TimeLimits.h"
 #include "platform/vuft4/Vuft4.h"
@@ -41,9 +40,9 @@ std::optional<std::string> ServiceUnitOf(const std::string& name) {
     const size_t dot = name.rfind('.');
     if (dot != std::string::npos) {
         const std::string suffix = name.substr(dot + 1);
-        if (strcasecmp(suffix.c_str(), "service") == 0) return name;
+        if (platform::EqualNoCase(suffix, "service")) return name;
         for (const char* type : kOtherUnitTypes)
-            if (strcasecmp(suffix.c_str(), type) == 0) return std::nullopt;
+            if (platform::EqualNoCase(suffix, type)) return std::nullopt;
     }
     return name + ".service";
 }

@@ -1,10 +1,9 @@
 #include "platform/vuft4/Vuft4.h"
 
-#include <strings.h>
-
 #include <string>
 
 #include "platform/system/Folders.h"
+#include "platform/system/NoCase.h"
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/ChildProcess.h"
 #include "platform/vuft4/CommandLine.h"
@@ -19,26 +18,21 @@ constexpr long kComputerNameBytes = 127;
 
 std::string TextOf(const char* s) { return s ? s : ""; }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 }  // namespace
 
 bool IsThisComputer(const char* serverName) {
     const std::string server(platform::TrimSpaces(TextOf(serverName)));
-    if (server.empty() || server == "." || SameText(server, "localhost")) return true;
+    if (server.empty() || server == "." || platform::EqualNoCase(server, "localhost")) return true;
     const std::string host = platform::ComputerName();
     // The host name may be fully qualified while the operator types only its first label.
-    return !host.empty() &&
-           (SameText(server, host) || SameText(server, host.substr(0, host.find('.'))));
+    return !host.empty() && (platform::EqualNoCase(server, host) ||
+                             platform::EqualNoCase(server, host.substr(0, host.find('.'))));
 }
 
 int32_t VUSERVICESTATUS(const char* server, const char* service) {
     if (!IsThisComputer(server)) return kServiceUnknown;
     // Only blanks padding the stored field are dropped; inner blanks belong to the name.
-    std::string name = TextOf(service);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    const std::string name(platform::TrimTrailingBlanks(TextOf(service)));
     // A name the restart command cannot carry intact is never asked about, so never started.
     if (name.empty() || !SurvivesQuoting(name)) return kServiceUnknown;
     return CurrentServiceManager()->Status(name);

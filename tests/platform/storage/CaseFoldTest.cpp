@@ -1,8 +1,8 @@
 // One case fold for a case-insensitive key: the index, a view's order, range filters and
 // locating all sort "_x" < "A[b" < "a_b" < "aab" < "Zed", and the view's queries use the indexes.
 #include "StorageTestSupport.h"
-#include "platform/storage/NoCase.h"
 #include "platform/storage/ViewSql.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage::test {
 namespace {
@@ -57,9 +57,9 @@ TEST_F(CaseFold, KeyOrderViewOrderRangeFilterAndLocatingAgree) {
         ASSERT_EQ(view->Open(), 0) << LastError().driverText;
         EXPECT_EQ(ViewNames(), (std::vector<std::string>{"A[b", "a_b", "aab"})) << extra;
     }
-    EXPECT_LT(CompareNoCase("_x", "A[b"), 0);
-    EXPECT_LT(CompareNoCase("a_b", "AAB"), 0);
-    EXPECT_EQ(CompareNoCase("zED", "Zed"), 0);
+    EXPECT_LT(platform::CompareNoCase("_x", "A[b"), 0);
+    EXPECT_LT(platform::CompareNoCase("a_b", "AAB"), 0);
+    EXPECT_EQ(platform::CompareNoCase("zED", "Zed"), 0);
 }
 
 // EXPLAIN QUERY PLAN of every page query of a view in a key's order, plain and anchored, both

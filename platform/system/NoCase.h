@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string_view>
 
-namespace tarn::storage {
+namespace tarn::platform {
 
 inline unsigned char FoldNoCase(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
@@ -25,4 +25,10 @@ inline int CompareNoCase(std::string_view a, std::string_view b) {
     return (a.size() > b.size()) - (a.size() < b.size());
 }
 
-}  // namespace tarn::storage
+// Whether a and b are equal under NOCASE: names, keywords and words the operator may type in any
+// case compare this way everywhere.
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+}  // namespace tarn::platform
