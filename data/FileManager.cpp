@@ -142,8 +142,8 @@ Level FileManager::PhysicalOpen(uint8_t report) {
 
 FileManager::OpenAttemptResult FileManager::OpenAttempt(uint8_t report) {
     using Result = OpenAttemptResult;
-    // A failure that was reported ends the open with the answer; one answered LevelQuiet (or
-    // not shown at all) lets the open fail with message 29.
+    // A shown failure answered LevelQuiet lets the open fail with message 29; any other answer,
+    // or LevelNotice when nothing is shown, ends the open with it.
     auto reported = [&](Level result) {
         return result != LevelQuiet ? Result{Result::Ends, result} : Result{Result::Fails};
     };
