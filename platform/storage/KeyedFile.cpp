@@ -174,15 +174,27 @@ int KeyedFile::CheckLayout() {
     sqlite3_stmt* s = statements_.Get("SELECT v FROM layout WHERE k = 'layout'");
     if (!s) {
         const int rc = sqlite3_extended_errcode(db_);
+        if (rc != SQLITE_ERROR) return SqlFail(rc);
+        const std::string why = sqlite3_errmsg(db_);
+        // No table at all: a creation killed before its one transaction committed. The file is
+        // not there yet, so the caller creates it rather than refusing it for good.
+        if (HasNoTables()) return Fail(platform::kFileNotFound);
         // No layout table: a database, but not one of ours.
-        return rc == SQLITE_ERROR ? Fail(platform::kInvalidFile, "1", sqlite3_errmsg(db_))
-                                  : SqlFail(rc);
+        return Fail(platform::kInvalidFile, "1", why);
     }
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Fail(platform::kInvalidFile) : SqlFail(rc);
     const bool same = ColumnText(s, 0) == schema_.Layout();
     sqlite3_reset(s);
     return same ? 0 : Fail(platform::kInvalidFile, "", "Layout differs from the declaration");
+}
+
+bool KeyedFile::HasNoTables() {
+    sqlite3_stmt* s = statements_.Get("SELECT 1 FROM sqlite_master LIMIT 1");
+    if (!s) return false;
+    const bool none = sqlite3_step(s) == SQLITE_DONE;
+    sqlite3_reset(s);
+    return none;
 }
 
 int KeyedFile::Close() {

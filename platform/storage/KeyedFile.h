@@ -19,7 +19,8 @@
 // - Put or Delete with no current record (none read, or deleted since) answers 35.
 // - SetToStart: Next reads the first record, Previous the last one.
 // - Create keeps an existing file of the same layout (two programs may create it at once); an
-//   existing file of another layout, or not a database, answers 47.
+//   existing file of another layout, or not a database, answers 47. A database with no table at
+//   all (a creation that was killed) opens as a missing file (2), and Create completes it.
 // - Read-only opens of a folder where SQLite cannot make its shared-memory file fall back to
 //   reading the database as immutable when no write-ahead log is pending.
 // - Null flags are always '0': no field is ever null.
@@ -140,6 +141,7 @@ class KeyedFile final : public RecordFile {
     void Disconnect();
     int OpenConnection(const std::string& uri, int flags);
     int CheckLayout();
+    bool HasNoTables();
     int DoCreate();
     int InitialiseFile();
     void Configure();

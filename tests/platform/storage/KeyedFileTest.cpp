@@ -58,6 +58,26 @@ TEST(KeyedOpen, NotADatabaseAnswers47) {
     EXPECT_EQ(file->Create(), kInvalidFile);
 }
 
+// What a creation killed before its commit leaves: an empty file, or a database with no table.
+TEST(KeyedOpen, FileLeftByAKilledCreateOpensAsMissingAndCreateCompletesIt) {
+    TempFolder dir;
+    std::ofstream(dir / "Empty.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "Bare.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    for (const char* name : {"Empty", "Bare"}) {
+        TestRecord rec{};
+        auto file = MakeRecordFile(TestDesc(), reinterpret_cast<uint8_t*>(&rec));
+        file->SetName(dir / name);
+        EXPECT_EQ(file->Open(0x42), kFileNotFound) << name;
+        ASSERT_EQ(file->Create(), 0) << name;
+        ASSERT_EQ(file->Open(0x42), 0) << name;
+        rec.Id = 3;
+        EXPECT_EQ(file->Add(), 0) << name;
+    }
+}
+
 TEST(KeyedOpen, OtherLayoutOrForeignDatabaseAnswers47) {
     TempFolder dir;
     FileDesc other = TestDesc();

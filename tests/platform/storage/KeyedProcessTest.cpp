@@ -159,7 +159,9 @@ TEST_F(KeyedShared, TruncatedOrScribbledFilesFailCleanly) {
         TestRecord rec{};
         int rc;
         auto file = OpenTests(name, rec, 0x42, &rc);
-        EXPECT_TRUE(rc == 0 || rc == kInvalidFile || rc == kDriverError) << i << ": " << rc;
+        // Cut to a byte or nothing, SQLite sees an empty database: a creation never finished.
+        const int missing = i <= 1 ? kFileNotFound : kInvalidFile;
+        EXPECT_TRUE(rc == 0 || rc == missing || rc == kDriverError) << i << ": " << rc;
         if (rc != 0) continue;
         ++opened;
         for (int key : {-1, int(KeyId), int(KeyName)}) {
