@@ -1,5 +1,8 @@
 #include "checker/DailyLog.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "checker/StderrNotice.h"
@@ -39,6 +42,12 @@ bool DailyLog::Open() {
 
 void DailyLog::BeginPass() {
     lossSaidThisPass_ = false;
+    // Removed or moved away while open (by hand, or by a log rotation): lines written to the
+    // old file would be lost unseen, so a new file is started at the name.
+    if (open_ && access(fileName_.c_str(), F_OK) != 0 && errno == ENOENT) {
+        (void)data::Access_QuorvelCheckServiceLog->Close();
+        open_ = false;
+    }
     if (open_) return;
     const size_t slash = fileName_.rfind('/');
     if (slash != std::string::npos) {

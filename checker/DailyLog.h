@@ -21,8 +21,8 @@ class DailyLog {
     // Opens the file for appending through its file manager (creating it when missing), without
     // a message box; true when it is open.
     bool Open();
-    // Called as each pass starts: retries a log that is not open (making its folder again when
-    // it is missing) and lets a failed append be said once more.
+    // Called as each pass starts: retries a log that is not open or was removed (making its
+    // folder again when it is missing) and lets a failed append be said once more.
     void BeginPass();
 
     // The four lines.

@@ -88,6 +88,18 @@ TEST_F(CheckerEndToEnd, LogThatCannotBeOpenedIsSaidOnceAndTriedAgainAtEachPass) 
         << p.Stderr();
 }
 
+TEST_F(CheckerEndToEnd, LogRemovedWhileOpenIsStartedAgain) {
+    WriteSettings(1, 1);
+    WriteServices({{1, "", "tarn-no-such-service", ""}});
+    CheckerProcess p(folder.Path());
+    const std::string failed = " FAILED Restart Service: tarn-no-such-service ERROR CODE IS :-1";
+    ASSERT_TRUE(p.WaitFor([&] { return LogHas(failed); }, 10s)) << p.Stderr();
+    std::filesystem::remove_all(folder / "logfiles");
+    ASSERT_TRUE(p.WaitFor([&] { return LogHas(failed); }, 10s)) << p.Stderr();
+    p.Stop();
+    EXPECT_EQ(p.Stderr(), "");
+}
+
 TEST_F(CheckerEndToEnd, LogThatCannotBeWrittenIsSaidOncePerPass) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the checker as another user";
     // A log left by root that the checker's user may read but not write.
