@@ -91,6 +91,10 @@ FieldRef LongVariable(int32_t& value) {
     return FieldRef{FieldKind::Long, reinterpret_cast<uint8_t*>(&value), sizeof value, {}};
 }
 
+FieldRef LongAt(void* address) {
+    return FieldRef{FieldKind::Long, static_cast<uint8_t*>(address), sizeof(int32_t), {}};
+}
+
 FieldRef TextVariable(char* text, uint32_t size) {
     return FieldRef{FieldKind::CString, reinterpret_cast<uint8_t*>(text), size, {}};
 }

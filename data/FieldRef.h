@@ -40,6 +40,8 @@ struct FieldRef {
 FieldRef RecordField(const storage::FieldDesc& desc, uint8_t* buffer);
 // A variable of the program.
 FieldRef LongVariable(int32_t& value);
+// A number inside a packed record, which may stand at any address: by address, never by reference.
+FieldRef LongAt(void* address);
 FieldRef TextVariable(char* text, uint32_t size);
 
 }  // namespace tarn::data

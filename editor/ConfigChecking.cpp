@@ -41,8 +41,8 @@ Level ConfigCheckingForm::Initialise() {
     records::SettingsRecord& history = SettingsHistory();
     HistoryKey = ui::CtrlH;
     AddHistoryField(reinterpret_cast<uint8_t*>(&settings), reinterpret_cast<uint8_t*>(&history),
-                    sizeof settings, data::LongVariable(settings.TimeBetweenCyclesInSeconds),
-                    data::LongVariable(history.TimeBetweenCyclesInSeconds),
+                    sizeof settings, data::LongAt(&settings.TimeBetweenCyclesInSeconds),
+                    data::LongAt(&history.TimeBetweenCyclesInSeconds),
                     SET_TimeBetweenCyclesInSeconds);
     AddResponseButton(Settings_Cancel, ResponseCancelled);
 

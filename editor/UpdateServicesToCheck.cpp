@@ -71,12 +71,9 @@ void ServiceForm::AddHistory() {
         AddHistoryField(record, copy, sizeof rec, data::TextVariable(field, size),
                         data::TextVariable(kept, size), control);
     };
-    // Packed numbers may stand at any address: refer to them by offset, never by reference.
     auto number = [&](size_t offset, int32_t control) {
-        auto at = [](uint8_t* base, size_t off) {
-            return data::FieldRef{storage::FieldKind::Long, base + off, 4, {}};
-        };
-        AddHistoryField(record, copy, sizeof rec, at(record, offset), at(copy, offset), control);
+        AddHistoryField(record, copy, sizeof rec, data::LongAt(record + offset),
+                        data::LongAt(copy + offset), control);
     };
     text(rec.ServerName, history.ServerName, sizeof rec.ServerName, SERCHK_ServerName);
     text(rec.ServiceName, history.ServiceName, sizeof rec.ServiceName, SERCHK_ServiceName);
