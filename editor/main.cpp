@@ -1,16 +1,18 @@
 // tarnconfig: the settings editor. Takes no arguments; runs in the terminal it is started from,
 // on the data files of the current folder.
 #include <cstdio>
+#include <string>
 
 #include "editor/EditorProgram.h"
 #include "editor/MainWindow.h"
 #include "platform/tui/TerminalFrontEnd.h"
 
 int main() {
-    auto terminal = tarn::tui::MakeTerminalFrontEndIfTerminal();
+    std::string refusal;
+    auto terminal = tarn::tui::MakeTerminalFrontEnd(&refusal);
     if (!terminal) {
-        std::fputs("tarnconfig: needs a terminal; start it from a terminal or an SSH session\n",
-                   stderr);
+        std::fprintf(stderr, "tarnconfig: %s; start it from a terminal or an SSH session\n",
+                     refusal.c_str());
         return 2;
     }
     terminal->Attach();

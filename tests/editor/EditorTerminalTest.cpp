@@ -98,7 +98,8 @@ TEST(EditorTerminal, WithoutATerminalItRefusesInOneLine) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 0);
     std::string said = tarn::test::ReadAll(folder / "err");
-    EXPECT_NE(said.find("needs a terminal"), std::string::npos) << said;
+    EXPECT_NE(said.find("needs a terminal (standard input is not a terminal)"), std::string::npos)
+        << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     EXPECT_EQ(tarn::test::ReadAll(folder / "out"), "");
     EXPECT_FALSE(std::filesystem::exists(folder / "Tarnconfig.INI"));
