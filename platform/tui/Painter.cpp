@@ -72,9 +72,11 @@ void Painter::Button(const Cells& cells, const std::string& caption, bool focuse
         static_cast<int>(text.size() + glyph.size()) + 5 <= std::max(cells.width, 1))
         prefix += glyph + " ";
     std::string suffix = " ]";
-    if (static_cast<int>(prefix.size() + text.size() + suffix.size()) > cells.width) {
-        prefix = "[";  // too narrow: the caption keeps the room
-        suffix = "]";
+    // Too narrow: the caption keeps the room, first without padding, then without brackets.
+    for (const char* edge : {"[]", ""}) {
+        if (static_cast<int>(prefix.size() + text.size() + suffix.size()) <= cells.width) break;
+        prefix = std::string(edge, *edge ? 1 : 0);
+        suffix = std::string(*edge ? edge + 1 : edge);
     }
     std::string shown = prefix + text + suffix;
     int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
@@ -148,7 +150,7 @@ void Painter::DrawControl(const ui::Control& c, const Cells& cells, bool focused
             DrawList(c, cells, focused, dim);
             break;
         case ui::KindTextBox:
-            DrawTextBox(c, cells, dim);
+            DrawTextBox(c, cells, focused, state);
             break;
         case ui::KindToolbar:
             break;  // only its buttons show
@@ -241,16 +243,38 @@ void Painter::DrawScrollBar(const ui::Control& c, const Cells& cells) {
     Text(cells.row + 1 + thumb, col, 1, "#", A_REVERSE);
 }
 
-void Painter::DrawTextBox(const ui::Control& c, const Cells& cells, int attributes) {
-    std::vector<std::string> rows;
-    for (const std::string& line : SplitLines(c.text, false)) {
-        // Long lines wrap at the box's width.
-        for (size_t at = 0; at == 0 || at < line.size(); at += cells.width)
-            rows.push_back(line.substr(at, cells.width));
+void Painter::DrawTextBox(const ui::Control& c, const Cells& cells, bool focused,
+                          const PaintState& s) {
+    const bool editing = s.editControl == c.number;
+    const std::string& text = editing ? s.edit.Text() : c.text;
+    const int width = std::max(cells.width, 1);
+    const int cursor = editing ? s.edit.Cursor() : static_cast<int>(text.size());
+    // Lines wrap at the box's width; the cell of the cursor is noted on the way.
+    std::vector<std::string> rows(1);
+    int cursorRow = 0;
+    int cursorCol = 0;
+    for (int i = 0; i <= static_cast<int>(text.size()); ++i) {
+        if (i == cursor) {
+            cursorRow = static_cast<int>(rows.size()) - 1;
+            cursorCol = std::min(static_cast<int>(rows.back().size()), width - 1);
+        }
+        if (i == static_cast<int>(text.size())) break;
+        const char ch = text[i];
+        if (ch == '\r') continue;
+        if (ch == '\n' || static_cast<int>(rows.back().size()) == width) rows.emplace_back();
+        if (ch != '\n') rows.back() += ch;
     }
+    // The box scrolls so that the cursor stays visible.
+    const int first = focused ? std::max(0, cursorRow - cells.height + 1) : 0;
+    const int attributes = c.disabled ? A_DIM : A_REVERSE;
     for (int r = 0; r < cells.height; ++r) {
-        std::string shown = r < static_cast<int>(rows.size()) ? rows[r] : "";
+        const int at = first + r;
+        const std::string shown = at < static_cast<int>(rows.size()) ? rows[at] : "";
         Text(cells.row + r, cells.col, cells.width, Fit(shown, cells.width, 'L'), attributes);
+    }
+    if (focused && !c.readOnly) {
+        cursorRow_ = cells.row + cursorRow - first;
+        cursorCol_ = cells.col + cursorCol;
     }
 }
 

@@ -50,7 +50,7 @@ class Painter {
     static void DrawProgress(const ui::Control& c, const Cells& cells, int attributes);
     static void DrawList(const ui::Control& c, const Cells& cells, bool focused, int attributes);
     static void DrawScrollBar(const ui::Control& c, const Cells& cells);
-    static void DrawTextBox(const ui::Control& c, const Cells& cells, int attributes);
+    void DrawTextBox(const ui::Control& c, const Cells& cells, bool focused, const PaintState& s);
 
     int cursorRow_ = -1;
     int cursorCol_ = -1;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -55,6 +56,11 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     auto formClosed = [](const auto& s) { return LineWith(s, "Edit Settings").empty(); };
     std::vector<std::string> screen;
     ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings", &screen));
+    // However narrow a button, it is drawn whole: no bracket cut off its caption.
+    const std::string buttons = LineWith(screen, "Configuration");
+    EXPECT_EQ(std::count(buttons.begin(), buttons.end(), '['),
+              std::count(buttons.begin(), buttons.end(), ']'))
+        << buttons;
     tmux.Keys("Enter");  // Configuration has the focus
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
     EXPECT_NE(LineWith(screen, prompt).find("60"), std::string::npos);
@@ -88,6 +94,28 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     ASSERT_TRUE(tmux.WaitFor([&](const auto&) { return !CheckerLog(folder.Path()).empty(); }));
     EXPECT_TRUE(WaitForFileText(CheckerLog(folder.Path()), "Loaded Settings. Sleep Time = 30"))
         << tarn::test::ReadAll(CheckerLog(folder.Path()));
+}
+
+TEST(EditorTerminal, TheDescriptionShowsAsItIsTypedAndWraps) {
+    if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
+    tarn::test::TempFolder folder{"tarn-editor-box"};
+    Tmux tmux;
+    ASSERT_TRUE(tmux.Start("cd " + folder.Path() + " && " + kBin + "/tarnconfig", 100, 30));
+    ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings"));
+    tmux.Keys("Tab Enter");  // Services
+    ASSERT_TRUE(tmux.WaitForText("Services To Check"));
+    tmux.Keys("IC");
+    ASSERT_TRUE(tmux.WaitForText("New Service"));
+    tmux.Keys("Tab Tab");
+    tmux.Type(
+        "restarted by hand after every upgrade of the mail system, twice in a row, then "
+        "checked");
+    // Still in the box: the text shows, its end wrapped onto the box's second line.
+    EXPECT_TRUE(tmux.WaitFor([&](const auto& s) {
+        const std::string end = LineWith(s, "checked");
+        return !LineWith(s, "New Service").empty() && !LineWith(s, "restarted by hand").empty() &&
+               !end.empty() && end.find("Service Description") == std::string::npos;
+    }));
 }
 
 TEST(EditorTerminal, WithoutATerminalItRefusesInOneLine) {
