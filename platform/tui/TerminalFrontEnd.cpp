@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "platform/tui/Curses.h"
 #include "platform/tui/KeyMap.h"
@@ -299,6 +302,14 @@ std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
         Input in = KeyInput(ui::KeyOfChar(static_cast<char>(key)));
         in.character = key;
         return in;
+    }
+    // A number's entry takes only what a number is written with, as a desktop entry does.
+    std::string_view picture = window.Get(window.Focus())->binding.picture;
+    if (!picture.empty() && picture[0] == '@') picture.remove_prefix(1);
+    if (!picture.empty() && (picture[0] == 'n' || picture[0] == 'N') && !std::isdigit(key) &&
+        !std::strchr("-.,+ ", key)) {
+        beep();
+        return std::nullopt;
     }
     FocusedEdit(window).Type(static_cast<char>(key));
     return std::nullopt;

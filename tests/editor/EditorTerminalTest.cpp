@@ -64,7 +64,7 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     tmux.Keys("Enter");  // Configuration has the focus
     ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
     EXPECT_NE(LineWith(screen, prompt).find("60"), std::string::npos);
-    tmux.Type("30");     // the focus selected 60: typing replaces it
+    tmux.Type("3x0");    // the focus selected 60: typing replaces it; the letter is refused
     tmux.Keys("Enter");  // OK is the default button
     ASSERT_TRUE(tmux.WaitFor(formClosed, &screen));
 
