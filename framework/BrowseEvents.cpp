@@ -5,7 +5,6 @@
 #include "framework/WindowManager.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Events.h"
-#include "platform/ui/PopupMenu.h"
 #include "platform/ui/Runtime.h"
 #include "platform/ui/Window.h"
 
@@ -69,7 +68,17 @@ Level BrowseManager::HandleAccepted(int32_t control) {
         if (Window->MyWindow) Window->MyWindow->Post(ui::EventCloseWindow);
         return LevelNotice;
     }
-    // Print and query controls would run here; this system's windows have none.
+    if (control == PrintControl) {
+        RereadHighlightedRecord();
+        if (!NeedRefresh) Window->RunProcedure(PrintProcedure, RequestPrint);
+        LoadHighlightedRow();
+        return LevelNotice;
+    }
+    // A Query control would run the query by example here; this system has none.
+    if (control == ToolControl) {
+        Popup.Toolbox("Browse Actions");
+        return LevelNotice;
+    }
     BrowseSortExtras* x = CurrentExtras();
     if (x && x->LocatorObject && x->LocatorObject->TakeAccepted(control)) {
         RelocateFromKey(OpenComponentNumber());
@@ -88,13 +97,12 @@ Level BrowseManager::HandleKey() {
     switch (key) {
         case ui::MouseRight:
         case ui::AppsKey:
-            // The popup menu follows with the new selection.
+            // The popup menu follows with the new selection; on an empty list too, where its
+            // items stand for Insert and the disabled buttons.
             if (rows && key == ui::MouseRight && list && list->selected >= 1)
                 CurrentChoice = std::min(list->selected, ListQueue->Records());
-            if (rows) {
-                PostNewSelection();
-                posted = true;
-            }
+            PostNewSelection();
+            posted = true;
             break;
         case ui::MouseLeft2:
             if (list && list->selected >= 1 && rows)
@@ -166,29 +174,11 @@ void BrowseManager::Press(int32_t control) {
     if (Window && Window->MyWindow) Window->MyWindow->Post(ui::EventAccepted, control);
 }
 
-void BrowseManager::AddPopupItem(const std::string& text, int32_t control) {
-    popup_.push_back(PopupEntry{text, control});
-}
-
-// The update actions as a menu at the highlighted row; each item stands for its control and
-// is disabled with it.
+// The menu opens just below the highlighted row, so that the record it acts on stays in sight.
 void BrowseManager::ShowPopup() {
-    if (popup_.empty()) return;
-    std::string items;
-    for (const PopupEntry& e : popup_) {
-        if (!items.empty()) items += "|";
-        if (e.control != 0 && !Enabled(e.control)) items += "~";
-        items += e.text;
-    }
-    const int chosen = ui::PopupMenu(items);
-    int n = 0;
-    for (const PopupEntry& e : popup_) {
-        if (e.text == "-") continue;
-        if (++n != chosen) continue;
-        ui::SetKeycode(0);
-        Press(e.control);
-        return;
-    }
+    const ui::Control* list = List();
+    if (!list) return;
+    Popup.Ask(list->rect.x + 4, list->RowTop(CurrentChoice + 1));
 }
 
 void BrowseManager::RegisterAlertedKeys() {
@@ -203,29 +193,45 @@ void BrowseManager::RegisterAlertedKeys() {
     list->vscroll = false;
     for (BrowseSortExtras& x : extras_)
         if (x.LocatorObject) x.LocatorObject->SetAlerts(w, ListControl);
-    popup_.clear();
+    AddPopupItems();
+}
+
+// The update controls as items that mimic them (their text, icon and enabled state as shown),
+// then the other actions the window offers. Registering again rebuilds the menu.
+void BrowseManager::AddPopupItems() {
+    Popup.Clear();
     if (!EditViaPopup) return;
     const struct {
         int32_t control;
         int key;
+        const char* name;
         const char* text;
-    } actions[] = {{InsertControl, ui::InsertKey, "&Insert"},
-                   {ChangeControl, ui::CtrlEnter, "&Change"},
-                   {DeleteControl, ui::DeleteKey, "&Delete"},
-                   {ViewControl, ui::ShiftEnter, "&View"}};
+    } actions[] = {{InsertControl, ui::InsertKey, "Insert", "!&Insert"},
+                   {ChangeControl, ui::CtrlEnter, "Change", "!&Change"},
+                   {DeleteControl, ui::DeleteKey, "Delete", "!&Delete"},
+                   {ViewControl, ui::ShiftEnter, "View", "!&View"}};
     for (const auto& a : actions) {
         if (a.control == 0) continue;
-        w.Alert(ListControl, a.key);
-        AddPopupItem(a.text, a.control);
+        Window->MyWindow->Alert(ListControl, a.key);
+        Popup.AddItemMimic(a.name, a.control, a.text);
     }
-    if (SelectControl != 0 && Selecting) AddPopupItem("&Select", SelectControl);
+    if (PrintControl != 0) Popup.AddItemMimic("Print", PrintControl, "&Print");
+    if (QueryControl != 0) {
+        Popup.AddSeparator();
+        Popup.AddItemMimic("Query", QueryControl, "&Query");
+    }
+    if (SelectControl != 0 && Selecting) Popup.AddItemMimic("Select", SelectControl, "&Select");
+    if (ToolControl != 0) {
+        Popup.AddSeparator();
+        Popup.AddItemMimic("Toolbox", ToolControl, "&Toolbox");
+    }
 }
 
 void BrowseManager::RefreshControls() {
     BrowseSortExtras* x = CurrentExtras();
     if (x && x->LocatorObject) x->LocatorObject->UpdateWindow();
     const bool rows = ListQueue && ListQueue->Records() > 0;
-    for (int32_t c : {ChangeControl, DeleteControl, ViewControl})
+    for (int32_t c : {ChangeControl, DeleteControl, PrintControl, ViewControl})
         Window->SetControlDisabled(c, !rows);
     if (SelectControl != 0) {
         if (Selecting) {

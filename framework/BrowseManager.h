@@ -27,8 +27,13 @@
 // RunProcedure; afterwards the list is rebuilt around the record the form left. A form that
 // leaves a navigation code (3001, 3005 to 3010) is run again after the browse moved.
 //
-// Not built: editing rows in place, query by example and printing belong to window aids that
-// this system does not have; the places that would call them say so.
+// The popup menu offers the update controls (and Print, Query, Select, Toolbox where the window
+// has them) as items that mimic them: a chosen item presses its control, so its accepted event
+// arrives through the window's queue like a button press. The Toolbox control shows the same items
+// as a toolbox window.
+//
+// Not built: editing rows in place and query by example belong to window aids that this system
+// does not have; the places that would call them say so.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +43,7 @@
 #include "data/ViewManager.h"
 #include "framework/BrowseQueue.h"
 #include "framework/Locator.h"
+#include "framework/PopupMenu.h"
 #include "framework/StepObject.h"
 #include "framework/WindowComponent.h"
 
@@ -89,9 +95,13 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     uint8_t LoadPending = 0;
     uint8_t Loaded = 0;
     uint8_t NeedRefresh = 0;
+    PopupMenu Popup;  // the update actions as a context menu or a toolbox
     uint8_t UsePopup = 0;
     uint8_t EditViaPopup = 0;
     int32_t PrevChoice = 0;
+    int32_t PrintControl = 0;
+    uint16_t PrintProcedure = 0;  // run by the Print control with the request 5
+    int32_t QueryControl = 0;
     uint8_t RetainRow = 0;
     uint8_t SavedSort = 0;
     std::string SavedSortString;
@@ -103,6 +113,7 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     uint8_t SelectWholeRecord = 0;
     uint8_t Selecting = 0;
     uint8_t StartAtCurrent = 0;
+    int32_t ToolControl = 0;
     int32_t ViewControl = 0;
     WindowManager* Window = nullptr;
 
@@ -201,18 +212,12 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     Level HandleAccepted(int32_t control);
     uint8_t RunFormOnce(uint8_t request);
 
-    struct PopupEntry {
-        std::string text;
-        int32_t control = 0;
-    };
-    void AddPopupItem(const std::string& text, int32_t control);
+    void AddPopupItems();
     void BindList();
     bool RecordInView(const std::string& position);
 
-    std::vector<PopupEntry> popup_;
-    int64_t seenStamp_ = 0;
-    bool skipReread_ = false;  // while an insert updates the window  // the primary file's change
-                               // stamp when the list was last filled
+    int64_t seenStamp_ = 0;    // the primary file's change stamp when the list was last filled
+    bool skipReread_ = false;  // while an insert updates the window
     std::vector<BrowseSortExtras> extras_;
     std::vector<std::unique_ptr<Locator>> locators_;
     std::vector<std::unique_ptr<StepObject>> steps_;

@@ -25,6 +25,7 @@ void BrowseManager::Initialise(int32_t listControl, storage::View& view, BrowseQ
     UseMrp = 1;
     RetainRow = 1;
     PrevChoice = 0;
+    Popup.Init();
     Attach(view, primary);
     window.AddBrowse(*this);
     BindList();
@@ -101,7 +102,7 @@ void BrowseManager::Shutdown() {
     extras_.clear();
     locators_.clear();
     steps_.clear();
-    popup_.clear();
+    Popup.Kill();
     Fields.Kill();
     if (ListQueue) ListQueue->Free();
 }

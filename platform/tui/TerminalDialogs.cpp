@@ -284,8 +284,9 @@ int TerminalFrontEnd::ChooseOnScreen(const std::vector<ui::PopupItem>& items, in
             std::lock_guard<std::mutex> lock(mutex_);
             Cells origin{0, 0, LINES, COLS};
             if (!windows_.empty()) origin = ClientArea(*windows_.back(), Painter::Lines(), COLS);
-            int row = y < 0 ? -1 : origin.row + CellsDown(y);
-            int col = x < 0 ? -1 : origin.col + CellsAcross(x);
+            // The point is the menu's top-left corner, its frame included.
+            int row = y < 0 ? -1 : origin.row + CellsDown(y) + 1;
+            int col = x < 0 ? -1 : origin.col + CellsAcross(x) + 1;
             DrawAll(nullptr);
             for (size_t k = 0; k < open.size(); ++k) {
                 open[k].box =

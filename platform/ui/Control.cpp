@@ -120,6 +120,11 @@ int Control::VisibleRows() const {
     return std::max(0, body / (lines * kLineHeight));
 }
 
+int Control::RowTop(int row) const {
+    int lines = std::max(1, columns.linesPerRow);
+    return rect.y + (columns.headerLines + (row - 1) * lines) * kLineHeight;
+}
+
 std::string Control::CellText(int row, int field) const {
     if (!rows || row < 1 || row > rows->RowCount()) return "";
     CellValue v = rows->Cell(row, field);

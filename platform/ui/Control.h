@@ -133,6 +133,9 @@ struct Control {
     int Accelerator() const;
     // Rows shown at once by a list: the height below the headers, by lines of 8 dialog units.
     int VisibleRows() const;
+    // Where a shown row's first line starts, in dialog units down the window (row 1 just below
+    // the headers).
+    int RowTop(int row) const;
     // One field of one row shown through its picture; "" without rows or outside them.
     std::string CellText(int row, int field) const;
     int RowCount() const { return rows ? rows->RowCount() : 0; }

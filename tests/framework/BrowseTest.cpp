@@ -209,6 +209,69 @@ TEST_F(BrowseTest, ContextKeyOpensThePopupWhoseItemsFollowTheButtons) {
     EXPECT_EQ(ui.LastView("Service")->Control(FC_Server)->text.substr(0, 5), "S0003");
 }
 
+// The menu follows the buttons each time it opens: on an empty list only Insert can be chosen.
+TEST_F(BrowseTest, PopupOnAnEmptyListOffersOnlyInsertUntilThereIsARecord) {
+    BrowseWindow w;
+    ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem("Change");  // disabled: nothing
+    ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem("Insert");
+    ui.In("Service").Type(FC_Server, "alpha").Type(FC_Service, "one").Press(FC_OK);
+    ui.In("Services").Key(ui::AppsKey, BC_List).ChoosePopupItem(0);
+    ui.In("Services").Close();
+    w.Run();
+
+    auto enabled = [](const std::vector<ui::PopupItem>& items) {
+        std::vector<bool> out;
+        for (const ui::PopupItem& item : items) out.push_back(item.enabled);
+        return out;
+    };
+    ASSERT_EQ(ui.Popups().size(), 3u);
+    EXPECT_EQ(enabled(ui.Popups()[0]), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(enabled(ui.Popups()[2]), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(w.formRuns, 1);
+    EXPECT_EQ(Servers(*ui.LastView("Services")), std::vector<std::string>{"alpha"});
+}
+
+// The Toolbox button shows the menu's items as a toolbox whose buttons press the window's.
+TEST_F(BrowseTest, ToolboxButtonsPressTheListsUpdateControls) {
+    AddNumberedServices(3);
+    ui.Detach();  // the toolbox asks for input on a thread of its own; the script plays on one
+    struct ToolboxWindow : BrowseWindow {
+        std::vector<uint8_t> requests;
+        std::string title;
+        std::vector<std::string> buttons;
+        int ticks = 0;
+        Level HandleEvent() override {
+            if (ui::Event() == ui::EventOpenWindow) {
+                MyWindow->Post(ui::EventAccepted, toolControl);
+                MyWindow->SetTimer(1);
+            }
+            if (ui::Event() == ui::EventTimer) PressChangeOnTheToolbox();
+            return BrowseWindow::HandleEvent();
+        }
+        void PressChangeOnTheToolbox() {
+            ui::Window* box = browse.Popup.ThisWindow;
+            if (box && buttons.empty()) {
+                title = box->title;
+                for (int n = 1; n <= box->ControlCount(); ++n) buttons.push_back(box->Get(n)->text);
+                box->Post(ui::EventAccepted, 2);
+            }
+            if (++ticks > 1000) MyWindow->Post(ui::EventCloseWindow);  // no toolbox: give up
+        }
+        uint8_t RunProcedure(int32_t, uint8_t request) override {
+            requests.push_back(request);
+            MyWindow->Post(ui::EventCloseWindow);
+            return ResponseCancelled;
+        }
+    } w;
+    w.toolControl = w.window.AddControl(ui::ControlDef{.kind = ui::KindButton, .text = "&Toolbox"});
+    w.Run();
+
+    EXPECT_EQ(w.title, "Browse Actions");
+    EXPECT_EQ(w.buttons, (std::vector<std::string>{"&Insert", "&Change", "&Delete", "&Toolbox"}));
+    EXPECT_EQ(w.requests, std::vector<uint8_t>{RequestChange});
+    EXPECT_EQ(w.browse.Popup.InToolbox, 0);  // closed with the window
+}
+
 // Opened to pick a record: a double click picks the highlighted one, Escape gives the caller
 // back the record it had.
 TEST_F(BrowseTest, SelectingLeavesThePickedRecordOrTheCallersOne) {

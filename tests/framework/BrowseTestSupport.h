@@ -37,6 +37,7 @@ class BrowseWindow : public ServicesWindow {
     BrowseManager browse;
     FormActions formActions;
     int formRuns = 0;
+    int32_t toolControl = 0;  // a Toolbox button added to the window, 0 none
     // The sort order's step object and locator (none when null).
     std::unique_ptr<StepObject> thumb;
     std::unique_ptr<Locator> locator;
@@ -55,6 +56,7 @@ class BrowseWindow : public ServicesWindow {
         browse.DeleteControl = BC_Delete;
         browse.SelectControl = BC_Select;
         browse.HideSelect = 1;
+        browse.ToolControl = toolControl;
         browse.UsePopup = 1;
         browse.EditViaPopup = 1;
         OpenWindow(window);
