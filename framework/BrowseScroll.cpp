@@ -155,9 +155,12 @@ void BrowseManager::RecomputeThumbLimits() {
     data::FileManager* fm = Primary->Me;
     uint16_t saved = fm->TakeSnapshot();
     std::string low, high;
+    // One record at each end: a page of read-ahead would be read for nothing.
     Restart();
+    View->SetPageBuffer(1, PagesBehind, 0, Timeout);
     if (Next() == LevelQuiet) low = locate.Text();
     Restart();
+    View->SetPageBuffer(1, PagesBehind, 0, Timeout);
     if (Previous() == LevelQuiet) high = locate.Text();
     x->Thumb->SetLimits(low, high);
     fm->RecallSnapshot(saved, 1);
