@@ -195,6 +195,14 @@ class KeyedFile final : public RecordFile {
 
     int64_t stamp_ = 1;
     int64_t dataVersion_ = 0;
+    // The record the last successful Put wrote and the stamp it left, so that a view can tell
+    // the write-back of a record it has handed out from a change to the records it holds.
+    struct WrittenBack {
+        int64_t stamp = 0;
+        int64_t rid = 0;
+        std::vector<uint8_t> image;
+    };
+    WrittenBack lastPut_;
 };
 
 }  // namespace tarn::storage

@@ -165,6 +165,9 @@ int KeyedFile::Put() {
         NoteChange();
         if (end != SQLITE_DONE) return SqlFail(end);
         if (!updated) return watching_ ? PutWatchedMiss() : Fail(platform::kRecordNotFound);
+        lastPut_.stamp = stamp_;
+        lastPut_.rid = curRid_;
+        lastPut_.image.assign(buffer_, buffer_ + desc_.recordSize);
         return Ok();
     });
 }

@@ -112,8 +112,27 @@ void KeyedView::SettleAnchor() {
     anchorRid_ = last.row.rid;
 }
 
+// The only write since the page was read put back a row already handed out, with its place in
+// the order unchanged: the rows ahead are as read. A pass that stamps each record it reads thus
+// reads a page per page, not per record.
+bool KeyedView::OnlyWroteBackBehind() {
+    const KeyedFile::WrittenBack& put = file_.lastPut_;
+    if (file_.stamp_ != stampAtFill_ + 1 || put.stamp != file_.stamp_) return false;
+    const std::vector<OrderItem>& items = query_->Items();
+    for (size_t i = 0; i < pagePos_; ++i) {
+        const PageRow& taken = page_[i];
+        if (taken.row.rid != put.rid) continue;
+        for (size_t k = 0; k < items.size(); ++k)
+            if (ReadField(file_.Desc().fields[items[k].field], put.image.data()) != taken.anchor[k])
+                return false;
+        stampAtFill_ = file_.stamp_;
+        return true;
+    }
+    return false;
+}
+
 bool KeyedView::PageIsStale() {
-    if (file_.stamp_ != stampAtFill_) return true;
+    if (file_.stamp_ != stampAtFill_ && !OnlyWroteBackBehind()) return true;
     if (std::chrono::steady_clock::now() - filledAt_ < kFreshFor) return false;
     filledAt_ = std::chrono::steady_clock::now();
     return file_.ChangeStamp() != stampAtFill_;

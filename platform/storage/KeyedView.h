@@ -11,7 +11,8 @@
 // fail Matches and are passed over as they stream.
 //
 // A page is read again from the anchor before its next row is handed out when this file was
-// written through since the page was read, or when the page is older than kFreshFor and another
+// written through since the page was read (other than by putting back, in its place in the
+// order, a record the page has handed out), or when the page is older than kFreshFor and another
 // connection has changed the file since (ChangeStamp), so a record deleted meanwhile is not read
 // and one changed meanwhile is read as stored now. Put after a view read writes the record read.
 //
@@ -60,6 +61,7 @@ class KeyedView final : public View {
     int NotOpen();
     void Anchor(ViewFrom from, std::vector<FieldValue> values = {}, int64_t rid = 0);
     void SettleAnchor();
+    bool OnlyWroteBackBehind();
     bool PageIsStale();
     int Step(bool forward);
     int FillPage(bool forward);

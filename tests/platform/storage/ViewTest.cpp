@@ -136,6 +136,31 @@ TEST_F(Views, RecordsReadThroughAViewCanBeWrittenBackAndDeletedOnesAreSkipped) {
     EXPECT_EQ(rec.Score, 99);
 }
 
+// A pass that writes back each record it reads meets every record once, and again only when the
+// write moved it ahead; a write to a record the page holds ahead is read as written.
+TEST_F(Views, WritingBackRecordsReadMeetsMovedAndChangedOnesAsStored) {
+    view->SetOrder("Score, Id");  // 2 (10), 3 (20), 4 (20), 1 (30)
+    view->SetPageBuffer(4, 0, 0, 60);
+    ASSERT_EQ(view->Open(), 0);
+    std::vector<int> ids;
+    while (view->Next() == 0) {
+        ids.push_back(rec.Id);
+        if (rec.Id == 3 && rec.Score == 20) rec.Score = 25;  // now between 4 and 1
+        ASSERT_EQ(file->Put(), 0);
+    }
+    EXPECT_EQ(ids, (std::vector<int>{2, 3, 4, 3, 1}));
+
+    ASSERT_EQ(view->SetToStart(), 0);
+    ASSERT_EQ(view->Next(), 0);
+    Set(1, "");
+    ASSERT_EQ(file->GetByKey(KeyId), 0);
+    std::strcpy(rec.Name, "fresh");
+    ASSERT_EQ(file->Put(), 0);
+    while (view->Next() == 0) continue;
+    EXPECT_EQ(rec.Id, 1);
+    EXPECT_STREQ(rec.Name, "fresh");
+}
+
 TEST_F(Views, OpenLeavesThePrimaryBufferAsItWas) {
     Set(42, "kept", 5);
     view->SetFilter("Id > 0");
