@@ -1,7 +1,6 @@
 #include "platform/storage/AsciiFile.h"
 
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "platform/storage/FieldCodec.h"
 #include "platform/storage/Observed.h"
 #include "platform/system/LastError.h"
+#include "platform/system/NoCase.h"
 
 namespace tarn::storage {
 
@@ -19,7 +19,7 @@ std::string RecordTerminator(const std::string& options) {
     static const char kWord[] = "ENDOFRECORD=";
     size_t at = std::string::npos;
     for (size_t i = 0; i + sizeof kWord - 1 <= options.size(); ++i)
-        if (strncasecmp(options.c_str() + i, kWord, sizeof kWord - 1) == 0)
+        if (platform::EqualNoCase(std::string_view(options).substr(i, sizeof kWord - 1), kWord))
             at = i + sizeof kWord - 1;
     if (at == std::string::npos) return "\r\n";
     std::vector<int> numbers;

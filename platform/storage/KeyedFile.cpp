@@ -296,8 +296,7 @@ std::unique_ptr<View> KeyedFile::NewView() { return std::make_unique<KeyedView>(
 
 std::string KeyedFile::SendCommand(std::string_view command) {
     auto starts = [&](std::string_view word) {
-        return command.size() >= word.size() &&
-               strncasecmp(command.data(), word.data(), word.size()) == 0;
+        return platform::EqualNoCase(command.substr(0, word.size()), word);
     };
     if (starts("Recover=")) {
         busyMs_ = std::atoi(std::string(command.substr(8)).c_str()) * 1000;

@@ -1,10 +1,9 @@
-#include <strings.h>
-
 #include <cctype>
 #include <climits>
 #include <ctime>
 
 #include "platform/system/Clock.h"
+#include "platform/system/NoCase.h"
 #include "platform/system/Picture.h"
 #include "platform/system/PictureSpec.h"
 #include "platform/system/TextCut.h"
@@ -51,7 +50,7 @@ std::optional<int64_t> ReadMonthNameDate(std::string_view s) {
     if (s.size() < pos + 3) return std::nullopt;
     int m = 0;
     for (int i = 0; i < 12 && m == 0; ++i) {
-        if (strncasecmp(s.data() + pos, kMonthNames[i], 3) == 0) m = i + 1;
+        if (EqualNoCase(s.substr(pos, 3), kMonthNames[i])) m = i + 1;
     }
     pos += 3;
     if (m == 0 || pos >= s.size() || !IsDateSeparator(s[pos++])) return std::nullopt;
