@@ -223,16 +223,10 @@ class FileManager {
     // The physical file's opener, shared with every manager of the file.
     IFileOpenServer* OpenServer() const { return Opener; }
 
-    // Asked by the relation manager before it deletes or clears a related record; anything but
-    // LevelQuiet keeps the record as it is.
-    virtual Level DeleteVeto();
-
   protected:
-    // Hooks for subclasses: default values of a new record, field checks (handleErrors 1 shows
-    // the failure), and a before and an after hook for each group of driver operations (record
-    // deletes, adds, puts and reads, and file creation). A before-hook stops the operation by
-    // setting StopOperation.
-    virtual void FillDefaults();
+    // Hooks for subclasses: field checks (handleErrors 1 shows the failure), and a before and an
+    // after hook for each group of driver operations (record deletes, adds, puts and reads, and
+    // file creation). A before-hook stops the operation by setting StopOperation.
     virtual Level CheckFieldCore(int field, uint8_t handleErrors);
     virtual bool BeforeDelete(storage::OperationCall& call);
     virtual bool AfterDelete(storage::OperationCall& call);

@@ -51,14 +51,12 @@ Level FileManager::ReadSequential(bool forward, uint8_t report) {
 
 Level FileManager::PrepareNewRecord(uint8_t keepBuffer) {
     if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    // The files of this system declare no default values: a cleared buffer is the new record.
     if (keepBuffer == 0) File->ClearBuffer(false);
-    FillDefaults();
     if (HasAutoInc == 0) return LevelQuiet;
     AutoIncDone = 0;
     return AutoNumber();
 }
-
-void FileManager::FillDefaults() {}
 
 Level FileManager::Insert() { return InsertCore(1); }
 Level FileManager::InsertQuiet() { return InsertCore(0); }

@@ -173,8 +173,6 @@ bool FileManager::AfterRead(storage::OperationCall&) { return true; }
 bool FileManager::BeforeCreate(storage::OperationCall&) { return true; }
 bool FileManager::AfterCreate(storage::OperationCall&) { return true; }
 
-Level FileManager::DeleteVeto() { return LevelQuiet; }
-
 void FileManager::Shutdown() {
     if (Initialized != 1 || Killed != 0) return;
     CleanUp();

@@ -25,7 +25,6 @@ Level RelationManager::DeleteOnce(bool& retry) {
     Level result = OpenFramed(FrameDelete, files, framed);
     if (result != LevelQuiet) return result;
     Me->RereadAt(position);
-    EnsureRelationsDeclared();
     result = DeleteRelated();
     bool deleteFailed = false;
     if (result == LevelQuiet) {
@@ -125,7 +124,6 @@ Level RelationManager::UpdateChildren(int key, BufferedPairs& pairs, uint8_t mod
 
 Level RelationManager::DeleteChildren(int key, BufferedPairs& pairs, uint8_t mode, uint8_t ask) {
     return WalkChildren(key, pairs, false, [&](bool& moved) -> Level {
-        if (Me->DeleteVeto() != LevelQuiet) return LevelQuiet;
         if (mode == RelationRestrict) {
             Me->NoteError(MsgLinkedDeleteBlocked);
             AbortFramed();
@@ -138,7 +136,6 @@ Level RelationManager::DeleteChildren(int key, BufferedPairs& pairs, uint8_t mod
             pairs.ClearRight();
             return WriteChild();
         }
-        EnsureRelationsDeclared();
         Level result = DeleteRelated();
         if (result != LevelQuiet) return result;
         result = Me->Delete(ask);

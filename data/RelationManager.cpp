@@ -50,14 +50,6 @@ void RelationManager::AddRelationLink(const FieldRef& mine, const FieldRef& his)
     if (!Relations.empty()) Relations.back().Fields->AddPair(mine, his);
 }
 
-void RelationManager::DeclareRelations() {}
-
-void RelationManager::EnsureRelationsDeclared() {
-    if (DeferedRelationsDone) return;
-    DeferedRelationsDone = 1;
-    DeclareRelations();
-}
-
 Level RelationManager::UndoAutoNumber() { return Me->UndoAutoNumber(this); }
 
 Level RelationManager::Open(uint8_t propagated) {
@@ -81,7 +73,6 @@ Level RelationManager::OpenWorker(uint8_t propagated) {
     LastTouched = RelationPass();
     Level result = Me->Open();
     if (propagated == 0 && result == LevelQuiet) result = Me->EnsureUsable(2);
-    if (propagated == 0 || ForcingOpen) EnsureRelationsDeclared();
     for (Relation& rel : Relations) {
         if (result != LevelQuiet) break;
         long before = rel.File->Me->OpenCount();
@@ -100,7 +91,6 @@ void RelationManager::Close(uint8_t propagated) {
     }
     LastTouched = RelationPass();
     Me->Close();
-    if (propagated == 0 || ForcingOpen) EnsureRelationsDeclared();
     for (Relation& rel : Relations) {
         if (rel.Opened == 0) continue;
         long before = rel.File->Me->OpenCount();
@@ -250,7 +240,6 @@ Level RelationManager::Update(uint8_t fromForm) {
             Me->LastError = MsgChangedElsewhereRecall;
         result = ChangeFailed(result);
     } else {
-        EnsureRelationsDeclared();
         result = UpdateRelated();
     }
     if (!EndFramed(framed, result == LevelQuiet, files, MsgUpdateError))

@@ -89,16 +89,11 @@ class RelationManager {
     // Run on a related file's manager for a deletion in the file the pairs come from.
     Level DeleteChildren(int key, BufferedPairs& pairs, uint8_t mode, uint8_t ask);
 
-  protected:
-    // Called once before the relations are first used, for a subclass to declare them.
-    virtual void DeclareRelations();
-
   private:
     enum FrameKind { FrameInsert, FrameUpdate, FrameDelete };
 
     Level OpenWorker(uint8_t propagated);
     Level ForcedOpen();
-    void EnsureRelationsDeclared();
     // Sets the transaction flag on this file and, by the mode, on related files; collects them.
     Level PrepareTransaction(int kind, std::vector<storage::RecordFile*>& files);
     Level BeginFramed(int kind, std::vector<storage::RecordFile*>& files, bool& framed);
@@ -121,11 +116,9 @@ class RelationManager {
     void AbortFramed();
 
     std::vector<Relation> Relations;
-    // Propagation: the pass that last reached this manager, forcing opens onto related files,
-    // relations declared.
+    // Propagation: the pass that last reached this manager, forcing opens onto related files.
     long LastTouched = 0;
     uint8_t ForcingOpen = 0;
-    uint8_t DeferedRelationsDone = 0;
 };
 
 // The calling thread's pass counter.

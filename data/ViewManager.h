@@ -9,7 +9,8 @@
 // is at each page, so a restart needs no reopening to see records changed meanwhile.
 //
 // Life: Attach -> sort orders added, one selected -> Open/Restart -> Next/Previous -> Close ->
-// Shutdown. The browse and the process engine derive from this class.
+// Shutdown. The browse and the process engine derive from this class; Shutdown and AcceptRecord
+// are theirs to extend.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,67 +64,83 @@ class ViewManager {
     ViewManager(const ViewManager&) = delete;
     ViewManager& operator=(const ViewManager&) = delete;
 
-    // ---- fields ----
-    uint8_t DisposeOrder = 0;
-    uint8_t Opened = 0;
+    // Sort orders: the list (its Current entry is in force), the primary file's relations (its
+    // file manager raises this manager's messages) and the driver view.
     SortOrderList* Order = nullptr;
+    RelationManager* Primary = nullptr;
+    storage::View* View = nullptr;
+    // Page buffer the browse passes on to the view: pages kept behind and read ahead, time-out.
     uint16_t PagesAhead = 0;
     uint16_t PagesBehind = 2;
-    uint16_t PageSize = 20;
-    RelationManager* Primary = nullptr;
     uint16_t Timeout = 60;
-    storage::View* View = nullptr;
+    // Record snapshots of the view's files (TakeSnapshots / RecallSnapshots).
     std::vector<SavedSnapshot> SavedBuffers;
+    // Life: attached, shut down.
     uint8_t Inited = 0;
     uint8_t Killed = 0;
-    uint8_t Used = 0;
 
-    // ---- virtual operations, in slot order ----
-    virtual void Destroy();
-    virtual void ExtendOrder(const std::string& text);
-    // Sets the view's filter from the range in force and the named filters.
-    virtual void BuildFilter();
-    virtual void PushOrder();
-    // 1 when a range value followed its source (the filter was rebuilt).
-    virtual uint8_t RefreshRange();
-    virtual void Close();
-    virtual void CloseForced(uint8_t force);
-    virtual void ClearRecordBuffers();
-    virtual uint8_t OpenComponentAscending();
-    virtual std::string OpenComponentName();
-    virtual uint8_t OpenComponentNumber();
-    virtual void Shutdown();
-    virtual Level Next();
-    virtual void Open();
-    virtual Level Previous();
-    virtual Level PrepareNewRecord(uint8_t keepBuffers = 0);
-    virtual void Restart(int components);
-    virtual void Restart();
-    virtual void RecallSnapshots();
-    virtual void TakeSnapshots();
-    virtual void SetFilter(const std::string& text);
-    virtual void SetNamedFilter(const std::string& text, const std::string& id);
-    virtual void SetOrder(const std::string& text);
-    virtual uint8_t SelectSortOrder(int number);
-    // 0: wanted; 1: out of range (reading stops); any other value: filtered out.
-    virtual uint8_t AcceptRecord();
-
-    // ---- non-virtual ----
     void Attach(storage::View& view, RelationManager& primary, SortOrderList* list = nullptr);
+    // Shuts down when attached and not yet shut down.
+    void Destroy();
+    // Frees the sort orders, closes the view and the files it held open; the browse and the
+    // process engine add their own clean-up.
+    virtual void Shutdown();
+
+    // ---- sort orders ----
     // Adds a sort order on key (-1 for none) and makes it the one in force; returns its number.
     int NewSortOrder(int key);
-    uint8_t FieldAscendingInOrder(const FieldRef& field) const;
+    // Makes order number (0 counts as 1) the one in force; 1 when it changed.
+    uint8_t SelectSortOrder(int number);
     // The sort order in force (a new one is made when there is none).
     SortOrder& CurrentOrder();
+    void SetOrder(const std::string& text);
+    void ExtendOrder(const std::string& text);
+    // The view's order text := the order in force's.
+    void PushOrder();
+    uint8_t FieldAscendingInOrder(const FieldRef& field) const;
+    // The first key component the range leaves open (0 none), its name and direction.
+    uint8_t OpenComponentNumber();
+    std::string OpenComponentName();
+    uint8_t OpenComponentAscending();
+
+    // ---- ranges and filters ----
     // Adds a range pair to the order in force: source is followed, its value taken now.
     void AddRange(const FieldRef& source);
+    // 1 when a range value followed its source (the filter was rebuilt).
+    uint8_t RefreshRange();
+    void SetFilter(const std::string& text);
+    void SetNamedFilter(const std::string& text, const std::string& id);
+    // Sets the view's filter from the range in force and the named filters.
+    void BuildFilter();
     // The filter text BuildFilter would set now.
     std::string FilterText();
+
+    // ---- reading ----
+    void Open();
+    // Opens the view and sets it to its start (components 0), or to where the record buffer's
+    // values of the order's first components begin.
+    void Restart(int components);
+    void Restart();
     // Opens the view as Restart does and sets it to the record at position (as the view's
     // Position gave it), so that Next and Previous both read that record first. LevelNotice
     // without a message when no record is there any more (the caller restarts elsewhere);
     // another failure raises 46 and gives its level, or LevelNotice when that is quiet.
     Level RestartAt(const std::string& position);
+    // The next (previous) record AcceptRecord wants: LevelNotice at the end or out of range,
+    // LevelFatal after a reported read error.
+    Level Next();
+    Level Previous();
+    // 0: wanted; 1: out of range (reading stops); any other value: filtered out.
+    virtual uint8_t AcceptRecord();
+    void Close();
+    void CloseForced(uint8_t force);
+
+    // ---- record buffers ----
+    // A blank record inside the range in force, prepared by the primary file manager.
+    Level PrepareNewRecord(uint8_t keepBuffers = 0);
+    void ClearRecordBuffers();
+    void TakeSnapshots();
+    void RecallSnapshots();
 
   private:
     std::vector<FileManager*> ViewFiles() const;
@@ -133,6 +150,12 @@ class ViewManager {
     // Reads on until AcceptRecord wants a record or says the range has ended.
     Level Read(bool forward);
     void RaiseViewError();
+
+    uint8_t DisposeOrder = 0;  // the order list is this manager's own
+    uint8_t Opened = 0;        // this manager opened the view
+    uint8_t Used = 0;          // the view's files are held open through their relations
+    uint16_t PageSize = 20;    // records per page
+    // The texts the view was opened with: a change reopens it.
     std::string openedOrder_;
     std::string openedFilter_;
 };

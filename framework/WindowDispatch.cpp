@@ -45,9 +45,6 @@ Level WindowManager::HandleEvent() {
         case ui::EventRejected:
             result = OnRejected();
             break;
-        case ui::EventSelected:
-            result = OnSelected();
-            break;
         case ui::EventSized:
             if (MyWindow) MyWindow->Post(ui::EventDoResize, 0, 1);
             break;
@@ -55,10 +52,6 @@ Level WindowManager::HandleEvent() {
             break;
     }
     if (result != LevelQuiet) return result;
-    if (control != 0) {
-        result = OnFieldEvent();
-        if (result != LevelQuiet) return result;
-    }
     // Components may register or leave while they handle the event: index, never iterate.
     for (size_t i = 0; CL && i < CL->size(); ++i) {
         result = (*CL)[i].Component->HandleEvent();
@@ -147,8 +140,6 @@ Level WindowManager::OnWindowEvent() {
     }
 }
 
-Level WindowManager::OnFieldEvent() { return LevelQuiet; }
-Level WindowManager::OnSelected() { return LevelQuiet; }
 Level WindowManager::OnNotification(int, int, int) { return LevelQuiet; }
 
 Level WindowManager::OnRejected() {

@@ -118,14 +118,13 @@ class WindowManager {
     // Runs the window's procedure number `procedure` (a form the window calls) with the request
     // and returns its response. The base has no procedures: ResponseCancelled.
     virtual uint8_t RunProcedure(int32_t procedure, uint8_t request);
-    // The dispatch of one event and its handlers (see HandleEvent in WindowDispatch.cpp).
+    // The dispatch of one event and its handlers (see HandleEvent in WindowDispatch.cpp). The
+    // tests' windows script their events through HandleEvent and watch OnNotification.
     virtual Level HandleEvent();
     virtual Level OnWindowEvent();
     virtual Level OnAccepted();
-    virtual Level OnCloseRequest();
-    virtual Level OnFieldEvent();
-    virtual Level OnSelected();
     virtual Level OnNotification(int code, int thread, int parameter);
+    Level OnCloseRequest();
 
     // ---- operations ----
     // Initialise, EventLoop (when Initialise gave LevelQuiet), Shutdown; returns the response
