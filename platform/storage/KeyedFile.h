@@ -17,6 +17,7 @@
 //
 // Choices the contract leaves open:
 // - Put or Delete with no current record (none read, or deleted since) answers 35.
+// - Watch lasts until the next Add: a record this station added was never read under watch.
 // - SetToStart: Next reads the first record, Previous the last one.
 // - Create keeps an existing file of the same layout (two programs may create it at once); an
 //   existing file of another layout, or not a database, answers 47. A database with no table at

@@ -143,6 +143,9 @@ int KeyedFile::Add() {
         curRid_ = sqlite3_last_insert_rowid(db_);
         curChg_ = 1;
         blobsSkipped_ = false;
+        // The new record was never read under watch: a put of it overwrites what another
+        // station wrote there since, as a put of our own new record should.
+        watching_ = false;
         return Ok();
     });
 }

@@ -1,5 +1,7 @@
 // The services list on a real ServicesToCheck file: its order and rows, and the refresh when
 // another program writes to the file while the list waits.
+#include <cstring>
+
 #include "EditorTestSupport.h"
 #include "editor/EditorWindows.h"
 #include "editor/ListServices.h"
@@ -81,6 +83,35 @@ TEST_F(ListServicesTest, WaitingListShowsWhatAnotherProgramWroteWithinTwoSeconds
     EXPECT_NE(Rows(3)[2], "host13/svc//");
     EXPECT_EQ(Rows(3)[2].substr(0, 11), "host13/svc/");
     EXPECT_EQ(Selected(3), 3);
+}
+
+// A new record is written at once with its number and the rest blank; the checker fills in a
+// blank server name of any record it reads. A form saving the new record after that is not
+// saving over someone else's change, even when an earlier change armed the watch.
+TEST_F(ListServicesTest, NewServiceIsSavedThoughTheCheckerFilledItsServerMeanwhile) {
+    AddService(1, "host", "svc");
+    struct Raced : ServicesList {
+        uint8_t RunProcedure(int32_t procedure, uint8_t request) override {
+            if (request == RequestInsert)
+                ChangeRecordElsewhere(2, [](records::ServicesToCheckRecord& r) {
+                    std::strcpy(r.ServerName, "checker");
+                });
+            return ServicesList::RunProcedure(procedure, request);
+        }
+    };
+    ui.In(kList).Press(Change_2);
+    ui.In("Edit Service").Type(SERCHK_ServiceDescription, "edited").Press(Service_OK);
+    ui.In(kList).Press(Insert_2);
+    ui.In("New Service").Type(SERCHK_ServiceName, "cron").Press(Service_OK);
+    ui.In(kList).Press(Services_Close);
+    OnEditorThread([] {
+        Raced list;
+        list.Run();
+    });
+    for (const ui::MessageBoxRequest& m : ui.Messages()) ADD_FAILURE() << m.title << ": " << m.text;
+    const auto rows = ReadServices();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].service, "cron");
 }
 
 }  // namespace

@@ -280,6 +280,14 @@ TEST_F(KeyedRecords, WatchedPutAnswers89AfterAnotherConnectionChangedTheRecord) 
     ASSERT_EQ(second->GetByKey(KeyId), 0);
     ASSERT_EQ(second->Delete(), 0);
     EXPECT_EQ(file->Put(), kRecordNotFound);
+    // A record added since was never read under watch: its put is ours to make.
+    ASSERT_EQ(AddRecord(2, "two", 1), 0);
+    other.Id = 2;
+    ASSERT_EQ(second->GetByKey(KeyId), 0);
+    other.Score = 2;
+    ASSERT_EQ(second->Put(), 0);
+    rec.Score = 3;
+    EXPECT_EQ(file->Put(), 0);
 }
 
 TEST_F(KeyedRecords, UnwatchedPutOverwritesOtherChanges) {
