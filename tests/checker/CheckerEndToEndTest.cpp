@@ -13,6 +13,7 @@
 
 #include "CheckerFixture.h"
 #include "platform/system/Folders.h"
+#include "tests/support/RealServiceLock.h"
 
 namespace tarn::checker::test {
 namespace {
@@ -85,6 +86,7 @@ TEST_F(CheckerEndToEnd, PassesFollowTheCycleTime) {
 
 TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain) {
     if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
+    tarn::test::RealServiceLock cronLock;
     RunTool({"service", "cron", "stop"});
     ASSERT_NE(RunTool({"service", "cron", "status"}), 0);
     WriteServices({{1, "", "cron", "the cron daemon"}});
@@ -102,6 +104,7 @@ TEST_F(CheckerEndToEnd, StoppedCronIsStartedAgain) {
 
 TEST_F(CheckerEndToEnd, UnknownServiceLogsFailureBlankNamesAreFilledAndRunningOnesAreQuiet) {
     bool cron = HaveCron();
+    tarn::test::RealServiceLock cronLock;
     if (cron) RunTool({"service", "cron", "start"});
     WriteServices({{1, "", "tarn-no-such-service   ", "trailing blanks"},
                    {2, "", "", "blank names"},
@@ -153,6 +156,7 @@ namespace {
 // The service manager answers slowly, so the test can change records while their check runs.
 TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept) {
     if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
+    tarn::test::RealServiceLock cronLock;
     RunTool({"service", "cron", "start"});
     std::string calls = stubs / "calls";
     for (const char* tool : {"service", "systemctl"}) {

@@ -55,11 +55,9 @@ TEST(CheckerTerminal, LongPassShowsItsWindowAndCancelEndsIt) {
     TempFolder folder;
     tui::testing::Tmux tmux;
     // Quoted for the shell: the checkout may lie in a folder whose name has blanks.
-    std::string self = std::filesystem::read_symlink("/proc/self/exe");
-    std::string quoted = "'";
-    for (char c : self) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    quoted += "'";
-    ASSERT_TRUE(tmux.Start("TARN_CHECKER_TUI_CHILD=" + folder.Path() + " " + quoted + "; sleep 30",
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    ASSERT_TRUE(tmux.Start("TARN_CHECKER_TUI_CHILD=" + tui::testing::ShellQuote(folder.Path()) +
+                               " " + tui::testing::ShellQuote(self) + "; sleep 30",
                            100, 30));
     std::vector<std::string> screen;
     ASSERT_TRUE(tmux.WaitForText("Processing Records", &screen));

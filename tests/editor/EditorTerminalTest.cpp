@@ -14,6 +14,7 @@
 namespace tarn::editor::test {
 namespace {
 
+using tui::testing::ShellQuote;
 using tui::testing::Tmux;
 using tui::testing::WaitForFileText;
 
@@ -48,9 +49,10 @@ TEST(EditorTerminal, TheCycleTimeSetOnTheTerminalReachesTheChecker) {
     tarn::test::TempFolder folder{"tarn-editor-e2e"};
     Tmux tmux;
     // The terminal settings before and after the editor, its exit code, then a short checker run.
-    ASSERT_TRUE(tmux.Start("cd " + folder.Path() + " && stty -g > before; " + kBin +
-                               "/tarnconfig; echo $? > exitcode; stty -g > after; timeout 5 " +
-                               kBin + "/tarnwatch; sleep 30",
+    ASSERT_TRUE(tmux.Start("cd " + ShellQuote(folder.Path()) + " && stty -g > before; " +
+                               ShellQuote(kBin + "/tarnconfig") +
+                               "; echo $? > exitcode; stty -g > after; timeout 5 " +
+                               ShellQuote(kBin + "/tarnwatch") + "; sleep 30",
                            100, 30));
     const std::string prompt = "Time Between Cycles In Seconds:";
     auto formClosed = [](const auto& s) { return LineWith(s, "Edit Settings").empty(); };

@@ -17,6 +17,7 @@
 namespace tarn::editor::test {
 namespace {
 
+using tui::testing::ShellQuote;
 using tui::testing::Tmux;
 using tui::testing::WaitForFileText;
 
@@ -68,9 +69,10 @@ class ListTerminal : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
-        ASSERT_TRUE(tmux.Start(
-            "cd " + folder.Path() + " && " + kBin + "/tarnconfig; echo $? > exitcode; sleep 30",
-            100, 40));
+        ASSERT_TRUE(tmux.Start("cd " + ShellQuote(folder.Path()) + " && " +
+                                   ShellQuote(kBin + "/tarnconfig") +
+                                   "; echo $? > exitcode; sleep 30",
+                               100, 40));
         ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings", &screen));
     }
     bool Gone(const std::string& text) {
@@ -144,7 +146,7 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
                 for (const std::string& line : s) dated += line.find(today) != std::string::npos;
                 return dated == 3;
             },
-            &screen, std::chrono::seconds(10)))
+            &screen, tui::testing::kPatience))
             << checker.Stderr();
         checker.Stop();
     }

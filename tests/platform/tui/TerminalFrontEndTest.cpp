@@ -1,9 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -16,12 +20,18 @@ namespace {
 constexpr int kCols = 100;
 constexpr int kLines = 30;
 
-// This test binary run as the child that plays `scenario` and logs to `log`.
-std::string ChildCommand(const std::string& scenario, const std::string& log) {
+std::string Self() {
     char self[4096];
     ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     self[std::max<ssize_t>(n, 0)] = 0;
-    return "TARN_TUI_CHILD=" + scenario + " TARN_TUI_LOG=" + log + " " + self;
+    return self;
+}
+
+// The shell command that runs this test binary as the child that plays `scenario` and logs to
+// `log`.
+std::string ChildCommand(const std::string& scenario, const std::string& log) {
+    return "TARN_TUI_CHILD=" + ShellQuote(scenario) + " TARN_TUI_LOG=" + ShellQuote(log) + " " +
+           ShellQuote(Self());
 }
 
 class TerminalScreen : public ::testing::Test {
@@ -34,7 +44,8 @@ class TerminalScreen : public ::testing::Test {
         log_ = dir_ + "/events.log";
     }
     void TearDown() override {
-        if (!dir_.empty()) std::system(("rm -rf " + dir_).c_str());
+        std::error_code ec;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
     }
 
     // Runs this test binary as the child playing `scenario`; the shell then says it is back.
@@ -45,6 +56,28 @@ class TerminalScreen : public ::testing::Test {
         ASSERT_TRUE(tmux_.Start(command, cols, lines));
     }
     std::string Log() const { return ReadFile(log_); }
+
+    // The bytes the child has read from its terminal so far; -1 before it wrote its pid.
+    long long ChildRead() const {
+        const int pid = std::atoi(ReadFile(log_ + ".pid").c_str());
+        if (pid <= 0) return -1;
+        const std::string io = ReadFile("/proc/" + std::to_string(pid) + "/io");
+        const size_t at = io.find("rchar: ");
+        return at == std::string::npos ? -1 : std::atoll(io.c_str() + at + 7);
+    }
+    // Types `input` and waits until the child has read all of it, so that what comes next is
+    // read apart from it, as the next gesture of a hand is.
+    bool TypeAndWaitTillRead(const std::string& input) {
+        const long long before = ChildRead();
+        if (before < 0) return false;
+        tmux_.Type(input);
+        const auto end = std::chrono::steady_clock::now() + kPatience;
+        while (ChildRead() < before + static_cast<long long>(input.size())) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
 
     Tmux tmux_;
     std::string dir_;
@@ -315,18 +348,16 @@ TEST_F(TerminalScreen, ListMouseClicksWheelAndThumbDrag) {
     auto click = [&](int row, int col) {
         return mouse(0, row, col) + mouse(3, row, col);  // press, release
     };
-    // Each gesture goes out at once and is seen through before the next one, as a hand does.
-    tmux_.Type(click(top, 35) + click(top, 35));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Each gesture goes out at once and is read before the next one, as a hand makes them.
+    ASSERT_TRUE(TypeAndWaitTillRead(click(top, 35) + click(top, 35)));
     tmux_.Type(click(top + 3, 35) + click(top + 3, 35));
     ASSERT_TRUE(WaitForFileText(log_, "key 5")) << Log();
     tmux_.Type(mouse(2, top + 4, 35));  // right button on the fourth row
     ASSERT_TRUE(WaitForFileText(log_, "key 130")) << Log();
     tmux_.Type(mouse(65, top + 2, 35));  // wheel down
     ASSERT_TRUE(WaitForFileText(log_, "row 5")) << Log();
-    // The thumb, at 0, dropped half way down the track a moment later.
-    tmux_.Type(mouse(0, top + 1, 69));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The thumb, at 0, dropped half way down the track once the press was read.
+    ASSERT_TRUE(TypeAndWaitTillRead(mouse(0, top + 1, 69)));
     tmux_.Type(mouse(3, top + 2, 69));
     ASSERT_TRUE(WaitForFileText(log_, "thumb")) << Log();
     EXPECT_EQ(Log(),
@@ -379,10 +410,29 @@ TEST_F(TerminalScreen, MessageBoxKeys) {
 namespace tarn::tui {
 namespace {
 
+// Runs this test binary as the child playing `scenario`, without a terminal and without a
+// shell; returns its wait status.
+int RunChildWithoutTerminal(const std::string& scenario, const std::string& log) {
+    const std::string self = testing::Self();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        setenv("TARN_TUI_CHILD", scenario.c_str(), 1);
+        setenv("TARN_TUI_LOG", log.c_str(), 1);
+        execl(self.c_str(), self.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = -1;
+    if (pid > 0) waitpid(pid, &status, 0);
+    return status;
+}
+
 TEST(TerminalFactory, WithoutATerminalTheRefusalSaysWhy) {
     std::string log = "/tmp/tarn-tui-refusal-" + std::to_string(getpid());
-    std::string command = testing::ChildCommand("form", log) + " </dev/null >/dev/null 2>&1";
-    int status = std::system(command.c_str());
+    int status = RunChildWithoutTerminal("form", log);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_EQ(testing::ReadFile(log), "needs a terminal (standard input is not a terminal)\n");
     std::remove(log.c_str());

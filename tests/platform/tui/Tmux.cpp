@@ -10,9 +10,7 @@
 
 namespace tarn::tui::testing {
 
-namespace {
-
-std::string Quote(const std::string& s) {
+std::string ShellQuote(const std::string& s) {
     std::string out = "'";
     for (char c : s) {
         if (c == '\'')
@@ -22,8 +20,6 @@ std::string Quote(const std::string& s) {
     }
     return out + "'";
 }
-
-}  // namespace
 
 bool Tmux::Available() { return std::system("tmux -V >/dev/null 2>&1") == 0; }
 
@@ -48,20 +44,20 @@ std::string Tmux::Run(const std::string& args) const {
 
 bool Tmux::Start(const std::string& command, int cols, int lines) {
     Run("new-session -d -s t -x " + std::to_string(cols) + " -y " + std::to_string(lines) + " " +
-        Quote(command));
+        ShellQuote(command));
     return Run("has-session -t t; echo $?").find('0') == 0;
 }
 
 void Tmux::Keys(const std::string& keys) { Run("send-keys -t t " + keys); }
 
-void Tmux::Type(const std::string& text) { Run("send-keys -t t -l " + Quote(text)); }
+void Tmux::Type(const std::string& text) { Run("send-keys -t t -l " + ShellQuote(text)); }
 
 void Tmux::ResizeTo(int cols, int lines) {
     Run("resize-window -t t -x " + std::to_string(cols) + " -y " + std::to_string(lines));
 }
 
 std::string Tmux::Format(const std::string& format) const {
-    std::string out = Run("display-message -p -t t " + Quote(format));
+    std::string out = Run("display-message -p -t t " + ShellQuote(format));
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }

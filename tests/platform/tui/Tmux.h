@@ -8,6 +8,13 @@
 
 namespace tarn::tui::testing {
 
+// How long a screen or a file is waited for: far more than an idle machine needs (the waits end
+// as soon as the condition holds), so that a loaded one passes too.
+constexpr std::chrono::seconds kPatience{30};
+
+// `text` quoted for sh, every byte kept as it is.
+std::string ShellQuote(const std::string& text);
+
 class Tmux {
   public:
     static bool Available();
@@ -27,7 +34,7 @@ class Tmux {
     // Polls the screen until `seen` holds or the time is up; the last screen in `*last`.
     bool WaitFor(const std::function<bool(const std::vector<std::string>&)>& seen,
                  std::vector<std::string>* last = nullptr,
-                 std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
+                 std::chrono::milliseconds limit = kPatience) const;
     bool WaitForText(const std::string& text, std::vector<std::string>* last = nullptr) const;
 
   private:
@@ -42,6 +49,6 @@ std::string At(const std::vector<std::string>& screen, int row, int col, size_t 
 std::string ReadFile(const std::string& path);
 // Polls a file until it contains `text`.
 bool WaitForFileText(const std::string& path, const std::string& text,
-                     std::chrono::milliseconds limit = std::chrono::seconds(5));
+                     std::chrono::milliseconds limit = kPatience);
 
 }  // namespace tarn::tui::testing

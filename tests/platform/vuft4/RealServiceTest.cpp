@@ -6,6 +6,7 @@
 #include "platform/vuft4/ChildProcess.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
+#include "tests/support/RealServiceLock.h"
 
 namespace tarn::vuft4 {
 namespace {
@@ -25,6 +26,7 @@ TEST(RealServiceTest, StoppedCronIsStartedAgainByNetStart) {
     if (access("/etc/init.d/cron", F_OK) != 0 && !SystemdRuns()) {
         GTEST_SKIP() << "no cron init script and no systemd: install the cron package";
     }
+    tarn::test::RealServiceLock cronLock;
     const auto saved = SetServiceManager(nullptr);  // the machine's own back end
     const int32_t before = VUSERVICESTATUS("", "cron");
     StopCron();
