@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -34,18 +35,17 @@ class AlwaysRunning : public tarn::vuft4::ServiceManager {
 
 void Fill(int records) {
     auto& f = tarn::records::ServicesToCheckFile();
-    f.Create();
-    f.Open(0x42);
-    f.BeginTransaction(30);
+    // A set-up that failed would time nothing.
+    if (f.Create() != 0 || f.Open(0x42) != 0 || f.BeginTransaction(30) != 0) std::abort();
     for (int id = 1; id <= records; ++id) {
         auto& r = tarn::records::ServicesToCheck();
         std::memset(&r, 0, sizeof r);
         r.RecordID = id;
         std::snprintf(r.ServerName, sizeof r.ServerName, "localhost");
         std::snprintf(r.ServiceName, sizeof r.ServiceName, "service%d", id);
-        f.Add();
+        if (f.Add() != 0) std::abort();
     }
-    f.Commit();
+    if (f.Commit() != 0) std::abort();
     f.Close();
 }
 

@@ -28,18 +28,17 @@ namespace fs = std::filesystem;
 
 void Fill(int count) {
     auto& f = tarn::records::ServicesToCheckFile();
-    f.Create();
-    f.Open(0x42);
-    f.BeginTransaction(30);
+    // A set-up that failed would time nothing.
+    if (f.Create() != 0 || f.Open(0x42) != 0 || f.BeginTransaction(30) != 0) std::abort();
     for (int id = 1; id <= count; ++id) {
         auto& r = tarn::records::ServicesToCheck();
         std::memset(&r, 0, sizeof r);
         r.RecordID = id;
         std::snprintf(r.ServiceName, sizeof r.ServiceName, "cron");
         std::snprintf(r.ServiceDescription, sizeof r.ServiceDescription, "service %d", id);
-        f.Add();
+        if (f.Add() != 0) std::abort();
     }
-    f.Commit();
+    if (f.Commit() != 0) std::abort();
     f.Close();
 }
 

@@ -14,7 +14,7 @@ namespace tarn::data {
 class IFileOpenServer {
   public:
     // Opens the file with the mode byte; answers the driver's code (0 success, 52 counts as 0).
-    virtual int Open(uint8_t mode) = 0;
+    [[nodiscard]] virtual int Open(uint8_t mode) = 0;
     // Closes the file when this was the last open; answers the driver's code.
     virtual int Close() = 0;
     virtual void AddReference() = 0;
@@ -28,7 +28,7 @@ class IFileOpenServer {
 class SharedOpener final : public IFileOpenServer {
   public:
     explicit SharedOpener(storage::RecordFile& file) : myFile_(&file) {}
-    int Open(uint8_t mode) override;
+    [[nodiscard]] int Open(uint8_t mode) override;
     int Close() override;
     void AddReference() override;
     void Release() override;
@@ -46,7 +46,7 @@ class SharedOpener final : public IFileOpenServer {
 class PerThreadOpener final : public IFileOpenServer {
   public:
     explicit PerThreadOpener(storage::RecordFile& file) : myFile_(&file) {}
-    int Open(uint8_t mode) override;
+    [[nodiscard]] int Open(uint8_t mode) override;
     int Close() override;
     void AddReference() override { ++usage_; }
     void Release() override;

@@ -23,10 +23,10 @@ class AsciiFile final : public RecordFile {
     AsciiFile(const FileDesc& desc, uint8_t* buffer);
     ~AsciiFile() override;
 
-    int Open(uint8_t mode = 0x42) override;
+    [[nodiscard]] int Open(uint8_t mode = 0x42) override;
     int Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
-    int Create() override;
+    [[nodiscard]] int Create() override;
     int BuildKeys() override { return Unsupported(); }
     std::string SendCommand(std::string_view) override { return ""; }
 
@@ -42,8 +42,8 @@ class AsciiFile final : public RecordFile {
     int Previous() override { return Unsupported(); }
     std::string Position(int key) const override;
 
-    int Add() override;
-    int Put() override { return Unsupported(); }
+    [[nodiscard]] int Add() override;
+    [[nodiscard]] int Put() override { return Unsupported(); }
     int Delete() override { return Unsupported(); }
     bool Duplicate(int) override { return false; }
     void Watch() override {}
@@ -57,8 +57,8 @@ class AsciiFile final : public RecordFile {
     void SkipBlobsOnNextRead() override {}
     std::string& Blob(int) override { return noBlob_; }
 
-    int BeginTransaction(int) override { return Unsupported(); }
-    int Commit() override { return Unsupported(); }
+    [[nodiscard]] int BeginTransaction(int) override { return Unsupported(); }
+    [[nodiscard]] int Commit() override { return Unsupported(); }
     int Rollback() override { return Unsupported(); }
     int SetTransactionFlag(int flag) override { return flag ? Unsupported() : 0; }
     int TransactionFlag() const override { return 0; }

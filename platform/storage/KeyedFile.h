@@ -55,10 +55,10 @@ class KeyedFile final : public RecordFile {
     std::string PathOnDisk() const;
     sqlite3* Connection() const { return db_; }
 
-    int Open(uint8_t mode = 0x42) override;
+    [[nodiscard]] int Open(uint8_t mode = 0x42) override;
     int Close() override;
     bool IsOpen() const override { return db_ != nullptr; }
-    int Create() override;
+    [[nodiscard]] int Create() override;
     int BuildKeys() override;
     std::string SendCommand(std::string_view command) override;
 
@@ -74,8 +74,8 @@ class KeyedFile final : public RecordFile {
     int Previous() override;
     std::string Position(int key) const override;
 
-    int Add() override;
-    int Put() override;
+    [[nodiscard]] int Add() override;
+    [[nodiscard]] int Put() override;
     int Delete() override;
     bool Duplicate(int key) override;
     void Watch() override;
@@ -89,8 +89,8 @@ class KeyedFile final : public RecordFile {
     void SkipBlobsOnNextRead() override { skipBlobs_ = true; }
     std::string& Blob(int index) override { return blobs_.at(index); }
 
-    int BeginTransaction(int timeoutSeconds) override;
-    int Commit() override;
+    [[nodiscard]] int BeginTransaction(int timeoutSeconds) override;
+    [[nodiscard]] int Commit() override;
     int Rollback() override;
     int SetTransactionFlag(int flag) override;
     int TransactionFlag() const override { return transactionFlag_; }

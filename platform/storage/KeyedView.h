@@ -40,7 +40,7 @@ class KeyedView final : public View {
     const std::string& Order() const override { return order_; }
     const std::string& Filter() const override { return filter_; }
     void SetPageBuffer(int pageSize, int behind, int ahead, int timeout) override;
-    int Open() override;
+    [[nodiscard]] int Open() override;
     int Close() override;
     int SetToStart() override;
     int SetToBuffer() override;

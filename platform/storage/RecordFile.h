@@ -74,10 +74,10 @@ class RecordFile {
     uint8_t* Buffer() const { return buffer_; }
 
     // Access in the low two bits (0 read only, 2 read/write), sharing in the high nibble.
-    virtual int Open(uint8_t mode = 0x42) = 0;
+    [[nodiscard]] virtual int Open(uint8_t mode = 0x42) = 0;
     virtual int Close() = 0;
     virtual bool IsOpen() const = 0;
-    virtual int Create() = 0;
+    [[nodiscard]] virtual int Create() = 0;
     virtual int BuildKeys() = 0;
     // Driver commands such as "Recover=10"; answers the driver's reply ("" when none).
     virtual std::string SendCommand(std::string_view command) = 0;
@@ -103,8 +103,8 @@ class RecordFile {
     // Position of the current record as text (at most 1024 bytes); "" when there is none.
     virtual std::string Position(int key) const = 0;
 
-    virtual int Add() = 0;
-    virtual int Put() = 0;
+    [[nodiscard]] virtual int Add() = 0;
+    [[nodiscard]] virtual int Put() = 0;
     virtual int Delete() = 0;
     // True when adding the buffer would duplicate an existing record in this unique key.
     virtual bool Duplicate(int key) = 0;
@@ -126,8 +126,8 @@ class RecordFile {
     virtual std::string& Blob(int index) = 0;
 
     // Transactions (80 when not supported).
-    virtual int BeginTransaction(int timeoutSeconds) = 0;
-    virtual int Commit() = 0;
+    [[nodiscard]] virtual int BeginTransaction(int timeoutSeconds) = 0;
+    [[nodiscard]] virtual int Commit() = 0;
     virtual int Rollback() = 0;
     // The transaction flag: 0 off, 1 on; setting it answers 80 when not supported.
     virtual int SetTransactionFlag(int flag) = 0;
@@ -162,7 +162,7 @@ std::unique_ptr<RecordFile> MakeRecordFile(const FileDesc& desc, uint8_t* buffer
 
 // Begins a transaction over several files (each file's own transaction); the first error wins
 // and the files already begun are rolled back.
-int BeginTransaction(const std::vector<RecordFile*>& files, int timeoutSeconds);
+[[nodiscard]] int BeginTransaction(const std::vector<RecordFile*>& files, int timeoutSeconds);
 [[nodiscard]] int CommitTransaction(const std::vector<RecordFile*>& files);
 int RollbackTransaction(const std::vector<RecordFile*>& files);
 
@@ -178,7 +178,7 @@ class View {
     virtual const std::string& Filter() const = 0;
     virtual void SetPageBuffer(int pageSize, int behind, int ahead, int timeout) = 0;
     // Opens the view; kInvalidExpression when the order or filter text cannot be parsed.
-    virtual int Open() = 0;
+    [[nodiscard]] virtual int Open() = 0;
     virtual int Close() = 0;
     virtual int SetToStart() = 0;
     // Positions so that Next reads the first record at or after the buffer's values of the
