@@ -258,10 +258,17 @@ TEST_F(TerminalScreen, ATooSmallTerminalClipsTheWindowAroundTheFocus) {
 TEST_F(TerminalScreen, ProgressBarAtHalfIsHalfFilled) {
     StartChild("progress");
     std::vector<std::string> s;
-    ASSERT_TRUE(tmux_.WaitForText("Checking", &s));
     // 200 x 48 units: 50 x 6 cells; the bar is 40 cells at (5, 2), the text centred on row 4.
+    // Waited for whole: the window may show a moment before its bar and text are set.
     int top = (kLines - 1 - 6) / 2;
-    EXPECT_EQ(At(s, top + 2, kLeft + 5, 40), std::string(20, '#') + std::string(20, '.'));
+    const std::string half = std::string(20, '#') + std::string(20, '.');
+    tmux_.WaitFor(
+        [&](const auto& screen) {
+            return At(screen, top + 2, kLeft + 5, 40) == half &&
+                   At(screen, top + 4, kLeft + 21, 8) == "half way";
+        },
+        &s);
+    EXPECT_EQ(At(s, top + 2, kLeft + 5, 40), half);
     EXPECT_EQ(At(s, top + 4, kLeft + 21, 8), "half way");
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
