@@ -129,4 +129,39 @@ const ui::WindowDef& ServiceFormDef() {
     return def;
 }
 
+const ui::WindowDef& ServicesListDef() {
+    static const ui::WindowDef def = [] {
+        ui::WindowDef d;
+        d.title = "Services To Check";
+        d.icon = "servicecalllines.ico";
+        d.font = "Microsoft Sans Serif";
+        d.fontSize = 8;
+        d.rect = {0, 0, 300, 150};
+        auto tool = [](const char* name, const char* text, const char* icon, const char* tip, int x,
+                       unsigned flags = 0) {
+            ui::ControlDef c = WithTip(
+                WithIcon(Def(ui::KindButton, name, text, {x, 2, 49, 14}, flags), icon), tip);
+            c.parent = Services_Toolbar1;
+            return c;
+        };
+        ui::ControlDef list =
+            BelowToolbar(Def(ui::KindList, "?Browse:1", "", {3, 4, 295, 119}, ui::FlagVScroll));
+        list.status = "Browsing the ServicesToCheck file";
+        list.format =
+            "[80L(2)|M~Server Name~@s127@/80L(2)|M~Service Name~@s127@/]|"
+            "[80R(2)|M~Last Checked~C(0)@d08-b@/80R(2)|M~Last Checked Time~C(0)@t06b@/]|"
+            "80L(2)|M~Service Description~S(1)@s254@";
+        d.controls = {
+            Def(ui::KindToolbar, "?Toolbar1", "", {0, 0, 300, kToolbarHeight}),
+            tool("?Close", "&Close", "WACLOSE.ICO", "Close Window", 2),
+            tool("?Change:2", "&Change", "WACHANGE.ICO", "Change the Record", 114, ui::FlagDefault),
+            tool("?Insert:2", "&Insert", "WAINSERT.ICO", "Insert a Record", 61),
+            tool("?Delete:2", "&Delete", "WADELETE.ICO", "Delete the Record", 167),
+            list,
+        };
+        return d;
+    }();
+    return def;
+}
+
 }  // namespace tarn::editor

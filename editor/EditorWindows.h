@@ -1,5 +1,6 @@
 #pragma once
-// The editor's windows, as data: the main window, the settings form and the service form.
+// The editor's windows, as data: the main window, the settings form, the service form and the
+// services list.
 // Control numbers follow the order of declaration.
 #include "platform/ui/Window.h"
 
@@ -35,11 +36,21 @@ enum ServiceControl : int {
     SERCHK_LastCheckedTime,
 };
 
+enum ServicesListControl : int {
+    Services_Toolbar1 = 1,
+    Services_Close,
+    Change_2,
+    Insert_2,
+    Delete_2,
+    Browse_1,
+};
+
 // Height of a form's toolbar; the form's other controls sit below it.
 inline constexpr int kToolbarHeight = 25;
 
 const ui::WindowDef& MainWindowDef();
 const ui::WindowDef& SettingsFormDef();
 const ui::WindowDef& ServiceFormDef();
+const ui::WindowDef& ServicesListDef();
 
 }  // namespace tarn::editor

@@ -3,7 +3,6 @@
 #include "data/DataFileManagers.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
-#include "editor/EditorWindows.h"
 #include "editor/UpdateServicesToCheck.h"
 #include "errors/ErrorManager.h"
 #include "framework/Requests.h"
@@ -14,55 +13,6 @@ namespace tarn::editor {
 
 namespace {
 
-ui::ControlDef ToolButton(const char* name, const char* text, const char* icon, const char* tip,
-                          int x) {
-    ui::ControlDef c;
-    c.kind = ui::KindButton;
-    c.name = name;
-    c.text = text;
-    c.icon = icon;
-    c.tip = tip;
-    c.status = tip;
-    c.rect = ui::Rect{x, 2, 49, 14};
-    c.parent = Services_Toolbar1;
-    return c;
-}
-
-ui::WindowDef MakeServicesListDef() {
-    ui::WindowDef def;
-    def.title = "Services To Check";
-    def.icon = "servicecalllines.ico";
-    def.font = "Microsoft Sans Serif";
-    def.fontSize = 8;
-    def.rect = ui::Rect{0, 0, 300, 150};
-    ui::ControlDef toolbar;
-    toolbar.kind = ui::KindToolbar;
-    toolbar.name = "?Toolbar1";
-    toolbar.rect = ui::Rect{0, 0, 300, kToolbarHeight};
-    def.controls.push_back(toolbar);
-    def.controls.push_back(ToolButton("?Close", "&Close", "WACLOSE.ICO", "Close Window", 2));
-    def.controls.push_back(
-        ToolButton("?Change:2", "&Change", "WACHANGE.ICO", "Change the Record", 114));
-    def.controls.back().flags = ui::FlagDefault;
-    def.controls.push_back(
-        ToolButton("?Insert:2", "&Insert", "WAINSERT.ICO", "Insert a Record", 61));
-    def.controls.push_back(
-        ToolButton("?Delete:2", "&Delete", "WADELETE.ICO", "Delete the Record", 167));
-    ui::ControlDef list;
-    list.kind = ui::KindList;
-    list.name = "?Browse:1";
-    list.status = "Browsing the ServicesToCheck file";
-    // Below the toolbar, as the window's client area starts there.
-    list.rect = ui::Rect{3, kToolbarHeight + 4, 295, 119};
-    list.flags = ui::FlagVScroll;
-    list.format =
-        "[80L(2)|M~Server Name~@s127@/80L(2)|M~Service Name~@s127@/]|"
-        "[80R(2)|M~Last Checked~C(0)@d08-b@/80R(2)|M~Last Checked Time~C(0)@t06b@/]|"
-        "80L(2)|M~Service Description~S(1)@s254@";
-    def.controls.push_back(list);
-    return def;
-}
-
 // The view over ServicesToCheck, made on the thread's first use of the list.
 storage::View& ServicesView() {
     static thread_local std::unique_ptr<storage::View> view;
@@ -71,11 +21,6 @@ storage::View& ServicesView() {
 }
 
 }  // namespace
-
-const ui::WindowDef& ServicesListDef() {
-    static const ui::WindowDef def = MakeServicesListDef();
-    return def;
-}
 
 ServicesList::ServicesList() : window(ServicesListDef()) {}
 

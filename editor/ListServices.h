@@ -8,6 +8,7 @@
 // under them.
 #include <memory>
 
+#include "editor/EditorWindows.h"
 #include "framework/BrowseManager.h"
 #include "framework/BrowseQueue.h"
 #include "framework/ToolbarManager.h"
@@ -17,21 +18,10 @@
 
 namespace tarn::editor {
 
-enum ServicesListControl : int {
-    Services_Toolbar1 = 1,
-    Services_Close,
-    Change_2,
-    Insert_2,
-    Delete_2,
-    Browse_1,
-};
-
 // The update procedure, as the browse knows it.
 inline constexpr int32_t kUpdateServicesProcedure = 1;
 // How often the open list asks whether the file changed, in hundredths of a second.
 inline constexpr int kLiveRefreshInterval = 100;
-
-const ui::WindowDef& ServicesListDef();
 
 class ServicesList : public framework::WindowManager {
   public:
