@@ -68,13 +68,8 @@ Level BrowseManager::HandleAccepted(int32_t control) {
         if (Window->MyWindow) Window->MyWindow->Post(ui::EventCloseWindow);
         return LevelNotice;
     }
-    if (control == PrintControl) {
-        RereadHighlightedRecord();
-        if (!NeedRefresh) Window->RunProcedure(PrintProcedure, RequestPrint);
-        LoadHighlightedRow();
-        return LevelNotice;
-    }
-    // A Query control would run the query by example here; this system has none.
+    // Print and Query controls (and their popup items) would be handled here; reports and
+    // queries are not part of this system.
     if (control == ToolControl) {
         Popup.Toolbox("Browse Actions");
         return LevelNotice;
@@ -215,11 +210,6 @@ void BrowseManager::AddPopupItems() {
         Window->MyWindow->Alert(ListControl, a.key);
         Popup.AddItemMimic(a.name, a.control, a.text);
     }
-    if (PrintControl != 0) Popup.AddItemMimic("Print", PrintControl, "&Print");
-    if (QueryControl != 0) {
-        Popup.AddSeparator();
-        Popup.AddItemMimic("Query", QueryControl, "&Query");
-    }
     if (SelectControl != 0 && Selecting) Popup.AddItemMimic("Select", SelectControl, "&Select");
     if (ToolControl != 0) {
         Popup.AddSeparator();
@@ -231,7 +221,7 @@ void BrowseManager::RefreshControls() {
     BrowseSortExtras* x = CurrentExtras();
     if (x && x->LocatorObject) x->LocatorObject->UpdateWindow();
     const bool rows = ListQueue && ListQueue->Records() > 0;
-    for (int32_t c : {ChangeControl, DeleteControl, PrintControl, ViewControl})
+    for (int32_t c : {ChangeControl, DeleteControl, ViewControl})
         Window->SetControlDisabled(c, !rows);
     if (SelectControl != 0) {
         if (Selecting) {

@@ -27,10 +27,10 @@
 // RunProcedure; afterwards the list is rebuilt around the record the form left. A form that
 // leaves a navigation code (3001, 3005 to 3010) is run again after the browse moved.
 //
-// The popup menu offers the update controls (and Print, Query, Select, Toolbox where the window
-// has them) as items that mimic them: a chosen item presses its control, so its accepted event
-// arrives through the window's queue like a button press. The Toolbox control shows the same items
-// as a toolbox window.
+// The popup menu offers the update controls (and Select, Toolbox where the window has them) as
+// items that mimic them: a chosen item presses its control, so its accepted event arrives
+// through the window's queue like a button press. The Toolbox control shows the same items
+// as a toolbox window. Print and query belong to subsystems this system does not have.
 //
 // Not built: editing rows in place and query by example belong to window aids that this system
 // does not have; the places that would call them say so.
@@ -99,9 +99,6 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     uint8_t UsePopup = 0;
     uint8_t EditViaPopup = 0;
     int32_t PrevChoice = 0;
-    int32_t PrintControl = 0;
-    uint16_t PrintProcedure = 0;  // run by the Print control with the request 5
-    int32_t QueryControl = 0;
     uint8_t RetainRow = 0;
     uint8_t SavedSort = 0;
     std::string SavedSortString;

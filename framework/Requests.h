@@ -15,7 +15,6 @@ enum Request : uint8_t {
     RequestChange = 2,
     RequestDelete = 3,
     RequestSelect = 4,
-    RequestPrint = 5,
     RequestView = 6,
     RequestSave = 7,  // set by the window itself when its Save button is pressed
 };
