@@ -1,5 +1,8 @@
 #include "checker/CheckLoop.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
@@ -12,6 +15,7 @@
 #include "platform/system/LastError.h"
 #include "platform/system/Picture.h"
 #include "platform/system/Process.h"
+#include "platform/system/SafeOpen.h"
 #include "platform/ui/Runtime.h"
 #include "platform/vuft4/Vuft4.h"
 
@@ -26,18 +30,16 @@ std::string StartUp() {
     framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
     data::DictionaryInit(true);
-    return SetUpLogFolder(platform::Today());
+    return SetUpLogFolder();
 }
 
-std::string SetUpLogFolder(int32_t startDay) {
-    // Used whole: a path cut to its old field width would put the log into a stray folder.
-    std::string folder = platform::CurrentFolder();
-    // A folder the system cannot name (gone, or too long to ask for) is still the current one.
-    if (folder.empty()) folder = ".";
-    const std::string logFolder = folder + platform::kFolderSeparator + "logfiles";
-    if (vuft4::VUFOLDEREXISTS(logFolder.c_str()) == 0) vuft4::VUCREATEDIRECTORY(logFolder.c_str());
-    return logFolder + platform::kFolderSeparator + "Tarnwatch" +
-           platform::FormatPicture("d12", startDay) + ".log";
+std::string SetUpLogFolder() {
+    // Relative to the folder the checker was started in, which stays its current folder: a
+    // renamed data folder is followed instead of its old path being made again.
+    const std::string logFolder = "logfiles";
+    const platform::SafeOpened made = platform::MakeOwnFolder(AT_FDCWD, logFolder);
+    if (made.fd >= 0) ::close(made.fd);
+    return logFolder;
 }
 
 int32_t LoadSettings(DailyLog& log) {
@@ -67,8 +69,8 @@ int32_t LoadSettings(DailyLog& log) {
     return seconds * 1000;
 }
 
-void CheckLoop(const std::string& logFileName) {
-    DailyLog log(logFileName);
+void CheckLoop(const std::string& logFolder) {
+    DailyLog log(logFolder);
     const int32_t sleepMilliseconds = LoadSettings(log);
     for (;;) {
         ui::Yield();

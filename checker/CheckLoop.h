@@ -9,16 +9,16 @@
 namespace tarn::checker {
 
 // Start-up in the fixed order: the data folder's lock, error manager, INI store, data managers,
-// log folder. Returns the daily log's file name. Another checker holding this folder ends this
-// one with a message and exit code 1.
+// log folder. Returns the daily log's folder. Another checker holding this folder ends this one
+// with a message and exit code 1.
 std::string StartUp();
-// Makes sure "logfiles" exists under the current folder (used whole, however long) and returns
-// the log file name of a start on startDay: <folder>/logfiles/TarnwatchYYYYMMDD.log.
-std::string SetUpLogFolder(int32_t startDay);
+// Makes "logfiles" in the current folder when it is missing (0755, not following a link) and
+// returns its name relative to the current folder.
+std::string SetUpLogFolder();
 // Reads (or creates) the settings record 1, opens the log and writes the settings line. Returns
 // the pause between passes in milliseconds.
 int32_t LoadSettings(DailyLog& log);
 // Never returns: yield, one pass over the services, sleep.
-[[noreturn]] void CheckLoop(const std::string& logFileName);
+[[noreturn]] void CheckLoop(const std::string& logFolder);
 
 }  // namespace tarn::checker

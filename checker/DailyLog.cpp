@@ -1,17 +1,19 @@
 #include "checker/DailyLog.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 #include "checker/StderrNotice.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
-#include "platform/system/Clock.h"
+#include "platform/storage/AsciiFile.h"
+#include "platform/system/ControlEscape.h"
+#include "platform/system/LastError.h"
 #include "platform/system/Picture.h"
+#include "platform/system/SafeOpen.h"
 #include "platform/system/TextCut.h"
-#include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
 
@@ -23,50 +25,89 @@ std::string LogLine(std::string_view eventText, int32_t day, int32_t time) {
     return line;
 }
 
+std::string DailyLog::FileNameOn(int32_t day) const {
+    return folder_ + "/Tarnwatch" + platform::FormatPicture("d12", day) + ".log";
+}
+
+std::string DailyLog::FileName() const { return FileNameOn(open_ ? openDay_ : today_()); }
+
+// A folder that cannot be made, or is refused, is not said here: the file's open fails with the
+// reason.
+void DailyLog::MakeFolder() const {
+    const platform::SafeOpened folder = platform::MakeOwnFolder(AT_FDCWD, folder_);
+    if (folder.fd >= 0) ::close(folder.fd);
+}
+
+void DailyLog::SayOpenFailure(const std::string& fileName) {
+    if (openFailureSaid_) return;
+    openFailureSaid_ = true;
+    SayOnStderr("cannot open the daily log " + fileName + " (" + LastErrorInWords() +
+                "); services are still checked, the log is tried again at every pass");
+}
+
 bool DailyLog::Open() {
     if (open_) return true;
-    records::QuorvelCheckServiceLogFile().SetName(fileName_);
+    const int32_t day = today_();
+    MakeFolder();
+    records::QuorvelCheckServiceLogFile().SetName(FileNameOn(day));
     data::FileManager& manager = *data::Access_QuorvelCheckServiceLog;
     // Opened at once and quietly: a log failure is said here, never as a fatal message box.
     manager.LazyOpen = 0;
     open_ = manager.OpenQuiet() == LevelQuiet && manager.EnsureUsable(2) == LevelQuiet;
-    if (open_) {
-        openFailureSaid_ = false;
-    } else if (!openFailureSaid_) {
-        openFailureSaid_ = true;
-        SayOnStderr("cannot open the daily log " + fileName_ + " (" + LastErrorInWords() +
-                    "); services are still checked, the log is tried again at every pass");
+    if (!open_) {
+        SayOpenFailure(FileNameOn(day));
+        return false;
     }
-    return open_;
+    openDay_ = day;
+    openFailureSaid_ = false;
+    return true;
+}
+
+bool DailyLog::FileStillAtItsName() const {
+    const auto* file =
+        dynamic_cast<const storage::AsciiFile*>(&records::QuorvelCheckServiceLogFile());
+    return !file || file->StillAtItsName();
+}
+
+void DailyLog::SwitchFile(int32_t day) {
+    storage::RecordFile& file = records::QuorvelCheckServiceLogFile();
+    file.Close();
+    MakeFolder();
+    file.SetName(FileNameOn(day));
+    int rc = file.Open(0x42);
+    if (rc == platform::kFileNotFound && file.Create() == 0) rc = file.Open(0x42);
+    if (rc == 0) {
+        openDay_ = day;
+        openFailureSaid_ = false;
+        return;
+    }
+    SayOpenFailure(FileNameOn(day));
+    // Given back, so that the next pass, once nothing holds it, opens it afresh.
+    (void)data::Access_QuorvelCheckServiceLog->Close();
+    open_ = false;
 }
 
 void DailyLog::BeginPass() {
     lossSaidThisPass_ = false;
-    // Removed or moved away while open (by hand, or by a log rotation): lines written to the
-    // old file would be lost unseen, so a new file is started at the name.
-    if (open_ && access(fileName_.c_str(), F_OK) != 0 && errno == ENOENT) {
-        (void)data::Access_QuorvelCheckServiceLog->Close();
-        open_ = false;
-    }
-    if (open_) return;
-    const size_t slash = fileName_.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string folder = fileName_.substr(0, slash);
-        if (vuft4::VUFOLDEREXISTS(folder.c_str()) == 0) vuft4::VUCREATEDIRECTORY(folder.c_str());
-    }
+    // Lines written to a file renamed away (a log rotation) or removed would go unseen.
+    const int32_t day = today_();
+    if (open_ && (day != openDay_ || !FileStillAtItsName())) SwitchFile(day);
     Open();
 }
 
 void DailyLog::Write(std::string_view eventText) {
+    const int32_t day = today_();
+    if (open_ && day != openDay_) SwitchFile(day);
     if (!open_) return;  // said when the open failed
     auto& record = records::QuorvelCheckServiceLog();
-    const std::string line = platform::CutText(
-        LogLine(eventText, platform::Today(), platform::Clock()), sizeof(record.Field1));
+    const std::string line =
+        platform::CutText(LogLine(platform::EscapeControls(eventText), day, platform::Clock()),
+                          sizeof(record.Field1));
     std::memset(record.Field1, ' ', sizeof(record.Field1));
     std::memcpy(record.Field1, line.data(), line.size());
     if (records::QuorvelCheckServiceLogFile().Add() == 0 || lossSaidThisPass_) return;
     lossSaidThisPass_ = true;
-    SayOnStderr("cannot write to the daily log " + fileName_ + " (" + LastErrorInWords() +
+    SayOnStderr("cannot write to the daily log " + FileName() + " (" + LastErrorInWords() +
                 "); the lines of this pass are lost, services are still checked");
 }
 

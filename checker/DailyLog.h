@@ -1,28 +1,45 @@
 #pragma once
-// The checker's daily log: one CR LF line per event, headed by the date and time, in the file
-// named after the day the checker started. The wording of every line the checker logs is here.
+// The checker's daily log: one CR LF line per event, headed by the date and time, in the file of
+// the day the line is written on (<folder>/TarnwatchYYYYMMDD.log). The wording of every line the
+// checker logs is here; control characters in a line are written escaped, so a service's name
+// can neither forge a line nor reach the terminal of whoever reads the log.
 //
-// The log never stops the checker. A log that cannot be opened is said once on standard error
-// and tried again at the start of every pass; lines that cannot be written are said once per
-// pass. Either way the services are still checked.
+// The log never stops the checker. A log that cannot be opened (or that is refused: a symbolic
+// link, something not ours) is said once on standard error and tried again at the start of
+// every pass; lines that cannot be written are said once per pass. Either way the services are
+// still checked.
+//
+// The file manager opens the log once (Open) and the pass holds it open too, so a change of
+// file (a new day, a file renamed away by a rotation) exchanges only the driver's file at the
+// new name (SwitchFile); the file manager keeps its state.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/system/Clock.h"
 
 namespace tarn::checker {
 
 class DailyLog {
   public:
-    explicit DailyLog(std::string fileName) : fileName_(std::move(fileName)) {}
+    using DayClock = std::function<int32_t()>;
 
-    const std::string& FileName() const { return fileName_; }
+    // Logs into folder (relative to the current folder, or absolute), made when missing; the
+    // day of each line comes from today.
+    explicit DailyLog(std::string folder, DayClock today = platform::Today)
+        : folder_(std::move(folder)), today_(std::move(today)) {}
+
+    // The file of the day the log is open on, or of today while it is not open.
+    std::string FileName() const;
     bool IsOpen() const { return open_; }
 
-    // Opens the file for appending through its file manager (creating it when missing), without
-    // a message box; true when it is open.
+    // Opens today's file for appending through its file manager (creating it and the folder
+    // when missing), without a message box; true when it is open.
     bool Open();
-    // Called as each pass starts: retries a log that is not open or was removed (making its
-    // folder again when it is missing) and lets a failed append be said once more.
+    // Called as each pass starts: retries a log that is not open, and starts the file again at
+    // its name when the open one was renamed away, removed or replaced, or the day changed; lets
+    // a failed append be said once more.
     void BeginPass();
 
     // The four lines.
@@ -33,8 +50,15 @@ class DailyLog {
 
   private:
     void Write(std::string_view eventText);
+    std::string FileNameOn(int32_t day) const;
+    void MakeFolder() const;
+    bool FileStillAtItsName() const;
+    void SwitchFile(int32_t day);
+    void SayOpenFailure(const std::string& fileName);
 
-    std::string fileName_;
+    std::string folder_;
+    DayClock today_;
+    int32_t openDay_ = 0;
     bool open_ = false;
     bool openFailureSaid_ = false;
     bool lossSaidThisPass_ = false;

@@ -17,6 +17,8 @@ namespace {
 using Hold = platform::CriticalSectionHold;
 
 constexpr std::string_view kFatalSuffix = "  Press OK to end this application";
+// The same news for standard error, where no button can be pressed.
+constexpr std::string_view kUnattendedFatalSuffix = "  This application ends.";
 
 }  // namespace
 
@@ -141,6 +143,9 @@ int ErrorManager::StandardBox(std::string_view text, std::string_view title, std
                               int buttons, int defaultButton, int style) {
     ui::MessageBoxRequest request{std::string(text), std::string(title), std::string(icon),
                                   buttons,           defaultButton,      style};
+    if (text.ends_with(kFatalSuffix))
+        request.unattendedText = std::string(text.substr(0, text.size() - kFatalSuffix.size())) +
+                                 std::string(kUnattendedFatalSuffix);
     return ui::ShowMessageBox(request);
 }
 

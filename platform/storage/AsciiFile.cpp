@@ -12,6 +12,7 @@
 #include "platform/storage/Observed.h"
 #include "platform/system/LastError.h"
 #include "platform/system/NoCase.h"
+#include "platform/system/SafeOpen.h"
 
 namespace tarn::storage {
 
@@ -109,13 +110,53 @@ int AsciiFile::Open(uint8_t mode) {
     return Observed(*this, OpOpen, mode, [&] {
         if (fd_ >= 0) return Fail(platform::kAlreadyOpen);
         readOnly_ = (mode & 3) == 0;
-        const int flags = readOnly_ ? O_RDONLY : O_RDWR | O_APPEND;
-        fd_ = ::open(name_.c_str(), flags | O_CLOEXEC);
-        if (fd_ < 0) return FailErrno(errno);
+        const int rc = OpenAtName(readOnly_ ? O_RDONLY : O_RDWR | O_APPEND, false, fd_);
+        if (rc != 0) return rc;
         readOffset_ = 0;
         current_ = -1;
+        midLine_ = !EndsWithTerminator();
         return Ok();
     });
+}
+
+// The folder part of the name and then the file are each opened without following a link, and
+// only when they belong to this user: see SafeOpen.h.
+int AsciiFile::OpenAtName(int flags, bool create, int& fd) {
+    const size_t slash = name_.rfind('/');
+    const std::string base = slash == std::string::npos ? name_ : name_.substr(slash + 1);
+    platform::SafeOpened folder{AT_FDCWD, 0, ""};
+    if (slash != std::string::npos) {
+        folder = platform::OpenOwnFolder(AT_FDCWD, slash == 0 ? "/" : name_.substr(0, slash));
+        if (folder.fd < 0) return FailOpened(folder);
+    }
+    platform::SafeOpened file = create ? platform::CreateOwnFile(folder.fd, base, flags)
+                                       : platform::OpenOwnFile(folder.fd, base, flags);
+    if (folder.fd != AT_FDCWD) ::close(folder.fd);
+    if (file.fd < 0) return FailOpened(file);
+    fd = file.fd;
+    return 0;
+}
+
+int AsciiFile::FailOpened(const platform::SafeOpened& opened) {
+    if (opened.refused.empty()) return FailErrno(opened.error);
+    return Fail(platform::kFileSystemError, "", opened.refused);
+}
+
+// A last line cut short (a full disk, a crash) must not run into the next one.
+bool AsciiFile::EndsWithTerminator() {
+    struct stat st;
+    if (fstat(fd_, &st) != 0 || st.st_size == 0) return true;
+    std::string tail(terminator_.size(), '\0');
+    const off_t from = st.st_size >= off_t(tail.size()) ? st.st_size - off_t(tail.size()) : 0;
+    const ssize_t n = ::pread(fd_, tail.data(), tail.size(), from);
+    return n == ssize_t(tail.size()) && tail == terminator_;
+}
+
+bool AsciiFile::StillAtItsName() const {
+    struct stat open, named;
+    if (fd_ < 0 || fstat(fd_, &open) != 0) return false;
+    if (fstatat(AT_FDCWD, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 int AsciiFile::Close() {
@@ -126,12 +167,13 @@ int AsciiFile::Close() {
     });
 }
 
-// Makes the file when it is missing; an existing file keeps its lines (another writer may be
-// appending to it already).
+// Makes the file when it is missing (for owner and group only); an existing file keeps its lines
+// (another writer may be appending to it already).
 int AsciiFile::Create() {
     return Observed(*this, OpCreate, 0, [&] {
-        const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) return FailErrno(errno);
+        int fd = -1;
+        const int rc = OpenAtName(O_WRONLY, true, fd);
+        if (rc != 0) return rc;
         ::close(fd);
         return Ok();
     });
@@ -145,10 +187,13 @@ int AsciiFile::Add() {
         if (readOnly_) return Fail(platform::kAccessDenied);
         size_t n = desc_.recordSize;
         while (n > 0 && (buffer_[n - 1] == ' ' || buffer_[n - 1] == 0)) --n;
-        std::string line(reinterpret_cast<const char*>(buffer_), n);
+        // After a line cut short the record starts on a line of its own.
+        std::string line = midLine_ ? terminator_ : std::string();
+        line.append(reinterpret_cast<const char*>(buffer_), n);
         line += terminator_;
         const ssize_t written = ::write(fd_, line.data(), line.size());
         if (written < 0) return FailErrno(errno);
+        midLine_ = size_t(written) != line.size() && (written > 0 || midLine_);
         if (size_t(written) != line.size())
             return Fail(platform::kFileSystemError, std::to_string(ENOSPC), std::strerror(ENOSPC));
         return Ok();

@@ -3,15 +3,21 @@
 // "/ENDOFRECORD=n,b1,...,bn" option (carriage return and line feed by default).
 //
 // Add appends the record's bytes, trailing blanks and zeros removed, and the terminator in one
-// write() to a file opened for appending, so a line is never half-written or interleaved with
-// another writer's and a reader following the file sees whole lines. Next reads the lines in turn
-// (a last line without terminator is read as it is). Positions are byte offsets. Keys, Put,
-// Delete, Previous, transactions and views answer 80. Failures of the operating system answer 100
-// with errno and its text as the driver's code and text.
+// write() to a file opened for appending, so a line is never interleaved with another writer's
+// and a reader following the file sees whole lines. A line cut short (a full disk) is ended
+// before the next record, which thus starts a line of its own; so is a file found ending mid-line.
+//
+// The file and its folder are opened without following a symbolic link, and only when they
+// belong to this process's user (platform/system/SafeOpen.h); a refusal answers 100 with the
+// reason as the driver's text. A file made by Create is for owner and group only. Next reads the
+// lines in turn (a last line without terminator is read as it is). Positions are byte offsets.
+// Keys, Put, Delete, Previous, transactions and views answer 80. Failures of the operating system
+// answer 100 with errno and its text as the driver's code and text.
 #include <string>
 #include <vector>
 
 #include "platform/storage/RecordFile.h"
+#include "platform/system/SafeOpen.h"
 
 namespace tarn::storage {
 
@@ -68,6 +74,9 @@ class AsciiFile final : public RecordFile {
 
     // The file's size: lines are only ever appended.
     int64_t ChangeStamp() override;
+    // True while the open file is still the one its name leads to: false once it was renamed
+    // away (a log rotation), removed or replaced, or when it is not open.
+    bool StillAtItsName() const;
     std::unique_ptr<View> NewView() override;
 
   private:
@@ -76,12 +85,16 @@ class AsciiFile final : public RecordFile {
     int FailErrno(int err);
     int Unsupported();
     int ReadLineAt(long offset);
+    int OpenAtName(int flags, bool create, int& fd);
+    int FailOpened(const platform::SafeOpened& opened);
+    bool EndsWithTerminator();
 
     std::string terminator_;
     int fd_ = -1;
     bool readOnly_ = false;
-    long readOffset_ = 0;  // where Next reads
-    long current_ = -1;    // offset of the record last read
+    bool midLine_ = false;  // the file ends inside a line
+    long readOffset_ = 0;   // where Next reads
+    long current_ = -1;     // offset of the record last read
     std::vector<std::pair<long, long>> states_;
     std::string noBlob_;
 };

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/system/Process.h"
+
 namespace tarn::ui {
 
 namespace {
@@ -32,7 +34,7 @@ MessageBoxFrontEnd* CurrentMessageBoxFrontEnd() {
 std::string MessageBoxLine(const MessageBoxRequest& request) {
     std::string line = request.title;
     if (!line.empty()) line += ": ";
-    for (char c : request.text) {
+    for (char c : request.unattendedText.empty() ? request.text : request.unattendedText) {
         if (c == '|') {
             line += " | ";
         } else if (c == '\n' || c == '\r') {
@@ -44,8 +46,21 @@ std::string MessageBoxLine(const MessageBoxRequest& request) {
     return line;
 }
 
+StderrMessageBox::StderrMessageBox(std::function<int64_t()> now)
+    : now_(now ? std::move(now) : platform::MonotonicMilliseconds) {}
+
+bool StderrMessageBox::Due(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int64_t now = now_();
+    std::erase_if(lastWritten_, [&](const auto& entry) {
+        return now - entry.second >= kRepeatAfterMilliseconds;
+    });
+    return lastWritten_.emplace(line, now).second;
+}
+
 int StderrMessageBox::Ask(const MessageBoxRequest& request) {
     std::string line = MessageBoxLine(request) + "\n";
+    if (!Due(line)) return request.defaultButton;
     // One write, so lines of concurrent boxes never interleave.
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

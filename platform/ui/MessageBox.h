@@ -3,8 +3,13 @@
 //
 // Front ends plug in through SetMessageBoxFrontEnd. Without one, StderrMessageBox answers: it
 // writes the box as one line to standard error and takes the default button, which is what the
-// checker needs when no terminal is attached.
+// checker needs when no terminal is attached. Nobody reads that line in front of a window, so it
+// names no button, and the same line is written at most once an hour: a record that fails at
+// every pass must not flood the journal.
+#include <cstdint>
 #include <deque>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,6 +23,8 @@ struct MessageBoxRequest {
     int buttons = 0;  // sum of button bits
     int defaultButton = 0;
     int style = 0;
+    // What a reader who cannot press a button is told instead of text ("" means text).
+    std::string unattendedText = "";
 };
 
 class MessageBoxFrontEnd {
@@ -33,13 +40,27 @@ int ShowMessageBox(const MessageBoxRequest& request);
 void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd);
 MessageBoxFrontEnd* CurrentMessageBoxFrontEnd();
 
-// The one line StderrMessageBox writes: "title: text" with each '|' shown as " | ".
+// The one line StderrMessageBox writes: "title: text" (the unattended text when there is one)
+// with each '|' shown as " | ".
 std::string MessageBoxLine(const MessageBoxRequest& request);
 
-// Writes one line per box to standard error and answers the default button.
+// Writes one line per box to standard error, unless the same line was written less than an hour
+// before, and answers the default button.
 class StderrMessageBox : public MessageBoxFrontEnd {
   public:
+    static constexpr int64_t kRepeatAfterMilliseconds = 60 * 60 * 1000;
+
+    // now: the clock of the repeat guard, in milliseconds.
+    explicit StderrMessageBox(std::function<int64_t()> now = nullptr);
     int Ask(const MessageBoxRequest& request) override;
+
+  private:
+    // True when line is to be written now; forgets lines older than the repeat time.
+    bool Due(const std::string& line);
+
+    std::function<int64_t()> now_;
+    std::mutex mutex_;
+    std::map<std::string, int64_t> lastWritten_;
 };
 
 // Answers from a script of button bits, for tests; records every request. With the script used

@@ -84,8 +84,8 @@ TEST_F(CheckerEndToEnd, LogThatCannotBeOpenedIsSaidOnceAndTriedAgainAtEachPass) 
         10s))
         << p.Stderr();
     p.Stop();
-    EXPECT_EQ(CountOf(p.Stderr(), "cannot open the daily log " + TodaysLog(folder.Path())), 1u)
-        << p.Stderr();
+    const std::string log = TodaysLog(folder.Path()).substr(folder.Path().size() + 1);
+    EXPECT_EQ(CountOf(p.Stderr(), "cannot open the daily log " + log), 1u) << p.Stderr();
 }
 
 TEST_F(CheckerEndToEnd, LogRemovedWhileOpenIsStartedAgain) {
@@ -102,14 +102,17 @@ TEST_F(CheckerEndToEnd, LogRemovedWhileOpenIsStartedAgain) {
 
 TEST_F(CheckerEndToEnd, LogThatCannotBeWrittenIsSaidOncePerPass) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the checker as another user";
-    // A log left by root that the checker's user may read but not write.
+    // A log of the checker's user that it may read but not write.
     ASSERT_TRUE(platform::CreateFolder(folder / "logfiles"));
     std::ofstream(TodaysLog(folder.Path())) << "an earlier line\r\n";
+    ASSERT_EQ(chmod(TodaysLog(folder.Path()).c_str(), 0444), 0);
     WriteSettings(1, 1);
     WriteServices({{1, "", "tarn-no-such-service-1", ""},
                    {2, "", "tarn-no-such-service-2", ""},
                    {3, "", "tarn-no-such-service-3", ""}});
-    for (const char* name : {"", "Settings.db", "ServicesToCheck.db"})
+    for (const std::string& name :
+         {std::string(), std::string("Settings.db"), std::string("ServicesToCheck.db"),
+          std::string("logfiles"), TodaysLog(folder.Path()).substr(folder.Path().size() + 1)})
         ASSERT_EQ(chown((folder / name).c_str(), 65534, 65534), 0) << name;
     CheckerProcess p(folder.Path(), "", 65534);
     ASSERT_TRUE(WaitStamped(p, {1, 2, 3})) << p.Stderr();

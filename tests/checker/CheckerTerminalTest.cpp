@@ -37,7 +37,7 @@ int RunChildIfAsked() {
     f.Close();
     TestProcess process;
     process.cost = 10000;
-    DailyLog log("pass.log");
+    DailyLog log("logfiles");
     TestPass pass(log, process);
     int response = pass.Run();
     FILE* out = std::fopen("result", "w");

@@ -83,7 +83,7 @@ class ProcessEngine : public ::testing::Test {
     ui::HeadlessFrontEnd ui;
     tarn::test::TempFolder dir_{"tarn-engine"};
     tarn::test::CurrentFolder inDir_{dir_.Path()};
-    DailyLog log{dir_ / "pass.log"};
+    DailyLog log{dir_ / "logfiles"};
 };
 
 TEST_F(ProcessEngine, OneRecordShowsFiftyPercentAndCompletes) {

@@ -53,14 +53,14 @@ class ServiceTools : public ::testing::Test {
     }
     std::vector<std::string> LogEvents() {
         std::vector<std::string> events;
-        for (const std::string& line : ReadCrLfLines(dir_.File("log")))
+        for (const std::string& line : ReadCrLfLines(log_.FileName()))
             events.push_back(line.substr(line.find("M ") + 1));
         return events;
     }
 
     StubFolder dir_;
     PathFirst path_{dir_.Path()};
-    DailyLog log_{dir_.File("log")};
+    DailyLog log_{dir_.File("logfiles")};
     std::shared_ptr<vuft4::ServiceManager> saved_;
 };
 

@@ -18,6 +18,26 @@ TEST(MessageBox, StderrFrontEndWritesOneLineAndAnswersTheDefault) {
     EXPECT_EQ(written, "File Access Error: Error on | two lines\n");
 }
 
+TEST(MessageBox, StderrFrontEndWritesTheSameLineAtMostOnceAnHour) {
+    int64_t now = 5000;
+    StderrMessageBox box([&] { return now; });
+    MessageBoxRequest failed{"Record 2 was not updated", "Error", "", 1, 1, 0};
+    MessageBoxRequest other{"Record 3 was not updated", "Error", "", 1, 1, 0};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(box.Ask(failed), 1);
+    now += 60 * 1000;               // the next pass
+    EXPECT_EQ(box.Ask(failed), 1);  // still answered
+    EXPECT_EQ(box.Ask(other), 1);
+    now += StderrMessageBox::kRepeatAfterMilliseconds - 60 * 1000 - 1;
+    EXPECT_EQ(box.Ask(failed), 1);
+    now += 1;  // an hour after it was written
+    EXPECT_EQ(box.Ask(failed), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Error: Record 2 was not updated\n"
+              "Error: Record 3 was not updated\n"
+              "Error: Record 2 was not updated\n");
+}
+
 TEST(MessageBox, ScriptedFrontEndAnswersInOrderThenTheDefault) {
     ScriptedMessageBox box({2, 0});
     SetMessageBoxFrontEnd(&box);

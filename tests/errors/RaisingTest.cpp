@@ -125,13 +125,14 @@ using RaisingDeathTest = Raising;
 TEST_F(RaisingDeathTest, FatalEndsTheProgramWithCodeOneAfterTheBox) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     manager.SetFileName("Settings");
-    // The message box line goes to standard error before the halt.
+    // The message box line goes to standard error before the halt; no button can be pressed
+    // there, so the line names none.
     ui::SetMessageBoxFrontEnd(nullptr);
     EXPECT_EXIT(manager.Raise(MsgOpenError), ::testing::ExitedWithCode(1),
-                "File Access Error: File Settings could not be opened.  Error: .*"
-                "  Press OK to end this application");
+                "File Access Error: File Settings could not be opened.  Error: [^\n]*"
+                "  This application ends\\.\nFile Access Error\n");
     EXPECT_EXIT(manager.Raise(MsgFileUsedUnopened), ::testing::ExitedWithCode(1),
-                "Attempt to use file \\(Settings\\) before it was opened  Press OK");
+                "Attempt to use file \\(Settings\\) before it was opened  This application ends");
     manager.SetSilent(true);
     EXPECT_EXIT(manager.Raise(MsgOpenError), ::testing::ExitedWithCode(1), "File Access Error");
 }

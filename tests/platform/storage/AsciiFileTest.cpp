@@ -1,6 +1,8 @@
 // The ASCII line driver: exact bytes on disk, reading back, and its refusals.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -135,20 +137,53 @@ TEST_F(AsciiLines, KeysPutDeleteAndTransactionsAnswer80) {
     EXPECT_EQ(file->SetTransactionFlag(0), 0);
 }
 
-TEST_F(AsciiLines, FullDiskAnswers100WithTheSystemsText) {
-    desc = LineDesc("");
-    file = MakeRecordFile(desc, reinterpret_cast<uint8_t*>(&rec));
-    file->SetName("/dev/full");
+// A file size limit cuts a write short as a full disk does, and then refuses the next one.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    sighandler_t oldHandler_;
+};
+
+TEST_F(AsciiLines, LineCutShortIsEndedBeforeTheNextOneAndAFullFileAnswers100) {
+    Make();
+    ASSERT_EQ(file->Create(), 0);
     ASSERT_EQ(file->Open(0x42), 0);
-    EXPECT_EQ(Append("lost"), kFileSystemError);
-    EXPECT_EQ(LastError().driverCode, std::to_string(ENOSPC));
-    EXPECT_EQ(LastError().driverText, "No space left on device");
-    EXPECT_EQ(LastError().fileName, "/dev/full");
+    ASSERT_EQ(Append("first"), 0);
+    {
+        FileSizeLimit limit(10);
+        EXPECT_EQ(Append("cut short"), kFileSystemError);
+        EXPECT_EQ(Append("no room"), kFileSystemError);
+        EXPECT_EQ(LastError().driverCode, std::to_string(EFBIG));
+        EXPECT_EQ(LastError().driverText, "File too large");
+        EXPECT_EQ(LastError().fileName, dir / "lines.log");
+    }
+    ASSERT_EQ(Append("next"), 0);
+    EXPECT_EQ(Contents(dir / "lines.log"), "first\r\ncut\r\nnext\r\n");
+    // A file found ending inside a line, as one cut short before a restart.
+    file->Close();
+    std::ofstream(dir / "lines.log", std::ios::app | std::ios::binary) << "half";
+    ASSERT_EQ(file->Open(0x42), 0);
+    ASSERT_EQ(Append("whole"), 0);
+    EXPECT_EQ(Contents(dir / "lines.log"), "first\r\ncut\r\nnext\r\nhalf\r\nwhole\r\n");
 }
 
 TEST_F(AsciiLines, ReadOnlyFolderAnswers5OnCreate) {
     Make();
-    chmod(dir.Path().c_str(), 0755);
+    // The user's own folder, which it may not write.
+    ASSERT_EQ(chown(dir.Path().c_str(), kNobody, kNobody), 0);
+    chmod(dir.Path().c_str(), 0555);
     std::vector<int> codes = InChild(
         [&] {
             return std::vector<int>{file->Create(), file->Open(0x42)};
