@@ -1,5 +1,8 @@
 #include "checker/CheckLoop.h"
 
+#include <unistd.h>
+
+#include "checker/DataFolderTrust.h"
 #include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
@@ -18,10 +21,15 @@
 namespace tarn::checker {
 
 std::string StartUp() {
+    // Root takes no orders from files another user could have written.
+    if (geteuid() == 0) {
+        const std::string refusal = DataFolderRefusal(0);
+        if (!refusal.empty()) platform::Halt(1, "tarnwatch: " + refusal);
+    }
     if (LockDataFolder() == FolderLock::HeldElsewhere)
         platform::Halt(1, "tarnwatch: another checker is already running in " +
-                              platform::CurrentFolder() + " (it holds " + kLockFileName +
-                              "); this one ends");
+                              platform::CurrentFolder() +
+                              " (it holds the lock on that folder); this one ends");
     errors::GlobalErrors().Init();
     framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
