@@ -78,9 +78,11 @@ int32_t LoadSettings(DailyLog& log) {
 void CheckLoop(const std::string& logFileName) {
     DailyLog log(logFileName);
     const int32_t sleepMilliseconds = LoadSettings(log);
+    RestartBackoff restarts(sleepMilliseconds / 1000);
     for (;;) {
         ui::Yield();
-        ReadThroughServices(log);
+        restarts.PassBegins();
+        ReadThroughServices(log, &restarts);
         platform::Sleep(static_cast<uint32_t>(sleepMilliseconds));
     }
 }
