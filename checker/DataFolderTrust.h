@@ -2,7 +2,7 @@
 // The checker runs as root and starts what its list names: a list, settings file or log folder
 // that another user could write would let that user choose what root starts. So as root it
 // refuses a data folder whose folder, data files or logfiles/ belong to someone else, are
-// writable by group or others, or are symbolic links (or not plain files and folders).
+// writable by group or others, or are symbolic links (or neither plain files nor folders).
 #include <sys/types.h>
 
 #include <string>

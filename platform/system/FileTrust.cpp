@@ -6,10 +6,9 @@ namespace tarn::platform {
 
 namespace {
 
-std::string WhatIsWrong(const struct stat& st, FileKind kind, uid_t owner) {
+std::string WhatIsWrong(const struct stat& st, uid_t owner) {
     if (S_ISLNK(st.st_mode)) return "a symbolic link";
-    if (kind == FileKind::PlainFile && !S_ISREG(st.st_mode)) return "not a plain file";
-    if (kind == FileKind::Folder && !S_ISDIR(st.st_mode)) return "not a folder";
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return "not a plain file or folder";
     if (st.st_uid != owner) return "owned by another user";
     const bool group = (st.st_mode & S_IWGRP) != 0;
     const bool others = (st.st_mode & S_IWOTH) != 0;
@@ -21,8 +20,8 @@ std::string WhatIsWrong(const struct stat& st, FileKind kind, uid_t owner) {
 
 }  // namespace
 
-std::string UntrustedReason(const struct stat& st, FileKind kind, uid_t owner) {
-    const std::string wrong = WhatIsWrong(st, kind, owner);
+std::string UntrustedReason(const struct stat& st, uid_t owner) {
+    const std::string wrong = WhatIsWrong(st, owner);
     if (wrong.empty()) return "";
     char found[64];
     std::snprintf(found, sizeof found, " (owner uid %u, mode %04o)",

@@ -8,11 +8,11 @@
 
 namespace tarn::platform {
 
-enum class FileKind { PlainFile, Folder };
-
-// st comes from a stat that does not follow symbolic links. Returns "" when st is of kind, owned
-// by owner and writable neither by its group nor by others; else what is wrong in words,
-// followed by the owner and mode found, e.g. "writable by others (owner uid 0, mode 0646)".
-std::string UntrustedReason(const struct stat& st, FileKind kind, uid_t owner);
+// st comes from a stat that does not follow symbolic links. Returns "" when st is a plain file
+// or a folder, owned by owner and writable neither by its group nor by others; else what is
+// wrong in words, followed by the owner and mode found, e.g.
+// "writable by others (owner uid 0, mode 0646)". Whether a file is where a folder belongs is not
+// a question of trust: the program's own use of it finds that out.
+std::string UntrustedReason(const struct stat& st, uid_t owner);
 
 }  // namespace tarn::platform

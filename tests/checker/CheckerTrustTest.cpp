@@ -100,9 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
                       chmod((f / "logfiles").c_str(), 0777);
                   },
                   "logfiles", "writable by its group and by others (owner uid 0, mode 0777)"},
-        Untrusted{"SharedMemoryFileThatIsAFolder",
-                  [](auto& f) { mkdir((f / "Settings.db-shm").c_str(), 0755); }, "Settings.db-shm",
-                  "not a plain file (owner uid 0, mode 0755)"}),
+        Untrusted{"SharedMemoryFileThatIsAPipe",
+                  [](auto& f) { mkfifo((f / "Settings.db-shm").c_str(), 0600); }, "Settings.db-shm",
+                  "not a plain file or folder (owner uid 0, mode 0600)"}),
     [](const ::testing::TestParamInfo<Untrusted>& info) { return std::string(info.param.name); });
 
 // Stub tools in the data folder that leave a mark when run: a relative or empty PATH entry, or
