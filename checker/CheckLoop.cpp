@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "checker/DataFolderTrust.h"
 #include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
@@ -10,22 +11,24 @@
 #include "errors/ErrorManager.h"
 #include "framework/HistoryWindow.h"
 #include "framework/IniStore.h"
-#include "platform/system/Clock.h"
 #include "platform/system/Folders.h"
 #include "platform/system/LastError.h"
-#include "platform/system/Picture.h"
 #include "platform/system/Process.h"
 #include "platform/system/SafeOpen.h"
 #include "platform/ui/Runtime.h"
-#include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
 
 std::string StartUp() {
+    // Root takes no orders from files another user could have written.
+    if (geteuid() == 0) {
+        const std::string refusal = DataFolderRefusal(0);
+        if (!refusal.empty()) platform::Halt(1, "tarnwatch: " + refusal);
+    }
     if (LockDataFolder() == FolderLock::HeldElsewhere)
         platform::Halt(1, "tarnwatch: another checker is already running in " +
-                              platform::CurrentFolder() + " (it holds " + kLockFileName +
-                              "); this one ends");
+                              platform::CurrentFolder() +
+                              " (it holds the lock on that folder); this one ends");
     errors::GlobalErrors().Init();
     framework::InstallHistoryWindow(errors::GlobalErrors());
     framework::GlobalIniStore().Open("./Tarnwatch.INI");
@@ -72,9 +75,11 @@ int32_t LoadSettings(DailyLog& log) {
 void CheckLoop(const std::string& logFolder) {
     DailyLog log(logFolder);
     const int32_t sleepMilliseconds = LoadSettings(log);
+    RestartBackoff restarts(sleepMilliseconds / 1000);
     for (;;) {
         ui::Yield();
-        ReadThroughServices(log);
+        restarts.PassBegins();
+        ReadThroughServices(log, &restarts);
         platform::Sleep(static_cast<uint32_t>(sleepMilliseconds));
     }
 }

@@ -8,9 +8,10 @@
 
 namespace tarn::checker {
 
-// Start-up in the fixed order: the data folder's lock, error manager, INI store, data managers,
-// log folder. Returns the daily log's folder. Another checker holding this folder ends this one
-// with a message and exit code 1.
+// Start-up in the fixed order: the data folder's trust (as root) and lock, error manager, INI
+// store, data managers, log folder. Returns the daily log's folder. A data folder root cannot
+// trust (DataFolderTrust.h), or another checker holding it, ends this one with a message and
+// exit code 1.
 std::string StartUp();
 // Makes "logfiles" in the current folder when it is missing (0755, not following a link) and
 // returns its name relative to the current folder.

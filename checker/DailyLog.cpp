@@ -128,4 +128,11 @@ void DailyLog::RestartFailed(std::string_view service, int32_t status) {
           " ERROR CODE IS :" + std::to_string(status));
 }
 
+void DailyLog::RestartPaused(std::string_view service, int32_t starts, int32_t cycles,
+                             int64_t seconds) {
+    Write(" Restart paused: " + std::string(service) + " not running after " +
+          std::to_string(starts) + " starts, next start in " + std::to_string(cycles) +
+          (cycles == 1 ? " cycle (" : " cycles (") + std::to_string(seconds) + " seconds)");
+}
+
 }  // namespace tarn::checker

@@ -47,6 +47,8 @@ class DailyLog {
     void ServiceNotRunning(std::string_view service, int32_t status);
     void Restarted(std::string_view service);
     void RestartFailed(std::string_view service, int32_t status);
+    // A service's starts pause (RestartBackoff.h) after starts in a row that did not take.
+    void RestartPaused(std::string_view service, int32_t starts, int32_t cycles, int64_t seconds);
 
   private:
     void Write(std::string_view eventText);

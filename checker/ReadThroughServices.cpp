@@ -12,7 +12,7 @@ namespace {
 
 class PassProcess : public ServicePassProcess {
   public:
-    explicit PassProcess(DailyLog& log) : log_(log) {}
+    PassProcess(DailyLog& log, RestartBackoff* restarts) : log_(log) { Locals.Restarts = restarts; }
 
     ServiceCheckLocals Locals;
 
@@ -36,8 +36,8 @@ class PassProcess : public ServicePassProcess {
 
 }  // namespace
 
-void ReadThroughServices(DailyLog& log) {
-    PassProcess process(log);
+void ReadThroughServices(DailyLog& log, RestartBackoff* restarts) {
+    PassProcess process(log, restarts);
     ServicePass pass(log, process);
     framework::SharedResponse() = pass.Run();
 }

@@ -2,10 +2,13 @@
 // One pass over ServicesToCheck in record-number order, run by the process engine.
 
 #include "checker/DailyLog.h"
+#include "checker/RestartBackoff.h"
 
 namespace tarn::checker {
 
 // Runs one complete pass, logging to log; its response is left in the thread's shared response.
-void ReadThroughServices(DailyLog& log);
+// restarts (kept across passes) decides when a service that will not stay up is started again;
+// without it every service found not running is started.
+void ReadThroughServices(DailyLog& log, RestartBackoff* restarts = nullptr);
 
 }  // namespace tarn::checker

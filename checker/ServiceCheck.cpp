@@ -26,6 +26,20 @@ std::string ServiceName() {
     return Clipped(r.ServiceName, sizeof r.ServiceName);
 }
 
+std::string ServiceKey() {
+    auto& r = records::ServicesToCheck();
+    return RestartBackoff::Key(Clipped(r.ServerName, sizeof r.ServerName), ServiceName());
+}
+
+// Asks the backoff whether to start the service in this pass; logs a pause as it begins.
+bool StartNow(RestartBackoff& restarts, const std::string& name, DailyLog& log) {
+    const RestartBackoff::Decision d = restarts.NotRunning(ServiceKey());
+    if (d.step == RestartBackoff::Step::PauseBegins)
+        log.RestartPaused(name, d.starts, d.pauseCycles,
+                          int64_t{d.pauseCycles} * restarts.CycleSeconds());
+    return d.step == RestartBackoff::Step::Start;
+}
+
 int32_t QueryStatus() {
     auto& r = records::ServicesToCheck();
     // The fields are passed as stored: zero-terminated, at most 127 characters.
@@ -48,6 +62,7 @@ void CheckService(ServiceCheckLocals& locals, DailyLog& log) {
     r.LastChecked = platform::Today();
     r.LastCheckedTime = platform::Clock();
     locals.ServiceStatus = QueryStatus();
+    if (locals.ServiceStatus == 6 && locals.Restarts) locals.Restarts->Running(ServiceKey());
     if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals, log);
 }
 
@@ -58,6 +73,9 @@ std::string RestartCommand(const std::string& clippedName) {
 void RestartService(ServiceCheckLocals& locals, DailyLog& log) {
     const std::string name = ServiceName();
     log.ServiceNotRunning(name, locals.ServiceStatus);
+    // While its starts pause, a service is still checked and its status logged, but nothing is
+    // started, so there is no outcome of a start to log: neither success nor failure.
+    if (locals.Restarts && !StartNow(*locals.Restarts, name, log)) return;
     // The command runs on this computer: a service of another one is never started here.
     if (vuft4::IsThisComputer(records::ServicesToCheck().ServerName)) {
         locals.CommandLine = RestartCommand(name);

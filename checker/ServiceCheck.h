@@ -5,6 +5,7 @@
 #include <string>
 
 #include "checker/DailyLog.h"
+#include "checker/RestartBackoff.h"
 #include "data/records/Records.h"
 
 namespace tarn::checker {
@@ -12,9 +13,11 @@ namespace tarn::checker {
 struct ServiceCheckLocals {
     std::string CommandLine;  // the restart command being run, at most 254 characters
     int32_t ServiceStatus = 0;
+    RestartBackoff* Restarts = nullptr;  // kept across passes; null starts every time
 };
 
-// Works on the thread's ServicesToCheck buffer.
+// Works on the thread's ServicesToCheck buffer. A service found running, and one found not
+// running whose starts pause, are reported to and asked of locals.Restarts.
 void CheckService(ServiceCheckLocals& locals, DailyLog& log);
 void RestartService(ServiceCheckLocals& locals, DailyLog& log);
 // The command that starts a service: net start "NAME", at most 254 characters.

@@ -3,8 +3,12 @@
 #include <csignal>
 
 #include "checker/CheckLoop.h"
+#include "platform/system/StandardDescriptors.h"
 
 int main() {
+    // Before anything is opened: a closed standard error would hand its number to a data file,
+    // and the checker's messages would be written into it.
+    if (!tarn::platform::OpenStandardDescriptors()) return 1;
     // A service tool that closes its pipe early must not end the checker. SIGTERM keeps its
     // default: the checker is only ever ended from outside, and the data files survive a kill.
     std::signal(SIGPIPE, SIG_IGN);

@@ -5,9 +5,12 @@
 
 #include "editor/EditorProgram.h"
 #include "editor/MainWindow.h"
+#include "platform/system/StandardDescriptors.h"
 #include "platform/tui/TerminalFrontEnd.h"
 
 int main() {
+    // Before anything is opened: a closed standard error would hand its number to a data file.
+    if (!tarn::platform::OpenStandardDescriptors()) return 2;
     std::string refusal;
     auto terminal = tarn::tui::MakeTerminalFrontEnd(&refusal);
     if (!terminal) {

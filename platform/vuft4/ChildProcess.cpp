@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/system/Process.h"
+#include "platform/vuft4/ProgramSearch.h"
 
 extern char** environ;
 
@@ -106,22 +108,44 @@ ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
     }
 }
 
+// This process's environment with PATH replaced by searchPath: a tool looks up the programs it
+// runs itself (the service tool runs init scripts, they run more), in the data folder too.
+std::vector<std::string> ChildEnvironment(const std::string& searchPath) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; entry && *entry; ++entry)
+        if (std::string_view(*entry).rfind("PATH=", 0) != 0) variables.emplace_back(*entry);
+    variables.push_back("PATH=" + searchPath);
+    return variables;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 }  // namespace
 
 ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs,
                      bool captureOutput) {
     if (argv.empty() || argv[0].empty()) return {};
+    const std::string searchPath = ProgramSearchPath();
+    const std::string program = FindProgram(argv[0], searchPath);
+    if (program.empty()) return {};
     int pipeFds[2] = {-1, -1};
     if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<std::string> words = argv;
+    std::vector<char*> args = Pointers(words);
+    std::vector<std::string> variables = ChildEnvironment(searchPath);
+    std::vector<char*> environment = Pointers(variables);
     const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
     pid_t pid = -1;
     int spawned = 0;
     {
         SpawnSetup setup(pipeFds[1]);
-        spawned = posix_spawnp(&pid, args[0], &setup.actions, &setup.attr, args.data(), environ);
+        spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
+                              environment.data());
     }
     if (pipeFds[1] >= 0) close(pipeFds[1]);
     ChildResult result;

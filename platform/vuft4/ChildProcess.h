@@ -13,7 +13,8 @@ struct ChildResult {
     std::string output;  // standard output, when captured (at most 64 KiB)
 };
 
-// Runs argv[0] found on PATH with the arguments as given. Standard input and error are
+// Runs argv[0] with the arguments as given: a name without '/' is looked up in PATH's absolute
+// folders (ProgramSearch.h), and the child gets that cleaned PATH too. Standard input and error are
 // /dev/null; standard output is captured when captureOutput, else /dev/null. The child leads its
 // own process group; when timeLimitMs passes the whole group is killed (TimedOut). Returns once
 // the child has ended; a descendant that keeps the output open does not hold the call up.

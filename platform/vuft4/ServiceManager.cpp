@@ -1,11 +1,9 @@
 #include "platform/vuft4/ServiceManager.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <mutex>
 
 #include "platform/system/Folders.h"
+#include "platform/vuft4/ProgramSearch.h"
 #include "platform/vuft4/SystemdServiceManager.h"
 #include "platform/vuft4/SysvServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
@@ -25,26 +23,7 @@ class NoServiceManager : public ServiceManager {
     void Start(const std::string&) override {}
 };
 
-// The full path of an executable tool in one of the searchPath folders; "" when none.
-std::string FindTool(const std::string& tool, const std::string& searchPath) {
-    size_t start = 0;
-    while (start <= searchPath.size()) {
-        size_t end = searchPath.find(':', start);
-        if (end == std::string::npos) end = searchPath.size();
-        const std::string folder = searchPath.substr(start, end - start);
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + tool;
-        if (access(candidate.c_str(), X_OK) == 0 && !platform::FolderExists(candidate)) {
-            return candidate;
-        }
-        start = end + 1;
-    }
-    return "";
-}
-
-std::string SearchPath() {
-    const char* path = std::getenv("PATH");
-    return std::string(path ? path : "") + ":" + kSystemFolders;
-}
+std::string SearchPath() { return ProgramSearchPath() + ":" + kSystemFolders; }
 
 std::mutex managerLock;
 std::shared_ptr<ServiceManager> manager;
@@ -54,7 +33,7 @@ std::shared_ptr<ServiceManager> manager;
 ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
                                             const std::string& searchPath) {
     if (platform::FolderExists(systemdMarker)) return ServiceManagerKind::Systemd;
-    if (!FindTool("service", searchPath).empty()) return ServiceManagerKind::Sysv;
+    if (!FindProgram("service", searchPath).empty()) return ServiceManagerKind::Sysv;
     return ServiceManagerKind::None;
 }
 
@@ -63,7 +42,7 @@ std::shared_ptr<ServiceManager> MakeServiceManager(ServiceManagerKind kind) {
         case ServiceManagerKind::Systemd:
             return std::make_shared<SystemdServiceManager>();
         case ServiceManagerKind::Sysv:
-            return std::make_shared<SysvServiceManager>(FindTool("service", SearchPath()));
+            return std::make_shared<SysvServiceManager>(FindProgram("service", SearchPath()));
         case ServiceManagerKind::None:
             break;
     }

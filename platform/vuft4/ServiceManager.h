@@ -21,7 +21,7 @@ class ServiceManager {
 enum class ServiceManagerKind { Systemd, Sysv, None };
 
 // systemd when systemdMarker is a folder (systemd is the running init), else SysV when "service"
-// is an executable in one of the searchPath folders (':'-separated), else none.
+// is an executable in one of the absolute searchPath folders (':'-separated), else none.
 ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
                                             const std::string& searchPath);
 // The back end of a kind with its real tools.

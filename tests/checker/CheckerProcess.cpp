@@ -31,7 +31,8 @@ std::vector<std::string> ReadCrLfLines(const std::string& path) {
     return lines;
 }
 
-CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid)
+CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid,
+                               const std::function<void()>& inChild)
     : stderrPath_(folder + "/.stderr") {
     std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
     if (uid != -1) {
@@ -47,14 +48,15 @@ CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stu
     if (!stubBin.empty()) path = stubBin + ":" + path;
     pid_ = fork();
     if (pid_ == 0) {
-        int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (uid != -1 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
         if (access(binary.c_str(), X_OK) != 0) _exit(kCannotReachBinary);
         if (chdir(folder.c_str()) != 0) _exit(kCannotStart);
-        int null = open("/dev/null", O_RDWR);
+        int null = open("/dev/null", O_RDWR | O_CLOEXEC);
         dup2(null, 0);
         dup2(err, 2);
         setenv("PATH", path.c_str(), 1);
+        if (inChild) inChild();
         execl(binary.c_str(), "tarnwatch", static_cast<char*>(nullptr));
         _exit(kCannotStart);
     }

@@ -29,7 +29,10 @@ class CheckerProcess {
     // Starts tarnwatch in folder with stubBin first on PATH (when not empty), as user uid when
     // it is not -1 (root ignores file permissions). That user runs a copy of the binary in a
     // folder anyone may enter: the build folder may lie where only its owner can reach it.
-    CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1);
+    // inChild runs in the new process just before the checker is started there, in folder with
+    // PATH and standard error set (to change its environment or close descriptors).
+    CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1,
+                   const std::function<void()>& inChild = {});
     ~CheckerProcess();
     // Polls until done() is true or the time runs out; false on time-out or when the checker
     // ended by itself.

@@ -2,6 +2,7 @@
 // that record the words they receive: a name reaches the tool exactly as stored, or not at all.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "CheckerProcess.h"
@@ -41,13 +42,15 @@ class ServiceTools : public ::testing::Test {
     }
 
     // Checks one record as a pass would; returns the tool calls it caused.
-    std::string Check(const std::string& server, const std::string& service) {
+    std::string Check(const std::string& server, const std::string& service,
+                      RestartBackoff* restarts = nullptr) {
         records::ServicesToCheckRecord& r = records::ServicesToCheck();
         std::memset(&r, 0, sizeof r);
         std::strncpy(r.ServerName, server.c_str(), sizeof r.ServerName - 1);
         std::strncpy(r.ServiceName, service.c_str(), sizeof r.ServiceName - 1);
         dir_.Write("calls", "");
         ServiceCheckLocals locals;
+        locals.Restarts = restarts;
         CheckService(locals, log_);
         return dir_.Read("calls");
     }
@@ -103,6 +106,37 @@ TEST_F(ServiceTools, ARecordForAnotherComputerStartsNothingButLogsAsBefore) {
     EXPECT_EQ(LogEvents(),
               (std::vector<std::string>{" Service Status: postgresql CODE IS :-1",
                                         " FAILED Restart Service: postgresql ERROR CODE IS :-1"}));
+}
+
+// A start that never takes: the status is checked and logged every pass, the starts pause.
+TEST_F(ServiceTools, StartsThatDoNotTakePauseButTheStatusIsStillLogged) {
+    dir_.Script("systemctl", std::string(kRecordArgs) +
+                                 "[ -e @DIR@/up ] && state=active || state=inactive\n"
+                                 "printf 'LoadState=loaded\\nActiveState=%s\\n' $state\n");
+    Use(std::make_shared<vuft4::SystemdServiceManager>());
+    RestartBackoff restarts(60);
+    std::vector<int> startedIn;
+    auto pass = [&](int number) {
+        restarts.PassBegins();
+        if (Check("", "flaky", &restarts).find("[start]") != std::string::npos)
+            startedIn.push_back(number);
+    };
+    for (int number = 1; number <= 6; ++number) pass(number);
+    EXPECT_EQ(startedIn, (std::vector<int>{1, 2, 3, 6}));
+    const std::string status = " Service Status: flaky CODE IS :0";
+    const std::string failed = " FAILED Restart Service: flaky ERROR CODE IS :0";
+    EXPECT_EQ(LogEvents(),
+              (std::vector<std::string>{
+                  status, failed, status, failed, status, failed, status,
+                  " Restart paused: flaky not running after 3 starts, next start in 2 cycles "
+                  "(120 seconds)",
+                  status, status, failed}));
+
+    dir_.Write("up", "");
+    pass(7);  // found running: the next failure is started at once
+    std::remove(dir_.File("up").c_str());
+    pass(8);
+    EXPECT_EQ(startedIn.back(), 8);
 }
 
 }  // namespace
