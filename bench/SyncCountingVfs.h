@@ -31,47 +31,50 @@ inline int CountingSync(sqlite3_file* f, int flags) {
 
 // Every other method goes straight to the real file.
 inline const sqlite3_io_methods* CountingMethods(const sqlite3_io_methods* r) {
-    // The default VFS on Linux gives every file the same methods.
+    // Each call goes to the real file's own methods (the default VFS gives files of different
+    // kinds different methods); only the version is taken from the first file.
     static sqlite3_io_methods m;
-    static const sqlite3_io_methods* rm = nullptr;
-    if (rm) return &m;
-    rm = r;
+    if (m.iVersion) return &m;
     m.iVersion = r->iVersion;
-    m.xClose = [](sqlite3_file* f) { return rm->xClose(Real(f)); };
+    m.xClose = [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); };
     m.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
-        return rm->xRead(Real(f), b, n, o);
+        return Real(f)->pMethods->xRead(Real(f), b, n, o);
     };
     m.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
-        return rm->xWrite(Real(f), b, n, o);
+        return Real(f)->pMethods->xWrite(Real(f), b, n, o);
     };
-    m.xTruncate = [](sqlite3_file* f, sqlite3_int64 s) { return rm->xTruncate(Real(f), s); };
-    m.xSync = CountingSync;
-    m.xFileSize = [](sqlite3_file* f, sqlite3_int64* s) { return rm->xFileSize(Real(f), s); };
-    m.xLock = [](sqlite3_file* f, int l) { return rm->xLock(Real(f), l); };
-    m.xUnlock = [](sqlite3_file* f, int l) { return rm->xUnlock(Real(f), l); };
+    m.xTruncate = [](sqlite3_file* f, sqlite3_int64 s) {
+        return Real(f)->pMethods->xTruncate(Real(f), s);
+    };
+    m.xSync = CountingSync;  // counted, then passed on
+    m.xFileSize = [](sqlite3_file* f, sqlite3_int64* s) {
+        return Real(f)->pMethods->xFileSize(Real(f), s);
+    };
+    m.xLock = [](sqlite3_file* f, int l) { return Real(f)->pMethods->xLock(Real(f), l); };
+    m.xUnlock = [](sqlite3_file* f, int l) { return Real(f)->pMethods->xUnlock(Real(f), l); };
     m.xCheckReservedLock = [](sqlite3_file* f, int* o) {
-        return rm->xCheckReservedLock(Real(f), o);
+        return Real(f)->pMethods->xCheckReservedLock(Real(f), o);
     };
     m.xFileControl = [](sqlite3_file* f, int op, void* a) {
-        return rm->xFileControl(Real(f), op, a);
+        return Real(f)->pMethods->xFileControl(Real(f), op, a);
     };
-    m.xSectorSize = [](sqlite3_file* f) { return rm->xSectorSize(Real(f)); };
+    m.xSectorSize = [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); };
     m.xDeviceCharacteristics = [](sqlite3_file* f) {
-        return rm->xDeviceCharacteristics(Real(f));
+        return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
     };
     m.xShmMap = [](sqlite3_file* f, int p, int s, int e, void volatile** o) {
-        return rm->xShmMap(Real(f), p, s, e, o);
+        return Real(f)->pMethods->xShmMap(Real(f), p, s, e, o);
     };
     m.xShmLock = [](sqlite3_file* f, int o, int n, int fl) {
-        return rm->xShmLock(Real(f), o, n, fl);
+        return Real(f)->pMethods->xShmLock(Real(f), o, n, fl);
     };
-    m.xShmBarrier = [](sqlite3_file* f) { rm->xShmBarrier(Real(f)); };
-    m.xShmUnmap = [](sqlite3_file* f, int d) { return rm->xShmUnmap(Real(f), d); };
+    m.xShmBarrier = [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); };
+    m.xShmUnmap = [](sqlite3_file* f, int d) { return Real(f)->pMethods->xShmUnmap(Real(f), d); };
     m.xFetch = [](sqlite3_file* f, sqlite3_int64 o, int n, void** p) {
-        return rm->xFetch(Real(f), o, n, p);
+        return Real(f)->pMethods->xFetch(Real(f), o, n, p);
     };
     m.xUnfetch = [](sqlite3_file* f, sqlite3_int64 o, void* p) {
-        return rm->xUnfetch(Real(f), o, p);
+        return Real(f)->pMethods->xUnfetch(Real(f), o, p);
     };
     return &m;
 }
@@ -83,15 +86,13 @@ inline void InstallSyncCounter() {
     vfs = *real;
     vfs.zName = "tarn-sync-counter";
     vfs.szOsFile = int(sizeof(CountingFile)) + real->szOsFile;
-    vfs.pAppData = real;
     vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
         auto* c = reinterpret_cast<CountingFile*>(f);
         c->real = reinterpret_cast<sqlite3_file*>(c + 1);
         std::memset(c->real, 0, size_t(RealVfs()->szOsFile));
         const int rc = RealVfs()->xOpen(RealVfs(), name, c->real, flags, out);
-        c->base.pMethods = rc == SQLITE_OK && c->real->pMethods
-                               ? CountingMethods(c->real->pMethods)
-                               : nullptr;
+        c->base.pMethods =
+            rc == SQLITE_OK && c->real->pMethods ? CountingMethods(c->real->pMethods) : nullptr;
         return rc;
     };
     sqlite3_vfs_register(&vfs, 1);

@@ -87,4 +87,8 @@ void DailyLog::RestartFailed(std::string_view service, int32_t status) {
           " ERROR CODE IS :" + std::to_string(status));
 }
 
+void DailyLog::ListDamaged(std::string_view what) {
+    Write(" Service list damaged: " + std::string(what));
+}
+
 }  // namespace tarn::checker

@@ -25,11 +25,13 @@ class DailyLog {
     // folder again when it is missing) and lets a failed append be said once more.
     void BeginPass();
 
-    // The four lines.
+    // The four lines of every pass, and the one for a damaged list.
     void SettingsLoaded(int32_t sleepSeconds);
     void ServiceNotRunning(std::string_view service, int32_t status);
     void Restarted(std::string_view service);
     void RestartFailed(std::string_view service, int32_t status);
+    // The list of services is damaged; what says how is after the colon.
+    void ListDamaged(std::string_view what);
 
   private:
     void Write(std::string_view eventText);

@@ -18,7 +18,7 @@
 //
 // Damage: when SQLite finds the order's index or the table damaged (SQLITE_CORRUPT) while reading
 // forward, the rest of the reading goes by row id (ViewSql.h), record by record around the
-// damaged part: the row ids that cannot be read are passed over, the records after them read.
+// damaged pages: the row ids that cannot be read are passed over, the records after them read.
 // The read that met damage answers 47 once, with SQLite's code and a text that says so and names
 // the row ids passed over; the next Next goes on after them. Setting the view anew reads in the
 // order again.

@@ -31,11 +31,9 @@ int StoredValue::Bind(sqlite3_stmt* s, int index) const {
         case SQLITE_FLOAT:
             return sqlite3_bind_double(s, index, real_);
         case SQLITE_TEXT:
-            return sqlite3_bind_text(s, index, bytes_.data(), int(bytes_.size()),
-                                     SQLITE_TRANSIENT);
+            return sqlite3_bind_text(s, index, bytes_.data(), int(bytes_.size()), SQLITE_TRANSIENT);
         case SQLITE_BLOB:
-            return sqlite3_bind_blob(s, index, bytes_.data(), int(bytes_.size()),
-                                     SQLITE_TRANSIENT);
+            return sqlite3_bind_blob(s, index, bytes_.data(), int(bytes_.size()), SQLITE_TRANSIENT);
     }
     return sqlite3_bind_null(s, index);
 }
