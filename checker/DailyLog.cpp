@@ -135,4 +135,8 @@ void DailyLog::RestartPaused(std::string_view service, int32_t starts, int32_t c
           (cycles == 1 ? " cycle (" : " cycles (") + std::to_string(seconds) + " seconds)");
 }
 
+void DailyLog::ListDamaged(std::string_view what) {
+    Write(" Service list damaged: " + std::string(what));
+}
+
 }  // namespace tarn::checker

@@ -42,13 +42,15 @@ class DailyLog {
     // a failed append be said once more.
     void BeginPass();
 
-    // The four lines.
+    // The four lines of every pass, and those of a paused restart and a damaged list.
     void SettingsLoaded(int32_t sleepSeconds);
     void ServiceNotRunning(std::string_view service, int32_t status);
     void Restarted(std::string_view service);
     void RestartFailed(std::string_view service, int32_t status);
     // A service's starts pause (RestartBackoff.h) after starts in a row that did not take.
     void RestartPaused(std::string_view service, int32_t starts, int32_t cycles, int64_t seconds);
+    // The list of services is damaged; what says how is after the colon.
+    void ListDamaged(std::string_view what);
 
   private:
     void Write(std::string_view eventText);

@@ -1,7 +1,9 @@
 #include "checker/ReadThroughServices.h"
 
+#include "checker/PassWriteBack.h"
 #include "checker/ServiceCheck.h"
 #include "checker/ServicePass.h"
+#include "checker/StderrNotice.h"
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
@@ -16,22 +18,34 @@ class PassProcess : public ServicePassProcess {
 
     ServiceCheckLocals Locals;
 
-    // Checks the record and writes it back, keeping what the editor changed meanwhile: a
-    // record changed elsewhere gets only the pass's own changes laid over it, one deleted
-    // elsewhere stays deleted.
+    // Checks the record once per pass (a record the pass's own write moved ahead in the order is
+    // met again) and hands what the check changed to the batched write-back.
     Level TakeRecord() override {
         auto& record = records::ServicesToCheck();
+        std::string position = Primary->Me->CurrentPosition();
+        if (writeBack_.Seen(position)) return LevelQuiet;
         const records::ServicesToCheckRecord asRead = record;
         CheckService(Locals, log_);
-        const PassChanges changes = ChangesMade(asRead, record);
-        // One record that cannot be stamped must not leave the records after it unchecked.
-        if (Primary->Me->UpdateKeeping([&] { ApplyChanges(changes, record); }) != LevelQuiet)
-            errors::GlobalErrors().RaiseWithFile(MsgUpdateError, "Process:View");
+        writeBack_.Add(std::move(position), ChangesMade(asRead, record));
         return LevelQuiet;
     }
 
+    // Said once per pass: every record that can still be read is checked all the same.
+    void ReadDamaged(const std::string& what) override {
+        if (damageSaid_) return;
+        damageSaid_ = true;
+        const std::string list = records::ServicesToCheckFile().Name();
+        SayOnStderr("the list of services " + list + " is damaged: " + what +
+                    "; every record that can still be read is checked");
+        log_.ListDamaged(list + ": " + what);
+    }
+
+    void PassEnding() override { writeBack_.Finish(); }
+
   private:
     DailyLog& log_;
+    PassWriteBack writeBack_{records::ServicesToCheckFile()};
+    bool damageSaid_ = false;
 };
 
 }  // namespace

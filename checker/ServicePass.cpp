@@ -72,6 +72,7 @@ Level ServicePass::Shutdown() {
         terminal_->Detach();
         terminal_.reset();
     }
+    if (filesOpened_) process_.PassEnding();
     process_.Kill();
     if (logOpened_) data::Relate_QuorvelCheckServiceLog->Close();
     logOpened_ = false;

@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdlib>
 
+#include "errors/MessageIds.h"
+#include "platform/system/LastError.h"
+
 namespace tarn::checker {
 
 void ServicePassProcess::Init(storage::View& view, data::RelationManager& primary,
@@ -32,16 +35,39 @@ double ServicePassProcess::StepValue() const {
     return std::atof(ValueField.Text().c_str());
 }
 
+// The limits only shape the progress shown: a read that fails here is met again, and said, by
+// the pass's own reading.
 void ServicePassProcess::SetStepLimits() {
     Restart();
-    double high = data::ViewManager::Previous() == LevelQuiet ? StepValue() : INT32_MAX;
+    double high = View->Previous() == 0 ? StepValue() : INT32_MAX;
     Restart();
-    double low = data::ViewManager::Next() == LevelQuiet ? StepValue() : INT32_MIN;
+    double low = View->Next() == 0 ? StepValue() : INT32_MIN;
     StepMgr->SetLimits(low, high);
 }
 
+Level ServicePassProcess::ReadOn() {
+    // Bounded, so that a view that keeps answering damage without moving cannot hold the pass.
+    constexpr int kDamageInARow = 64;
+    for (int damaged = 0;;) {
+        const int rc = View->Next();
+        if (rc == 0) {
+            const uint8_t accept = AcceptRecord();
+            if (accept == 0) return LevelQuiet;
+            if (accept == 1) return LevelNotice;
+            continue;
+        }
+        if (rc == platform::kEndOfFile) return LevelNotice;
+        if (rc == platform::kInvalidFile && ++damaged < kDamageInARow) {
+            ReadDamaged(platform::LastError().driverText);
+            continue;
+        }
+        Primary->Me->Report(MsgReadError);
+        return LevelFatal;
+    }
+}
+
 Level ServicePassProcess::Next(bool count) {
-    Level result = data::ViewManager::Next();
+    Level result = ReadOn();
     if (result != LevelQuiet || !count) return result;
     ++RecordsProcessed;
     if (!Percentile || !StepMgr) return result;

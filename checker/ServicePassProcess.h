@@ -30,16 +30,23 @@ class ServicePassProcess : public data::ViewManager {
               const data::FieldRef& valueField);
     // Back to the first record; derives the step limits from the first and last values.
     void Reset();
-    // Reads the next record; with count, updates the counters and the progress.
+    // Reads the next record; with count, updates the counters and the progress. Damaged pages
+    // of the list that the view passed over are handed to ReadDamaged and the reading goes on;
+    // any other read error is reported (message 1) and gives LevelFatal.
     Level Next(bool count);
     using data::ViewManager::Next;
     // The per-record hook: what the pass does with the record read last. LevelQuiet goes on,
     // LevelNotice stops taking records, LevelFatal ends the pass.
     virtual Level TakeRecord() { return LevelQuiet; }
+    // Told what the view passed over when it met damage (the driver's words).
+    virtual void ReadDamaged(const std::string&) {}
+    // Called as the pass ends, while its files are still open.
+    virtual void PassEnding() {}
     // Drops the references, switches the read-ahead off and shuts the view manager down.
     void Kill();
 
   private:
+    Level ReadOn();
     void SetStepLimits();
     double StepValue() const;
     void UpdateDisplay();

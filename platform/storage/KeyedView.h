@@ -16,6 +16,13 @@
 // connection has changed the file since (ChangeStamp), so a record deleted meanwhile is not read
 // and one changed meanwhile is read as stored now. Put after a view read writes the record read.
 //
+// Damage: when SQLite finds the order's index or the table damaged (SQLITE_CORRUPT) while reading
+// forward, the rest of the reading goes by row id (ViewSql.h), record by record around the
+// damaged pages: the row ids that cannot be read are passed over, the records after them read.
+// The read that met damage answers 47 once, with SQLite's code and a text that says so and names
+// the row ids passed over; the next Next goes on after them. Setting the view anew reads in the
+// order again.
+//
 // States: closed --Open--> open (at the start) --SetToStart/SetToBuffer/SetToPosition--> open
 // (anchored) --Close--> closed. Next and Previous on a closed view answer 90 "File Not Open".
 // SetToStart: Next reads the first record, Previous the last one. Turning round reads the
@@ -27,6 +34,7 @@
 #include <vector>
 
 #include "platform/storage/KeyedFile.h"
+#include "platform/storage/StoredValue.h"
 #include "platform/storage/ViewSql.h"
 
 namespace tarn::storage {
@@ -53,19 +61,37 @@ class KeyedView final : public View {
     static constexpr std::chrono::milliseconds kFreshFor{100};
 
   private:
+    // Where a page query starts: the start, values of the order items, or a record.
+    struct Place {
+        ViewFrom from = ViewFrom::Start;
+        std::vector<StoredValue> values;  // the order items' stored values
+        int64_t rid = 0;
+        uint32_t NullMask() const;
+    };
     struct PageRow {
         KeyedFile::Row row;
-        std::vector<FieldValue> anchor;  // the order items' stored values
+        std::vector<StoredValue> anchor;  // the order items' stored values
     };
     int Refuse(const std::string& why);
     int NotOpen();
-    void Anchor(ViewFrom from, std::vector<FieldValue> values = {}, int64_t rid = 0);
+    void Anchor(ViewFrom from, std::vector<StoredValue> values = {}, int64_t rid = 0);
     void SettleAnchor();
     bool OnlyWroteBackBehind();
     bool PageIsStale();
     int Step(bool forward);
     int FillPage(bool forward);
-    int BindArgs(sqlite3_stmt* s, const SqlText& query);
+    int BindArgs(sqlite3_stmt* s, const SqlText& query, const Place& place, int64_t cursor,
+                 int limit);
+    int ReadRows(const SqlText& query, const Place& place, int64_t cursor, int limit);
+    // Reading by row id (after damage).
+    int FillByRowId();
+    int PassDamage();
+    int NextRowId(int64_t after, int64_t& rid);
+    void NoteDamage(int64_t from, int64_t to);
+    int SayDamage();
+
+    // Damage codes SQLite answers for a damaged file.
+    static bool IsDamage(int rc) { return (rc & 0xFF) == SQLITE_CORRUPT; }
 
     KeyedFile& file_;
     std::string order_, filter_;
@@ -74,9 +100,15 @@ class KeyedView final : public View {
     std::unique_ptr<ViewQuery> query_;        // set while open
     std::unique_ptr<Expression> filterLeft_;  // what SQL could not decide; null when nothing
 
-    ViewFrom from_ = ViewFrom::Start;
-    std::vector<FieldValue> anchorValues_;
-    int64_t anchorRid_ = 0;
+    Place anchor_;
+
+    bool byRowId_ = false;                   // reading by row id since damage was met
+    Place readBefore_;                       // by row id: where the reading in the order had got to
+    int64_t ridCursor_ = 0;                  // by row id: the last row id taken or passed over
+    bool ridEnd_ = false;                    // by row id: the damage runs to the end of the table
+    int64_t damageFrom_ = 0, damageTo_ = 0;  // row ids passed over, to be said; 0 none
+    bool damageSwitched_ = false;            // reading by row id began, to be said
+    std::string damageText_;
 
     std::vector<PageRow> page_;  // rows are reused from page to page
     size_t pageCount_ = 0, pagePos_ = 0;

@@ -12,7 +12,7 @@ ViewQuery::ViewQuery(const KeyedSchema& schema, const FileDesc& desc, std::vecto
     for (bool forward : {false, true})
         for (ViewFrom from :
              {ViewFrom::Start, ViewFrom::AtValues, ViewFrom::AtRecord, ViewFrom::AfterRecord})
-            selects_[forward][int(from)] = Build(forward, from);
+            selects_[forward][int(from)] = Build(forward, from, 0);
     anchorOfRow_ = "SELECT rid";
     for (const OrderItem& item : items_) anchorOfRow_ += ", " + schema_.Column(item.field);
     anchorOfRow_ += " FROM records WHERE rid = ?1";
@@ -33,9 +33,19 @@ std::string ViewQuery::ItemSql(size_t i) const {
 }
 
 // "The row comes at or after the anchor in the direction of travel" (after it for AfterRecord).
-std::string ViewQuery::AnchorCondition(bool forward, ViewFrom from,
+const SqlText& ViewQuery::Select(bool forward, ViewFrom from, uint32_t nullAnchors) const {
+    if (nullAnchors == 0 || from == ViewFrom::Start) return selects_[forward][int(from)];
+    auto key = std::make_tuple(forward, int(from), nullAnchors);
+    auto it = nullSelects_.find(key);
+    if (it == nullSelects_.end())
+        it = nullSelects_.emplace(key, Build(forward, from, nullAnchors)).first;
+    return it->second;
+}
+
+std::string ViewQuery::AnchorCondition(bool forward, ViewFrom from, uint32_t nullAnchors,
                                        std::vector<SqlArg>& args) const {
     if (from == ViewFrom::Start) return "";
+    if (nullAnchors != 0) return NullAwareCondition(forward, from, nullAnchors, args);
     std::vector<std::string> terms;
     std::vector<bool> asc;
     for (size_t i = 0; i < items_.size(); ++i) {
@@ -78,11 +88,64 @@ std::string ViewQuery::AnchorCondition(bool forward, ViewFrom from,
     return sql + "))";
 }
 
-SqlText ViewQuery::Build(bool forward, ViewFrom from) const {
+// As AnchorCondition, for an anchor with NULL values: term by term, NULL coming before every
+// value. Travelling down an item (descending), the NULLs come after every value.
+std::string ViewQuery::NullAwareCondition(bool forward, ViewFrom from, uint32_t nullAnchors,
+                                          std::vector<SqlArg>& args) const {
+    const size_t items = items_.size();
+    const size_t terms = items + (from != ViewFrom::AtValues ? 1 : 0);
+    const bool inclusive = from != ViewFrom::AfterRecord;
+    // Whether travel goes up the term's values: the row id goes the way of the first item.
+    auto up = [&](size_t i) {
+        if (items == 0) return forward;
+        return items_[i < items ? i : 0].descending != forward;
+    };
+    auto isNull = [&](size_t i) { return i < items && (nullAnchors >> i & 1u); };
+    auto term = [&](size_t i) { return i < items ? ItemSql(i) : std::string("rid"); };
+    auto anchor = [&](size_t i) { args.push_back({SqlArg::Anchor, {}, int(i)}); };
+    auto equal = [&](size_t i) {
+        if (isNull(i)) return term(i) + " IS NULL";
+        anchor(i);
+        return term(i) + " = ?";
+    };
+    auto after = [&](size_t i, bool orEqual) {
+        const bool asc = up(i);
+        if (isNull(i)) {
+            if (asc) return std::string(orEqual ? "1" : term(i) + " IS NOT NULL");
+            return std::string(orEqual ? term(i) + " IS NULL" : "0");
+        }
+        anchor(i);
+        const std::string cmp = term(i) + (asc ? " >" : " <") + (orEqual ? "= ?" : " ?");
+        return asc || i >= items ? cmp : "(" + cmp + " OR " + term(i) + " IS NULL)";
+    };
+    std::string sql = "(";
+    for (size_t i = 0; i < terms; ++i) {
+        sql += i ? " OR (" : "(";
+        for (size_t j = 0; j < i; ++j) sql += equal(j) + " AND ";
+        sql += after(i, i + 1 == terms && inclusive) + ")";
+    }
+    return sql + ")";
+}
+
+SqlText ViewQuery::SelectByRowId(bool forward, ViewFrom from, uint32_t nullAnchors,
+                                 const std::string& ridOp) const {
+    SqlText q;
+    q.sql = schema_.SelectFrom() + " NOT INDEXED WHERE ";
+    q.args = where_.args;
+    if (!where_.sql.empty()) q.sql += where_.sql + " AND ";
+    const std::string anchor = AnchorCondition(forward, from, nullAnchors, q.args);
+    if (!anchor.empty()) q.sql += anchor + " AND ";
+    q.sql += "rid " + ridOp + " ? ORDER BY rid" + (ridOp == "<" ? " DESC" : " ASC") + " LIMIT ?";
+    q.args.push_back({SqlArg::Cursor, {}, 0});
+    q.args.push_back({SqlArg::Limit, {}, 0});
+    return q;
+}
+
+SqlText ViewQuery::Build(bool forward, ViewFrom from, uint32_t nullAnchors) const {
     SqlText q;
     q.sql = schema_.SelectFrom();
     std::vector<SqlArg> anchorArgs;
-    const std::string anchor = AnchorCondition(forward, from, anchorArgs);
+    const std::string anchor = AnchorCondition(forward, from, nullAnchors, anchorArgs);
     if (!where_.sql.empty() || !anchor.empty()) {
         q.sql += " WHERE ";
         if (!where_.sql.empty()) q.sql += where_.sql + (anchor.empty() ? "" : " AND ");
