@@ -115,7 +115,7 @@ class PassOverTheList : public ::testing::Test {
     tarn::test::TempFolder dir_{"tarn-pass"};
     tarn::test::CurrentFolder inDir_{dir_.Path()};
     std::shared_ptr<CountingManager> manager = std::make_shared<CountingManager>();
-    DailyLog log{dir_ / "pass.log"};
+    DailyLog log{dir_ / "logfiles"};
 
   private:
     std::shared_ptr<vuft4::ServiceManager> oldManager_;
@@ -157,7 +157,7 @@ TEST_F(PassOverTheList, DamagedPageIsSaidOnceAndEveryReadableRecordIsChecked) {
         EXPECT_NE(said.find("malformed"), std::string::npos) << said;
     }
     size_t logged = 0;
-    for (const std::string& line : ReadCrLfLines(dir_ / "pass.log"))
+    for (const std::string& line : ReadCrLfLines(log.FileName()))
         logged += line.find(" Service list damaged: ServicesToCheck: ") != std::string::npos;
     EXPECT_EQ(logged, 2u);
 }
