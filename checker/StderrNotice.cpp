@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "platform/system/ControlEscape.h"
 #include "platform/system/LastError.h"
 
 namespace tarn::checker {
@@ -13,7 +14,8 @@ std::string LastErrorInWords() {
 
 void SayOnStderr(std::string_view text) {
     std::string line = "tarnwatch: ";
-    line += text;
+    // Paths and SQLite's words may carry text from the folder or the list: one line, no escapes.
+    line += platform::EscapeControls(text);
     line += '\n';
     // A closed or full standard error must not stop the checker.
     [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
