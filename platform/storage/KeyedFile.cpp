@@ -204,7 +204,7 @@ int KeyedFile::CheckLayout() {
 }
 
 // The records table must still have the declared columns, in order: a renamed or dropped one
-// would otherwise surface as wrong values or as failures at the first read.
+// would otherwise surface as wrong values.
 int KeyedFile::CheckColumns() {
     sqlite3_stmt* s = statements_.Get("PRAGMA table_info(records)");
     if (!s) return SqlFail(sqlite3_extended_errcode(db_));
@@ -224,7 +224,9 @@ int KeyedFile::CheckColumns() {
     }
     sqlite3_reset(s);
     if (why.empty() && rc != SQLITE_DONE) return SqlFail(rc);
-    if (why.empty() && n < want.size())
+    // A table gone altogether guesses nothing: every read fails with SQLite's "no such table",
+    // which the checker reports at each pass while it goes on watching.
+    if (why.empty() && n > 0 && n < want.size())
         why = "Column \"" + want[n].name + "\" is missing from table records";
     return why.empty() ? 0 : Fail(platform::kInvalidFile, "", why);
 }

@@ -33,7 +33,8 @@
 // - After a read that skipped BLOBs, Put leaves the stored BLOBs as they are. The request to skip
 //   them lasts for the next read only, whether that read finds a record or not.
 // - Open checks the records table's columns (names, declared types, order) against the
-//   declaration: a renamed, dropped or added column answers 47. Double-quoted strings are off on
+//   declaration: a renamed, dropped or added column answers 47. A records table dropped whole
+//   opens, and every read of it fails (90, "no such table"). Double-quoted strings are off on
 //   every connection, so an unknown column is an error, never its own name as text.
 // - A symbolic link at the file's name is refused by Open and Create (100, the system's ELOOP) and
 //   never followed. A new file is made readable and writable by its owner and group only (0640),
