@@ -56,8 +56,14 @@ void KeyedFile::KeepAsRead() {
 KeyedFile::Changes KeyedFile::ChangedSinceRead() const {
     Changes changes;
     const uint8_t* was = asRead_.image.data();
+    // No image kept (no record read, added or put): every field is the caller's to write.
+    const bool none = asRead_.image.size() != desc_.recordSize;
     for (size_t i = 0; i < desc_.fields.size(); ++i) {
         const FieldDesc& f = desc_.fields[i];
+        if (none) {
+            changes.fields.push_back(int(i));
+            continue;
+        }
         if (std::memcmp(buffer_ + f.offset, was + f.offset, f.size) == 0) continue;
         if (f.kind != FieldKind::CString || ReadField(f, buffer_) != ReadField(f, was))
             changes.fields.push_back(int(i));
