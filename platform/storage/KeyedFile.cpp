@@ -1,5 +1,6 @@
 #include "platform/storage/KeyedFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ int ContractCode(int rc) {
         case SQLITE_PERM:
         case SQLITE_AUTH:
             return platform::kAccessDenied;
+        case SQLITE_CANTOPEN_SYMLINK:
+            return platform::kFileSystemError;
     }
     switch (rc & 0xFF) {
         case SQLITE_NOTADB:
@@ -78,8 +81,6 @@ KeyedFile::KeyedFile(const FileDesc& desc, uint8_t* buffer)
         byKeySql_.push_back(schema_.SelectByKeySql(int(k)));
         keyFields_.push_back(schema_.KeyFields(int(k)));
     }
-    for (int watched : {0, 1})
-        for (int blobs : {0, 1}) updateSql_[watched][blobs] = schema_.UpdateSql(watched, blobs);
 }
 
 KeyedFile::~KeyedFile() {
@@ -117,6 +118,7 @@ int KeyedFile::DoOpen(uint8_t mode) {
     if (db_) return Fail(platform::kAlreadyOpen);
     const std::string path = PathOnDisk();
     struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return RefuseLink(path);
     if (stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return Fail(platform::kFileNotFound);
         return Fail(platform::kAccessDenied, std::to_string(errno), std::strerror(errno));
@@ -151,8 +153,16 @@ int KeyedFile::DoOpen(uint8_t mode) {
     return Ok();
 }
 
+// A link at the file's name could send a write anywhere (the checker runs as root in a folder
+// others may write to): it is refused, not followed.
+int KeyedFile::RefuseLink(const std::string& path) {
+    return Fail(platform::kFileSystemError, std::to_string(ELOOP),
+                path + " is a symbolic link: not followed");
+}
+
 int KeyedFile::OpenConnection(const std::string& uri, int flags) {
-    const int rc = sqlite3_open_v2(uri.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(uri.c_str(), &db_,
+                                   flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
         const int code = SqlFail(rc);
         sqlite3_close_v2(db_);
@@ -165,6 +175,9 @@ int KeyedFile::OpenConnection(const std::string& uri, int flags) {
 
 void KeyedFile::Configure() {
     sqlite3_extended_result_codes(db_, 1);
+    // A double-quoted name that is not a column must fail, not read as its own text.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db_, busyMs_);
     statements_.Attach(db_);
     if (!readOnly_) Exec(db_, "PRAGMA synchronous=FULL");
@@ -186,7 +199,36 @@ int KeyedFile::CheckLayout() {
     if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Fail(platform::kInvalidFile) : SqlFail(rc);
     const bool same = ColumnText(s, 0) == schema_.Layout();
     sqlite3_reset(s);
-    return same ? 0 : Fail(platform::kInvalidFile, "", "Layout differs from the declaration");
+    if (!same) return Fail(platform::kInvalidFile, "", "Layout differs from the declaration");
+    return CheckColumns();
+}
+
+// The records table must still have the declared columns, in order: a renamed or dropped one
+// would otherwise surface as wrong values.
+int KeyedFile::CheckColumns() {
+    sqlite3_stmt* s = statements_.Get("PRAGMA table_info(records)");
+    if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+    const std::vector<KeyedSchema::ColumnDecl> want = schema_.Columns();
+    std::string why;
+    size_t n = 0;
+    int rc = SQLITE_DONE;
+    while (why.empty() && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        const std::string name = ColumnText(s, 1), type = ColumnText(s, 2);
+        if (n >= want.size())
+            why = "Column \"" + name + "\" of table records is not declared";
+        else if (!platform::EqualNoCase(name, want[n].name) ||
+                 !platform::EqualNoCase(type, want[n].type))
+            why = "Column " + std::to_string(n + 1) + " of table records is \"" + name + "\" " +
+                  type + ", declared \"" + want[n].name + "\" " + want[n].type;
+        ++n;
+    }
+    sqlite3_reset(s);
+    if (why.empty() && rc != SQLITE_DONE) return SqlFail(rc);
+    // A table gone altogether guesses nothing: every read fails with SQLite's "no such table",
+    // which the checker reports at each pass while it goes on watching.
+    if (why.empty() && n > 0 && n < want.size())
+        why = "Column \"" + want[n].name + "\" is missing from table records";
+    return why.empty() ? 0 : Fail(platform::kInvalidFile, "", why);
 }
 
 bool KeyedFile::HasNoTables() {
@@ -224,16 +266,34 @@ int KeyedFile::DoCreate() {
     const std::string path = PathOnDisk();
     const std::string folder = FolderOf(path);
     if (access(folder.c_str(), F_OK) != 0) return Fail(platform::kFileNotFound);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return RefuseLink(path);
     if (access(path.c_str(), F_OK) != 0 && access(folder.c_str(), W_OK) != 0)
         return Fail(platform::kAccessDenied, std::to_string(EACCES), std::strerror(EACCES));
     readOnly_ = false;
-    int rc = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    int rc = MakeNewFile(path);
+    if (rc == 0) rc = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (rc == 0) rc = InitialiseFile();
     if (rc == 0) rc = CheckLayout();
     const platform::RuntimeError saved = platform::LastError();
     Disconnect();
     if (rc != 0) return Fail(saved.code, saved.driverCode, saved.driverText);
     return Ok();
+}
+
+// A new file is for its owner and group only, whatever the umask; SQLite gives its log and
+// shared-memory files the mode of the database file. An existing file is left as it is.
+int KeyedFile::MakeNewFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0640);
+    if (fd < 0) {
+        if (errno == EEXIST) return 0;
+        const int err = errno;
+        return Fail(err == EACCES ? platform::kAccessDenied : platform::kFileSystemError,
+                    std::to_string(err), std::strerror(err));
+    }
+    const int rc = fchmod(fd, 0640) == 0 ? 0 : errno;
+    close(fd);
+    return rc == 0 ? 0 : Fail(platform::kFileSystemError, std::to_string(rc), std::strerror(rc));
 }
 
 int KeyedFile::InitialiseFile() {
@@ -337,7 +397,8 @@ int KeyedFile::SetTransactionFlag(int flag) {
 
 int KeyedFile::SaveState() {
     SettleAnchor();
-    State s{curRid_, curChg_, seqKey_, anchor_, {buffer_, buffer_ + desc_.recordSize}, blobs_};
+    State s{curRid_, curChg_, seqKey_, anchor_, {buffer_, buffer_ + desc_.recordSize},
+            blobs_,  asRead_};
     states_.emplace(nextState_, std::move(s));
     return nextState_++;
 }
@@ -352,6 +413,7 @@ void KeyedFile::RestoreState(int state) {
         curChg_ = s.chg;
         std::memcpy(buffer_, s.image.data(), s.image.size());
         blobs_ = s.blobs;
+        asRead_ = s.asRead;
         return Ok();
     });
 }

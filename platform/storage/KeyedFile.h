@@ -25,8 +25,20 @@
 // - Read-only opens of a folder where SQLite cannot make its shared-memory file fall back to
 //   reading the database as immutable when no write-ahead log is pending.
 // - Null flags are always '0': no field is ever null.
+// - Put writes only the fields and BLOBs whose value in the buffer differs from the record as
+//   the last read, Add or Put left it; the others stay as stored, byte for byte and type for type,
+//   also when the buffer could not hold them (a longer text, a 64-bit or REAL number). A Put that
+//   changes nothing writes nothing and answers as a write would: 35 when the record is gone, 89
+//   when it was watched and another connection changed it.
 // - After a read that skipped BLOBs, Put leaves the stored BLOBs as they are. The request to skip
 //   them lasts for the next read only, whether that read finds a record or not.
+// - Open checks the records table's columns (names, declared types, order) against the
+//   declaration: a renamed, dropped or added column answers 47. A records table dropped whole
+//   opens, and every read of it fails (90, "no such table"). Double-quoted strings are off on
+//   every connection, so an unknown column is an error, never its own name as text.
+// - A symbolic link at the file's name is refused by Open and Create (100, the system's ELOOP) and
+//   never followed. A new file is made readable and writable by its owner and group only (0640),
+//   whatever the umask; SQLite's log and shared-memory files take its mode.
 // - A busy database (another process holds the write lock past the timeout) answers 90 with
 //   SQLite's code and text.
 // - Open never answers 46: SQLite keeps its indexes with its tables. BuildKeys rebuilds them
@@ -113,12 +125,24 @@ class KeyedFile final : public RecordFile {
         // and a read resuming after the cut value would meet the record again.
         std::vector<FieldValue> stored;
     };
+    // The record as the last read, add or put left it in the buffer: a Put writes only what
+    // differs from it.
+    struct AsRead {
+        std::vector<uint8_t> image;
+        std::vector<std::string> blobs;
+    };
     struct State {
         int64_t rid, chg;
         int seqKey;
         SeekAnchor anchor;
         std::vector<uint8_t> image;
         std::vector<std::string> blobs;
+        AsRead asRead;
+    };
+    // What a Put writes: 0-based numbers of the fields and BLOBs changed since the read.
+    struct Changes {
+        std::vector<int> fields, blobs;
+        bool None() const { return fields.empty() && blobs.empty(); }
     };
 
     // Error reporting: each sets the thread's last error and answers its code.
@@ -142,6 +166,9 @@ class KeyedFile final : public RecordFile {
     void Disconnect();
     int OpenConnection(const std::string& uri, int flags);
     int CheckLayout();
+    int CheckColumns();
+    int RefuseLink(const std::string& path);
+    int MakeNewFile(const std::string& path);
     bool HasNoTables();
     int DoCreate();
     int InitialiseFile();
@@ -162,12 +189,16 @@ class KeyedFile final : public RecordFile {
     void Reanchor(int key, SeekAnchor anchor);
     int FindByRid(std::string_view position, Row& row, int key = -1);
     int PutWatchedMiss();
+    // Keeps the buffer (and BLOBs unless skipped) as the image later Puts compare with.
+    void KeepAsRead();
+    Changes ChangedSinceRead() const;
+    int BindChanges(sqlite3_stmt* s, const Changes& changes);
+    int PutUnchanged();
 
     KeyedSchema schema_;
     std::vector<std::vector<int>> keyFields_;
     std::vector<std::string> byKeySql_;
     std::string insertSql_;
-    std::string updateSql_[2][2];  // [watched][with BLOBs]
     sqlite3* db_ = nullptr;
     StatementCache statements_;
     int busyMs_ = 5000;
@@ -181,6 +212,7 @@ class KeyedFile final : public RecordFile {
     bool skipBlobs_ = false;
     bool blobsSkipped_ = false;
     std::vector<std::string> blobs_;
+    AsRead asRead_;
 
     int seqKey_ = -1;
     SeekAnchor anchor_;

@@ -44,6 +44,35 @@ void KeyedFile::Deliver(const Row& row) {
         else
             blobs_[i] = row.blobs[i];
     }
+    KeepAsRead();
+}
+
+void KeyedFile::KeepAsRead() {
+    asRead_.image.assign(buffer_, buffer_ + desc_.recordSize);
+    if (!blobsSkipped_) asRead_.blobs = blobs_;
+}
+
+// A field counts as changed when its value differs: bytes past a CString's terminator do not.
+KeyedFile::Changes KeyedFile::ChangedSinceRead() const {
+    Changes changes;
+    const uint8_t* was = asRead_.image.data();
+    // No image kept (no record read, added or put): every field is the caller's to write.
+    const bool none = asRead_.image.size() != desc_.recordSize;
+    for (size_t i = 0; i < desc_.fields.size(); ++i) {
+        const FieldDesc& f = desc_.fields[i];
+        if (none) {
+            changes.fields.push_back(int(i));
+            continue;
+        }
+        if (std::memcmp(buffer_ + f.offset, was + f.offset, f.size) == 0) continue;
+        if (f.kind != FieldKind::CString || ReadField(f, buffer_) != ReadField(f, was))
+            changes.fields.push_back(int(i));
+    }
+    if (!blobsSkipped_)
+        for (size_t i = 0; i < blobs_.size(); ++i)
+            if (i >= asRead_.blobs.size() || blobs_[i] != asRead_.blobs[i])
+                changes.blobs.push_back(int(i));
+    return changes;
 }
 
 std::vector<FieldValue> KeyedFile::KeyValues(int key, const uint8_t* record) const {
@@ -56,6 +85,19 @@ int KeyedFile::BindKeyValues(sqlite3_stmt* s, int key, const uint8_t* record) {
     std::vector<FieldValue> values = KeyValues(key, record);
     for (size_t i = 0; i < values.size(); ++i)
         if (int rc = Bind(s, int(i) + 1, values[i])) return rc;
+    return SQLITE_OK;
+}
+
+// Binds the changed fields' and BLOBs' values to consecutive parameters from 3 on.
+int KeyedFile::BindChanges(sqlite3_stmt* s, const Changes& changes) {
+    int p = 3;
+    for (int f : changes.fields)
+        if (int rc = Bind(s, p++, ReadField(desc_.fields[f], buffer_))) return rc;
+    for (int b : changes.blobs) {
+        const std::string& blob = blobs_[b];
+        if (int rc = sqlite3_bind_blob(s, p++, blob.data(), int(blob.size()), SQLITE_TRANSIENT))
+            return rc;
+    }
     return SQLITE_OK;
 }
 
@@ -143,6 +185,7 @@ int KeyedFile::Add() {
         curRid_ = sqlite3_last_insert_rowid(db_);
         curChg_ = 1;
         blobsSkipped_ = false;
+        KeepAsRead();
         // The new record was never read under watch: a put of it overwrites what another
         // station wrote there since, as a put of our own new record should.
         watching_ = false;
@@ -154,12 +197,17 @@ int KeyedFile::Put() {
     return Observed(*this, OpPut, 0, [&] {
         if (!db_) return NotOpen();
         if (!curRid_) return Fail(platform::kRecordNotFound);
+        // What the caller did not change stays as stored: a value wider than its field, a
+        // number of another type or size is never narrowed to what the buffer could hold.
+        const Changes changes = ChangedSinceRead();
+        if (changes.None()) return PutUnchanged();
         DropBatch();
-        sqlite3_stmt* s = statements_.Get(updateSql_[watching_][!blobsSkipped_]);
+        sqlite3_stmt* s =
+            statements_.Get(schema_.UpdateSql(watching_, changes.fields, changes.blobs));
         if (!s) return SqlFail(sqlite3_extended_errcode(db_));
         sqlite3_bind_int64(s, 1, curRid_);
         sqlite3_bind_int64(s, 2, curChg_);
-        if (int rc = BindRecord(s, 3, !blobsSkipped_)) return SqlFail(rc);
+        if (int rc = BindChanges(s, changes)) return SqlFail(rc);
         const int rc = sqlite3_step(s);
         const bool updated = rc == SQLITE_ROW;
         if (updated) curChg_ = sqlite3_column_int64(s, 0);
@@ -171,8 +219,24 @@ int KeyedFile::Put() {
         lastPut_.stamp = stamp_;
         lastPut_.rid = curRid_;
         lastPut_.image.assign(buffer_, buffer_ + desc_.recordSize);
+        KeepAsRead();
         return Ok();
     });
+}
+
+// A Put with nothing to write writes nothing, but answers as a write would: 35 when the record
+// is gone, 89 when watched and another connection changed it since.
+int KeyedFile::PutUnchanged() {
+    sqlite3_stmt* s = statements_.Get("SELECT chg FROM records WHERE rid = ?1");
+    if (!s) return SqlFail(sqlite3_extended_errcode(db_));
+    sqlite3_bind_int64(s, 1, curRid_);
+    const int rc = sqlite3_step(s);
+    const int64_t chg = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+    sqlite3_reset(s);
+    if (rc == SQLITE_DONE) return Fail(platform::kRecordNotFound);
+    if (rc != SQLITE_ROW) return SqlFail(rc);
+    if (watching_ && chg != curChg_) return Fail(platform::kChangedByOther);
+    return Ok();
 }
 
 // A watched Put changed nothing: the record is gone (35) or another connection changed it (89).

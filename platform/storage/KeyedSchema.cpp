@@ -41,16 +41,23 @@ std::string KeyedSchema::Column(int field) const { return Quote(desc_.fields[fie
 
 std::string KeyedSchema::SelectFrom() const { return "SELECT " + selectList_ + " FROM records"; }
 
+std::vector<KeyedSchema::ColumnDecl> KeyedSchema::Columns() const {
+    std::vector<ColumnDecl> cols{{"rid", "INTEGER"}, {"chg", "INTEGER"}};
+    for (const FieldDesc& f : desc_.fields)
+        cols.push_back({f.name, f.kind == FieldKind::Long ? "INTEGER" : "TEXT"});
+    for (const BlobDesc& b : desc_.blobs) cols.push_back({b.name, "BLOB"});
+    return cols;
+}
+
 std::string KeyedSchema::CreateSql() const {
     std::string sql =
         "CREATE TABLE IF NOT EXISTS records(rid INTEGER PRIMARY KEY AUTOINCREMENT, "
         "chg INTEGER NOT NULL DEFAULT 1";
-    for (size_t i = 0; i < desc_.fields.size(); ++i) {
-        const FieldDesc& f = desc_.fields[i];
-        sql += ", " + Column(int(i)) + (f.kind == FieldKind::Long ? " INTEGER" : " TEXT");
-        if (noCase_[i]) sql += " COLLATE NOCASE";
+    const std::vector<ColumnDecl> cols = Columns();
+    for (size_t i = kFirstField; i < cols.size(); ++i) {
+        sql += ", " + Quote(cols[i].name) + " " + cols[i].type;
+        if (i < kFirstField + noCase_.size() && noCase_[i - kFirstField]) sql += " COLLATE NOCASE";
     }
-    for (const BlobDesc& b : desc_.blobs) sql += ", " + Quote(b.name) + " BLOB";
     sql += ");\n";
     for (size_t k = 0; k < desc_.keys.size(); ++k) {
         const KeyDesc& key = desc_.keys[k];
@@ -97,13 +104,12 @@ std::string KeyedSchema::InsertSql() const {
     return "INSERT INTO records(" + names + ") VALUES(" + params + ")";
 }
 
-std::string KeyedSchema::UpdateSql(bool watched, bool withBlobs) const {
+std::string KeyedSchema::UpdateSql(bool watched, const std::vector<int>& fields,
+                                   const std::vector<int>& blobs) const {
     std::string sql = "UPDATE records SET chg = chg + 1";
     int p = 3;
-    for (size_t i = 0; i < desc_.fields.size(); ++i)
-        sql += ", " + Column(int(i)) + " = " + Param(p++);
-    if (withBlobs)
-        for (const BlobDesc& b : desc_.blobs) sql += ", " + Quote(b.name) + " = " + Param(p++);
+    for (int f : fields) sql += ", " + Column(f) + " = " + Param(p++);
+    for (int b : blobs) sql += ", " + Quote(desc_.blobs[b].name) + " = " + Param(p++);
     sql += " WHERE rid = ?1";
     if (watched) sql += " AND chg = ?2";
     return sql + " RETURNING chg";

@@ -36,9 +36,15 @@ class KeyedSchema {
     // The text stored in the layout table; a file with another text is not ours.
     std::string Layout() const;
     std::string InsertSql() const;
-    // UPDATE by rid (?1) and, when watched, change counter (?2); field values (and BLOBs when
-    // withBlobs) from ?3 on. Returns the new change counter.
-    std::string UpdateSql(bool watched, bool withBlobs) const;
+    // UPDATE by rid (?1) and, when watched, change counter (?2) of the given fields and then
+    // BLOBs (0-based), their values from ?3 on. Returns the new change counter.
+    std::string UpdateSql(bool watched, const std::vector<int>& fields,
+                          const std::vector<int>& blobs) const;
+    // The table's columns as CreateSql declares them, in order: name and declared type.
+    struct ColumnDecl {
+        std::string name, type;
+    };
+    std::vector<ColumnDecl> Columns() const;
     std::string SelectByRidSql() const;
     // The first record (by rid) whose key fields equal ?1..?n.
     std::string SelectByKeySql(int key) const;

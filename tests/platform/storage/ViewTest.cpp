@@ -277,6 +277,7 @@ TEST_F(Views, PageHeldForAWhileSeesAnotherConnectionsChanges) {
     EXPECT_EQ(rec.Score, 77);
     EXPECT_NE(file->ChangeStamp(), stamp);
     const int64_t seen = file->ChangeStamp();
+    rec.Score = 78;
     ASSERT_EQ(file->Put(), 0);
     EXPECT_NE(file->ChangeStamp(), seen);
 }
