@@ -7,7 +7,7 @@
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
-#include "framework/Requests.h"
+#include "framework/window/Requests.h"
 
 namespace tarn::checker {
 namespace {

@@ -7,7 +7,7 @@
 #include "checker/DailyLog.h"
 #include "checker/ServicePassProcess.h"
 #include "checker/ServicePassWindow.h"
-#include "framework/ProgressStepper.h"
+#include "framework/locate/ProgressStepper.h"
 #include "platform/storage/RecordFile.h"
 #include "platform/tui/TerminalFrontEnd.h"
 #include "platform/ui/Window.h"

@@ -9,7 +9,7 @@
 #include "data/FieldRef.h"
 #include "data/ViewManager.h"
 #include "errors/Levels.h"
-#include "framework/ProgressStepper.h"
+#include "framework/locate/ProgressStepper.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::checker {

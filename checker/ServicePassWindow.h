@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "checker/ServicePassProcess.h"
-#include "framework/WindowManager.h"
+#include "framework/window/WindowManager.h"
 
 namespace tarn::checker {
 

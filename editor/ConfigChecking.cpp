@@ -1,6 +1,6 @@
 #include "editor/ConfigChecking.h"
 
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
 #include "editor/EditorWindows.h"

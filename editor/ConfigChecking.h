@@ -2,9 +2,9 @@
 // ConfigChecking: the settings form, where the operator sets the seconds the checker pauses
 // between two passes. Whatever its caller asked, it changes the Settings record with id 1,
 // creating that record with 60 seconds when it is missing.
-#include "framework/ToolbarManager.h"
-#include "framework/WindowManager.h"
-#include "framework/WindowResizer.h"
+#include "framework/resizer/WindowResizer.h"
+#include "framework/toolbar/ToolbarManager.h"
+#include "framework/window/WindowManager.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {

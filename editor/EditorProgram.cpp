@@ -2,9 +2,9 @@
 
 #include "data/Dictionary.h"
 #include "errors/ErrorManager.h"
-#include "framework/HistoryWindow.h"
-#include "framework/IniStore.h"
-#include "framework/Requests.h"
+#include "framework/ini/IniStore.h"
+#include "framework/window/HistoryWindow.h"
+#include "framework/window/Requests.h"
 
 namespace tarn::editor {
 

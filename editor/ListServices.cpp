@@ -1,13 +1,13 @@
 #include "editor/ListServices.h"
 
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
 #include "editor/UpdateServicesToCheck.h"
 #include "errors/ErrorManager.h"
-#include "framework/Requests.h"
-#include "framework/StepLocator.h"
-#include "framework/StepString.h"
+#include "framework/locate/StepLocator.h"
+#include "framework/locate/StepString.h"
+#include "framework/window/Requests.h"
 
 namespace tarn::editor {
 

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "editor/EditorWindows.h"
-#include "framework/BrowseManager.h"
-#include "framework/BrowseQueue.h"
-#include "framework/ToolbarManager.h"
-#include "framework/WindowManager.h"
-#include "framework/WindowResizer.h"
+#include "framework/browse/BrowseManager.h"
+#include "framework/browse/BrowseQueue.h"
+#include "framework/resizer/WindowResizer.h"
+#include "framework/toolbar/ToolbarManager.h"
+#include "framework/window/WindowManager.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {

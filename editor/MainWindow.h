@@ -1,8 +1,8 @@
 #pragma once
 // Main: the editor's first window, with the buttons Configuration, Services and Close. Closing
 // it ends the program.
-#include "framework/ToolbarManager.h"
-#include "framework/WindowManager.h"
+#include "framework/toolbar/ToolbarManager.h"
+#include "framework/window/WindowManager.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {

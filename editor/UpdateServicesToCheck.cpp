@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
 #include "editor/EditorWindows.h"

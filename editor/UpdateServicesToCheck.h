@@ -1,9 +1,9 @@
 #pragma once
 // UpdateServicesToCheck: the service form, run by the services list to insert, change, delete
 // (without showing itself) or view one record of ServicesToCheck.
-#include "framework/ToolbarManager.h"
-#include "framework/WindowManager.h"
-#include "framework/WindowResizer.h"
+#include "framework/resizer/WindowResizer.h"
+#include "framework/toolbar/ToolbarManager.h"
+#include "framework/window/WindowManager.h"
 #include "platform/ui/Window.h"
 
 namespace tarn::editor {

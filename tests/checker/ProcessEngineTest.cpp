@@ -12,7 +12,7 @@
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
-#include "framework/Requests.h"
+#include "framework/window/Requests.h"
 #include "platform/system/LastError.h"
 #include "platform/ui/HeadlessFrontEnd.h"
 #include "tests/support/TestFolder.h"

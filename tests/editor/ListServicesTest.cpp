@@ -5,7 +5,7 @@
 #include "EditorTestSupport.h"
 #include "editor/EditorWindows.h"
 #include "editor/ListServices.h"
-#include "framework/Requests.h"
+#include "framework/window/Requests.h"
 
 namespace tarn::editor::test {
 namespace {

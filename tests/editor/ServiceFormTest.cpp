@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "EditorTestSupport.h"
-#include "data/DataFileManagers.h"
+#include "data/Dictionary.h"
 #include "editor/EditorWindows.h"
 #include "editor/UpdateServicesToCheck.h"
 #include "platform/vuft4/Vuft4.h"

@@ -1,7 +1,7 @@
 // Positioning the list by typing (the step locator) and by dragging the thumb (the step table).
 #include "BrowseTestSupport.h"
-#include "framework/StepLocator.h"
-#include "framework/StepString.h"
+#include "framework/locate/StepLocator.h"
+#include "framework/locate/StepString.h"
 
 namespace tarn::framework::test {
 namespace {

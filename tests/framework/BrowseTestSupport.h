@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FormTestSupport.h"
-#include "framework/BrowseManager.h"
-#include "framework/BrowseQueue.h"
+#include "framework/browse/BrowseManager.h"
+#include "framework/browse/BrowseQueue.h"
 
 namespace tarn::framework::test {
 

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
-#include "framework/FormNavigationLoop.h"
-#include "framework/ToolbarManager.h"
+#include "framework/toolbar/ToolbarManager.h"
+#include "framework/window/FormNavigationLoop.h"
 
 namespace tarn::framework::test {
 namespace {

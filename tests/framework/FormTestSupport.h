@@ -15,7 +15,7 @@
 #include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
-#include "framework/WindowManager.h"
+#include "framework/window/WindowManager.h"
 #include "tests/support/TestFolder.h"
 
 namespace tarn::framework::test {

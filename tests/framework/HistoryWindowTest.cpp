@@ -1,8 +1,8 @@
 // The error history window: buttons placed from the right, the list fed from a copy of the
 // history, and its place in the error manager's ShowMessage.
 #include "WindowTestSupport.h"
-#include "framework/HistoryWindow.h"
-#include "framework/MessageWindow.h"
+#include "framework/window/HistoryWindow.h"
+#include "framework/window/MessageWindow.h"
 
 namespace tarn::framework::test {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/IniStore.h"
+#include "framework/ini/IniStore.h"
 #include "platform/system/IniFile.h"
 #include "tests/support/TestFolder.h"
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "WindowTestSupport.h"
-#include "framework/PopupMenu.h"
+#include "framework/popup/PopupMenu.h"
 #include "platform/ui/PopupMenu.h"
 
 namespace tarn::framework {

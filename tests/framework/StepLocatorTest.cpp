@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/StepLocator.h"
+#include "framework/locate/StepLocator.h"
 
 namespace tarn::framework {
 namespace {

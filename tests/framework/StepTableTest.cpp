@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/ProgressStepper.h"
-#include "framework/StepString.h"
+#include "framework/locate/ProgressStepper.h"
+#include "framework/locate/StepString.h"
 
 namespace tarn::framework {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "WindowTestSupport.h"
 #include "data/FieldRef.h"
-#include "framework/ToolbarManager.h"
+#include "framework/toolbar/ToolbarManager.h"
 
 namespace tarn::framework::test {
 namespace {

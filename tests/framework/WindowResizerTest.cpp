@@ -1,7 +1,7 @@
 // The window resizer: its rules on single controls, and whole windows laid out again as the
 // operator resizes, maximises and restores them.
 #include "WindowTestSupport.h"
-#include "framework/WindowResizer.h"
+#include "framework/resizer/WindowResizer.h"
 
 namespace tarn::framework::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/WindowComponent.h"
-#include "framework/WindowManager.h"
+#include "framework/window/WindowComponent.h"
+#include "framework/window/WindowManager.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/HeadlessFrontEnd.h"
 #include "platform/ui/Runtime.h"
