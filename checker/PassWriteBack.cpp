@@ -1,6 +1,5 @@
 #include "checker/PassWriteBack.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "checker/StderrNotice.h"
@@ -17,15 +16,7 @@ namespace {
 constexpr int kLockWaitSeconds = 10;
 }  // namespace
 
-bool PassWriteBack::Seen(const std::string& position) {
-    int64_t rid = 0;
-    auto [end, ec] = std::from_chars(position.data(), position.data() + position.size(), rid);
-    if (ec != std::errc() || rid <= 0 || rid > (int64_t{1} << 40)) return false;
-    if (size_t(rid) >= seen_.size()) seen_.resize(size_t(rid) + 1 + seen_.size() / 2);
-    const bool seen = seen_[size_t(rid)];
-    seen_[size_t(rid)] = true;
-    return seen;
-}
+bool PassWriteBack::Seen(const std::string& position) { return !seen_.insert(position).second; }
 
 void PassWriteBack::Add(std::string position, const PassChanges& changes) {
     if (pending_.empty()) firstPending_ = std::chrono::steady_clock::now();

@@ -10,6 +10,7 @@
 // the file is whole while the programs are idle.
 #include <chrono>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "checker/ServiceCheck.h"
@@ -43,7 +44,9 @@ class PassWriteBack {
     storage::RecordFile& file_;
     std::vector<Change> pending_;
     std::chrono::steady_clock::time_point firstPending_;
-    std::vector<bool> seen_;  // by row id
+    // Positions met in this pass. A set, not a bitmap by row id: a row added by hand may carry
+    // any row id up to 2^63.
+    std::unordered_set<std::string> seen_;
 };
 
 }  // namespace tarn::checker

@@ -128,11 +128,23 @@ TEST_F(PassOverTheList, RowsAddedByHandWithoutARecordIdAreChecked) {
     RunSql(ListPath(),
            "INSERT INTO records(\"SERCHK:ServerName\", \"SERCHK:ServiceName\") "
            "VALUES('', 'hand1'), ('', 'hand2'), ('', 'hand3')");
+    // A row id far beyond the others must cost no more than any other row.
+    RunSql(ListPath(),
+           "INSERT INTO records(rowid, \"SERCHK:RecordID\", \"SERCHK:ServiceName\") "
+           "VALUES(549755813888, 9, 'far')");
     EXPECT_EQ(Pass(), "");
-    EXPECT_EQ(
-        manager->asked,
-        (std::map<std::string, int>{
-            {"hand1", 1}, {"hand2", 1}, {"hand3", 1}, {"svc1", 1}, {"svc2", 1}, {"svc3", 1}}));
+    EXPECT_EQ(manager->asked, (std::map<std::string, int>{{"far", 1},
+                                                          {"hand1", 1},
+                                                          {"hand2", 1},
+                                                          {"hand3", 1},
+                                                          {"svc1", 1},
+                                                          {"svc2", 1},
+                                                          {"svc3", 1}}));
+    // Each is stamped, its NULL record id left as stored rather than written back as 0.
+    EXPECT_EQ(Column(ListPath(),
+                     "SELECT count(*) FROM records WHERE \"SERCHK:LastChecked\" = 0 OR "
+                     "\"SERCHK:LastChecked\" IS NULL OR \"SERCHK:RecordID\" = 0"),
+              std::vector<std::string>{"0"});
 }
 
 // A damaged page of the list: said once per pass on standard error and in the daily log, and
