@@ -5,6 +5,7 @@
 #include "StorageTestSupport.h"
 #include "platform/storage/KeyedView.h"
 #include "tests/support/DamagedPage.h"
+#include "tests/support/RawSql.h"
 
 namespace tarn::storage::test {
 namespace {
@@ -13,14 +14,6 @@ using namespace tarn::platform;
 using tarn::test::Damage;
 using tarn::test::Leaf;
 using tarn::test::MiddleLeaf;
-
-void RunSql(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
 
 class HandEdited : public KeyedFixture {
   protected:
@@ -44,10 +37,13 @@ TEST_F(HandEdited, NullsAndRealsInTheOrderAreReadInTheirPlace) {
     AddRecord(1, "one", 1);
     AddRecord(3, "three", 3);
     file->Close();
-    RunSql(Path(),
-           "INSERT INTO records(\"TST:Name\") VALUES('null-a'), ('null-b'), ('null-c');"
-           "INSERT INTO records(\"TST:Id\", \"TST:Name\", \"TST:Score\") VALUES(2.5, 'real', 2);"
-           "UPDATE records SET \"TST:Score\" = NULL WHERE \"TST:Name\" LIKE 'null-%'");
+    EXPECT_EQ(
+        tarn::test::RawExec(
+            Path(),
+            "INSERT INTO records(\"TST:Name\") VALUES('null-a'), ('null-b'), ('null-c');"
+            "INSERT INTO records(\"TST:Id\", \"TST:Name\", \"TST:Score\") VALUES(2.5, 'real', 2);"
+            "UPDATE records SET \"TST:Score\" = NULL WHERE \"TST:Name\" LIKE 'null-%'"),
+        "");
     ASSERT_EQ(file->Open(0x42), 0);
     const std::vector<std::string> byId = {"null-a", "null-b", "null-c", "one", "real", "three"};
     for (int pageSize : {1, 2, 20}) {
