@@ -55,9 +55,8 @@ void WrapLine(std::string_view visible, int width, std::vector<std::string>& out
     size_t start = 0;
     for (;;) {
         const size_t blank = visible.find(' ', start);
-        std::string_view word = visible.substr(start, blank == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : blank - start);
+        std::string_view word = visible.substr(
+            start, blank == std::string_view::npos ? std::string_view::npos : blank - start);
         const int cells = CellWidth(word);
         const int gap = line.empty() && lineCells == 0 ? 0 : 1;
         if (lineCells + gap + cells <= width) {
@@ -100,7 +99,7 @@ size_t NextChar(std::string_view text, size_t at) {
 size_t PreviousChar(std::string_view text, size_t at) {
     if (at == 0) return 0;
     size_t previous = std::min(at, text.size()) - 1;
-    while (previous > 0 && previous + 3 > at && Continuation(text[previous])) --previous;
+    while (previous > 0 && at - previous < 4 && Continuation(text[previous])) --previous;
     return previous;
 }
 

@@ -1,11 +1,10 @@
 // The editor's windows on the smallest terminal it supports, 80 x 24, as the terminal front end
 // lays them out in character cells.
-#include "editor/EditorWindows.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "editor/EditorWindows.h"
 #include "platform/tui/CellText.h"
 #include "platform/tui/Layout.h"
 #include "platform/ui/Window.h"
@@ -40,8 +39,8 @@ TEST(EditorWindows, EveryPromptKeepsABlankBeforeTheNextControl) {
                 const tui::Cells o = tui::ControlCells(client, other);
                 const bool sameLine = o.row <= at.row && at.row < o.row + o.height;
                 if (&other == &prompt || !sameLine || o.col < at.col) continue;
-                EXPECT_GT(o.col, end) << def->title << ": \"" << prompt.text << "\" runs into "
-                                      << other.name;
+                EXPECT_GT(o.col, end)
+                    << def->title << ": \"" << prompt.text << "\" runs into " << other.name;
             }
         }
     }

@@ -1,10 +1,10 @@
-#include "platform/tui/CellText.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <string>
 #include <vector>
+
+#include "platform/tui/CellText.h"
 
 namespace tarn::tui {
 namespace {
@@ -55,6 +55,11 @@ TEST_F(CellText, CharactersAreSteppedOverWhole) {
     EXPECT_EQ(PreviousChar(text, 4), 1u);
     EXPECT_EQ(PreviousChar(text, 1), 0u);
     EXPECT_EQ(NextChar(text, 4), 5u);
+    const std::string four =
+        "a\xf0\x9f\x98\x80"
+        "b";  // a character of four bytes
+    EXPECT_EQ(NextChar(four, 1), 5u);
+    EXPECT_EQ(PreviousChar(four, 5), 1u);
 }
 
 // A message wraps at blanks into lines no wider than the box; only a word longer than a line is
