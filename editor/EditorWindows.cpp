@@ -106,22 +106,24 @@ const ui::WindowDef& SettingsFormDef() {
 }
 
 const ui::WindowDef& ServiceFormDef() {
+    // 310 units (77 cells) wide, so that the form fits an 80-column terminal with its frame;
+    // each entry stands one blank cell past the longest prompt of its column.
     static const ui::WindowDef def = [] {
-        ui::WindowDef d = Form("ServicesToCheck", "servicecalllines.ico", {0, 0, 350, 150}, 2, 55);
+        ui::WindowDef d = Form("ServicesToCheck", "servicecalllines.ico", {0, 0, 310, 150}, 2, 55);
         const std::vector<ui::ControlDef> client = {
             Prompt("?SERCHK:ServerName:Prompt", "Server Name:", 3, 5),
-            WithTip(Def(ui::KindEntry, "?SERCHK:ServerName", "@s127@", {77, 5, 258, 10}),
+            WithTip(Def(ui::KindEntry, "?SERCHK:ServerName", "@s127@", {84, 5, 222, 10}),
                     "The PC/Server that is the target - defaults to local PC"),
             Prompt("?SERCHK:ServiceName:Prompt", "Service Name:", 3, 20),
-            WithTip(Def(ui::KindEntry, "?SERCHK:ServiceName", "@s127@", {77, 20, 258, 10}),
+            WithTip(Def(ui::KindEntry, "?SERCHK:ServiceName", "@s127@", {84, 20, 222, 10}),
                     "Enter the name in the same case as the windows services"),
             Prompt("?SERCHK:ServiceDescription:Prompt", "Service Description:", 3, 38),
-            WithTip(Def(ui::KindTextBox, "?SERCHK:ServiceDescription", "", {77, 38, 258, 30}),
+            WithTip(Def(ui::KindTextBox, "?SERCHK:ServiceDescription", "", {84, 38, 222, 30}),
                     "Optional"),
             Prompt("?SERCHK:LastChecked:Prompt", "Last Checked:", 2, 76),
             Def(ui::KindString, "?SERCHK:LastChecked", "@d08-b@", {61, 76, 55, 10}),
             Prompt("?SERCHK:LastCheckedTime:Prompt", "Last Checked Time:", 132, 76),
-            Def(ui::KindString, "?SERCHK:LastCheckedTime", "@t06b@", {200, 76, 53, 10}),
+            Def(ui::KindString, "?SERCHK:LastCheckedTime", "@t06b@", {208, 76, 53, 10}),
         };
         for (const ui::ControlDef& c : client) d.controls.push_back(BelowToolbar(c));
         return d;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/tui/CellText.h"
 #include "platform/ui/Events.h"
 
 namespace tarn::tui {
@@ -22,10 +23,10 @@ bool EntryEdit::Key(int keycode) {
     switch (keycode) {
         case ui::LeftKey:
             // Leaving a selection puts the cursor at its start, as desktop entries do.
-            cursor_ = selected_ ? 0 : std::max(0, cursor_ - 1);
+            cursor_ = selected_ ? 0 : Previous();
             break;
         case ui::RightKey:
-            cursor_ = std::min(size, cursor_ + 1);
+            cursor_ = Next();
             if (selected_) cursor_ = size;
             break;
         case ui::HomeKey:
@@ -39,7 +40,9 @@ bool EntryEdit::Key(int keycode) {
                 text_.clear();
                 cursor_ = 0;
             } else if (cursor_ > 0) {
-                text_.erase(--cursor_, 1);
+                const int from = Previous();
+                text_.erase(from, cursor_ - from);
+                cursor_ = from;
             }
             break;
         case ui::DeleteKey:
@@ -47,7 +50,7 @@ bool EntryEdit::Key(int keycode) {
                 text_.clear();
                 cursor_ = 0;
             } else if (cursor_ < size) {
-                text_.erase(cursor_, 1);
+                text_.erase(cursor_, Next() - cursor_);
             }
             break;
         default:
@@ -66,5 +69,9 @@ void EntryEdit::Type(char c) {
     text_.insert(text_.begin() + cursor_, c);
     ++cursor_;
 }
+
+int EntryEdit::Next() const { return static_cast<int>(NextChar(text_, cursor_)); }
+
+int EntryEdit::Previous() const { return static_cast<int>(PreviousChar(text_, cursor_)); }
 
 }  // namespace tarn::tui

@@ -1,6 +1,7 @@
 #pragma once
 // The text of an entry while the user types into it: a cursor, and a selection of the whole text
 // that the next typed character replaces (an entry that receives the focus selects its text).
+// The text is UTF-8: the cursor moves, and keys erase, by whole characters.
 #include <string>
 
 namespace tarn::tui {
@@ -21,6 +22,10 @@ class EntryEdit {
     bool AllSelected() const { return selected_; }
 
   private:
+    // Where the character after, and the one before, the cursor starts.
+    int Next() const;
+    int Previous() const;
+
     std::string text_;
     int cursor_ = 0;
     bool selected_ = false;

@@ -85,6 +85,16 @@ std::vector<FieldSpot> PlaceFields(const ui::ListFormat& format) {
             lineX = 0;
         }
     }
+    // A field that another one follows on its line gives up its last cell, so that a right-
+    // aligned value never touches the next field's text.
+    for (FieldSpot& s : spots) {
+        for (const FieldSpot& next : spots) {
+            if (&next != &s && next.line == s.line && next.col == s.col + s.width && s.width > 1) {
+                --s.width;
+                break;
+            }
+        }
+    }
     return spots;
 }
 
@@ -112,18 +122,6 @@ std::string Caption(const std::string& text, int* accel) {
         out += text[i];
     }
     return out;
-}
-
-std::vector<std::string> SplitLines(const std::string& text, bool bars) {
-    std::vector<std::string> lines(1);
-    for (char c : text) {
-        if ((bars && c == '|') || c == '\n') {
-            lines.emplace_back();
-        } else if (c != '\r') {
-            lines.back() += c;
-        }
-    }
-    return lines;
 }
 
 }  // namespace tarn::tui

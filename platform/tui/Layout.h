@@ -45,7 +45,8 @@ struct FieldSpot {
     int width = 0;
     int line = 0;
 };
-// Places every field of a list format; groups stack their lines at the group's column.
+// Places every field of a list format; groups stack their lines at the group's column. A field
+// with another right beside it keeps one blank cell between them.
 std::vector<FieldSpot> PlaceFields(const ui::ListFormat& format);
 
 // The first list row shown, so that the highlighted row stays in view.
@@ -56,7 +57,5 @@ int RowAt(const Cells& list, const ui::Control& control, int screenRow);
 // A caption as shown: without its '&' markers ("&&" is one '&'); `accel` gets the index of the
 // marked letter in the result, -1 when none.
 std::string Caption(const std::string& text, int* accel = nullptr);
-// Splits a text into lines at newlines, and at '|' when `bars` (message-box texts).
-std::vector<std::string> SplitLines(const std::string& text, bool bars = true);
 
 }  // namespace tarn::tui

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/tui/CellText.h"
 #include "platform/tui/Curses.h"
 #include "platform/ui/Window.h"
 
@@ -10,11 +11,23 @@ namespace tarn::tui {
 namespace {
 
 std::string Fit(const std::string& text, int width, char align) {
-    if (width <= 0) return "";
-    if (static_cast<int>(text.size()) >= width) return text.substr(0, width);
-    int pad = width - static_cast<int>(text.size());
-    int left = align == 'R' || align == 'D' ? pad : align == 'C' ? pad / 2 : 0;
-    return std::string(left, ' ') + text + std::string(pad - left, ' ');
+    return FitCells(text, width, align);
+}
+
+// A visible text as curses' wide characters.
+std::wstring Wide(std::string_view visible) {
+    std::wstring out;
+    for (size_t at = 0; at < visible.size();) {
+        const size_t next = NextChar(visible, at);
+        const int length = static_cast<int>(next - at);
+        const unsigned char lead = visible[at];
+        wchar_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t i = at + 1; i < next; ++i)
+            c = (c << 6) | (static_cast<unsigned char>(visible[i]) & 0x3F);
+        out += c;
+        at = next;
+    }
+    return out;
 }
 
 }  // namespace
@@ -27,10 +40,12 @@ void Painter::Text(int row, int col, int width, const std::string& text, int att
         col = 0;
     }
     width = std::min(width, COLS - col);
-    if (width <= 0 || from >= static_cast<int>(text.size())) return;
-    std::string part = text.substr(from, width);
+    if (width <= 0) return;
+    // Only visible text reaches the terminal, cut between characters.
+    const std::wstring part = Wide(Slice(Visible(text), from, width));
+    if (part.empty()) return;
     attron(attributes);
-    mvaddnstr(row, col, part.c_str(), static_cast<int>(part.size()));
+    mvaddnwstr(row, col, part.c_str(), static_cast<int>(part.size()));
     attroff(attributes);
 }
 
@@ -53,15 +68,24 @@ void Painter::Frame(const Cells& client, const std::string& title) {
     }
     if (!title.empty()) {
         std::string shown = " " + title + " ";
-        int col = outer.col + std::max(1, (outer.width - static_cast<int>(shown.size())) / 2);
+        int col = outer.col + std::max(1, (outer.width - CellWidth(Visible(shown))) / 2);
         Text(outer.row, col, std::max(0, right - col), shown, A_BOLD);
     }
+}
+
+void Painter::Underline(int row, int col, int width, const std::string& shown, size_t at,
+                        int attributes) {
+    if (at >= shown.size()) return;
+    const int cell = CellWidth(std::string_view(shown).substr(0, at));
+    const std::string letter = shown.substr(at, NextChar(shown, at) - at);
+    if (cell + CellWidth(letter) <= width)
+        Text(row, col + cell, CellWidth(letter), letter, attributes | A_UNDERLINE);
 }
 
 void Painter::Button(const Cells& cells, const std::string& caption, bool focused, bool isDefault,
                      bool disabled, const std::string& icon) {
     int accel = -1;
-    std::string text = Caption(caption, &accel);
+    std::string text = Visible(Caption(caption, &accel));
     std::string glyph = IconGlyph(icon);
     int row = cells.row + (cells.height - 1) / 2;
     // A tall button shows its glyph above the caption, as a large desktop button shows its icon;
@@ -69,26 +93,26 @@ void Painter::Button(const Cells& cells, const std::string& caption, bool focuse
     bool above = !glyph.empty() && cells.height >= 3;
     std::string prefix = "[ ";
     if (!glyph.empty() && !above &&
-        static_cast<int>(text.size() + glyph.size()) + 5 <= std::max(cells.width, 1))
+        CellWidth(text) + static_cast<int>(glyph.size()) + 5 <= std::max(cells.width, 1))
         prefix += glyph + " ";
     std::string suffix = " ]";
     // Too narrow: the caption keeps the room, first without padding, then without brackets.
     for (const char* edge : {"[]", ""}) {
-        if (static_cast<int>(prefix.size() + text.size() + suffix.size()) <= cells.width) break;
+        if (static_cast<int>(prefix.size() + suffix.size()) + CellWidth(text) <= cells.width) break;
         prefix = std::string(edge, *edge ? 1 : 0);
         suffix = std::string(*edge ? edge + 1 : edge);
     }
     std::string shown = prefix + text + suffix;
-    int col = cells.col + std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
+    const int shownCells = CellWidth(shown);
+    int col = cells.col + std::max(0, (cells.width - shownCells) / 2);
     int attributes = focused ? A_REVERSE : 0;
     if (isDefault) attributes |= A_BOLD;
     if (disabled) attributes = A_DIM;
-    int width = std::min(static_cast<int>(shown.size()), std::max(cells.width, 1));
+    int width = std::min(shownCells, std::max(cells.width, 1));
     Text(row, col, width, shown, attributes);
     if (above) Text(row - 1, cells.col + (cells.width - 1) / 2, 1, glyph, attributes);
-    int at = static_cast<int>(prefix.size()) + accel;
-    if (accel >= 0 && !disabled && at < width)
-        Text(row, col + at, 1, shown.substr(at, 1), attributes | A_UNDERLINE);
+    if (accel >= 0 && !disabled)
+        Underline(row, col, width, prefix + text, prefix.size() + accel, attributes);
 }
 
 Cells Painter::DrawWindow(const ui::Window& window, const PaintState& state) {
@@ -108,8 +132,15 @@ int Painter::Lines() { return std::max(1, LINES - 1); }
 void Painter::StatusLine(const ui::Window* top, bool busy) {
     std::string text;
     if (top && TooSmall(*top, Lines(), COLS)) {
+        // Said whole, on as many of the last lines as it takes: it tells the way out.
         text = "Too small: needs " + std::to_string(SizeAcross(top->rect.width) + 2) + "x" +
-               std::to_string(SizeDown(top->rect.height) + 3);
+               std::to_string(SizeDown(top->rect.height) + 3) +
+               ". Keys do nothing here but Esc, which closes this window.";
+        const std::vector<std::string> lines = WrapCells(text, COLS - 1, false);
+        const int first = std::max(0, LINES - static_cast<int>(lines.size()));
+        for (int row = first; row < LINES; ++row)
+            Text(row, 0, COLS, Fit(" " + lines[row - first], COLS, 'L'), A_REVERSE);
+        return;
     } else if (const ui::Control* c = top ? top->Get(top->Focus()) : nullptr) {
         text = !c->status.empty() ? c->status : c->tip;
     }
@@ -164,25 +195,29 @@ void Painter::DrawLabel(const ui::Control& c, const Cells& cells, int attributes
         return;
     }
     int accel = -1;
-    std::string shown = Caption(c.text, &accel);
+    std::string shown = Visible(Caption(c.text, &accel));
     int col = cells.col;
-    if (c.centred) col += std::max(0, (cells.width - static_cast<int>(shown.size())) / 2);
-    int width = std::max(cells.width, static_cast<int>(shown.size()));
+    if (c.centred) col += std::max(0, (cells.width - CellWidth(shown)) / 2);
+    int width = std::max(cells.width, CellWidth(shown));
     Text(cells.row, col, width, shown, attributes);
-    if (accel >= 0)
-        Text(cells.row, col + accel, 1, shown.substr(accel, 1), attributes | A_UNDERLINE);
+    if (accel >= 0) Underline(cells.row, col, width, shown, accel, attributes);
 }
 
 void Painter::DrawEntry(const ui::Control& c, const Cells& cells, bool focused,
                         const PaintState& s) {
     bool editing = s.editControl == c.number;
     const std::string& text = editing ? s.edit.Text() : c.text;
-    int size = static_cast<int>(text.size());
-    int cursor = editing ? s.edit.Cursor() : size;
+    const size_t cursorByte =
+        editing ? std::min<size_t>(s.edit.Cursor(), text.size()) : text.size();
+    const std::string visible = Visible(text);
+    const int size = CellWidth(visible);
+    // Cells, not bytes: a wide character moves the cursor by two.
+    const int cursor = CellWidth(Visible(std::string_view(text).substr(0, cursorByte)));
     bool selected = focused && !c.readOnly && (editing ? s.edit.AllSelected() : s.focusSelected);
     // Long contents scroll so that the cursor stays visible.
     int from = focused ? std::max(0, cursor - (cells.width - 1)) : 0;
-    std::string shown = Fit(text.substr(std::min(from, size)), cells.width, 'L');
+    std::string shown = Slice(visible, from, cells.width);
+    shown += std::string(std::max(0, cells.width - CellWidth(shown)), ' ');
     Text(cells.row, cells.col, cells.width, shown, c.disabled ? A_DIM : A_REVERSE);
     // The selection stands out of the field in normal video.
     if (selected) Text(cells.row, cells.col, size - from, shown, A_BOLD);
@@ -248,21 +283,34 @@ void Painter::DrawTextBox(const ui::Control& c, const Cells& cells, bool focused
     const bool editing = s.editControl == c.number;
     const std::string& text = editing ? s.edit.Text() : c.text;
     const int width = std::max(cells.width, 1);
-    const int cursor = editing ? s.edit.Cursor() : static_cast<int>(text.size());
-    // Lines wrap at the box's width; the cell of the cursor is noted on the way.
+    const size_t cursor = editing ? s.edit.Cursor() : text.size();
+    // Lines wrap at the box's width, never inside a character; the cell of the cursor is noted
+    // on the way. A line feed breaks the line; other control characters show escaped.
     std::vector<std::string> rows(1);
+    int rowCells = 0;
     int cursorRow = 0;
     int cursorCol = 0;
-    for (int i = 0; i <= static_cast<int>(text.size()); ++i) {
+    for (size_t i = 0;; i = NextChar(text, i)) {
         if (i == cursor) {
             cursorRow = static_cast<int>(rows.size()) - 1;
-            cursorCol = std::min(static_cast<int>(rows.back().size()), width - 1);
+            cursorCol = std::min(rowCells, width - 1);
         }
-        if (i == static_cast<int>(text.size())) break;
+        if (i >= text.size()) break;
         const char ch = text[i];
-        if (ch == '\r') continue;
-        if (ch == '\n' || static_cast<int>(rows.back().size()) == width) rows.emplace_back();
-        if (ch != '\n') rows.back() += ch;
+        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (ch == '\n') {
+            rows.emplace_back();
+            rowCells = 0;
+            continue;
+        }
+        const std::string piece = Visible(std::string_view(text).substr(i, NextChar(text, i) - i));
+        const int cells = CellWidth(piece);
+        if (rowCells + cells > width && rowCells > 0) {
+            rows.emplace_back();
+            rowCells = 0;
+        }
+        rows.back() += piece;
+        rowCells += cells;
     }
     // The box scrolls so that the cursor stays visible.
     const int first = focused ? std::max(0, cursorRow - cells.height + 1) : 0;

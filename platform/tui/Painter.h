@@ -43,6 +43,9 @@ class Painter {
                        bool disabled, const std::string& icon = "");
 
   private:
+    // Underlines the character at byte `at` of a visible text drawn at (row, col) in `width`.
+    static void Underline(int row, int col, int width, const std::string& shown, size_t at,
+                          int attributes);
     void DrawControl(const ui::Control& c, const Cells& cells, bool focused,
                      const PaintState& state);
     void DrawEntry(const ui::Control& c, const Cells& cells, bool focused, const PaintState& s);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/tui/CellText.h"
 #include "platform/tui/Curses.h"
 #include "platform/tui/KeyMap.h"
 #include "platform/tui/TerminalFrontEnd.h"
@@ -28,6 +29,8 @@ constexpr BoxButton kButtons[] = {
     {16, "Retry"}, {32, "Ignore"}, {64, "Cancel"}, {128, "Help"},
 };
 constexpr int kCancel = 64;
+// The widest a message's text runs before it wraps: a line the eye follows easily.
+constexpr int kTextCells = 60;
 
 std::vector<BoxButton> ButtonsOf(int bits) {
     std::vector<BoxButton> out;
@@ -216,12 +219,16 @@ int TerminalFrontEnd::Ask(const ui::MessageBoxRequest& request) {
 
 int TerminalFrontEnd::AskOnScreen(const ui::MessageBoxRequest& request) {
     std::vector<BoxButton> buttons = ButtonsOf(request.buttons);
-    std::vector<std::string> lines = SplitLines(request.text);
     int rowWidth = -2;
     for (const BoxButton& b : buttons) rowWidth += ShownWidth(b) + 2;
-    int width = std::max(rowWidth, static_cast<int>(request.title.size()) + 2);
-    for (const std::string& l : lines) width = std::max(width, static_cast<int>(l.size()));
-    width = std::min(width + 2, std::max(1, COLS - 2));
+    int width = std::max(rowWidth, CellWidth(Visible(request.title)) + 2);
+    for (const std::string& l : WrapCells(request.text, kTextCells))
+        width = std::max(width, CellWidth(l));
+    // The box with its frame stays on the screen: the text wraps at words inside it, and the box
+    // grows downwards as far as the screen goes; the buttons always show.
+    width = std::min(width + 2, std::max(3, COLS - 2));
+    std::vector<std::string> lines = WrapCells(request.text, width - 2);
+    lines.resize(std::min<size_t>(lines.size(), std::max(1, LINES - 4)));
     int height = static_cast<int>(lines.size()) + 2;
     int focus = 0;
     for (size_t i = 0; i < buttons.size(); ++i)

@@ -23,9 +23,14 @@ std::string Refusal() {
     TERMINAL* old = cur_term;
     if (setupterm(term, STDOUT_FILENO, &error) != OK)
         return "terminal type \"" + std::string(term) + "\" is unknown";
+    // Windows are drawn at places on the screen: a terminal that cannot move its cursor there
+    // (dumb, a printing terminal) would show nothing.
+    const char* move = tigetstr("cup");
+    const bool addressable = move != nullptr && move != reinterpret_cast<char*>(-1);
     // Only a question: the screen is made later by newterm.
     del_curterm(cur_term);
     set_curterm(old);
+    if (!addressable) return "terminal type \"" + std::string(term) + "\" cannot move the cursor";
     return "";
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/tui/CellText.h"
 #include "platform/tui/Curses.h"
 #include "platform/tui/KeyMap.h"
 #include "platform/tui/TerminalSession.h"
@@ -230,6 +231,8 @@ std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t dea
         std::optional<Input> in;
         if (*key == KEY_RESIZE) {
             continue;  // each window learns of it when it next asks for input
+        } else if (TooSmall(window, Painter::Lines(), COLS)) {
+            in = TakeKeyTooSmall(window, *key);
         } else if (*key == KEY_MOUSE) {
             in = TakeMouse(window);
         } else {
@@ -297,7 +300,25 @@ EntryEdit& TerminalFrontEnd::FocusedEdit(ui::Window& window) {
     return state_.edit;
 }
 
+std::string TerminalFrontEnd::ReadCharacter(int lead) {
+    std::string character(1, static_cast<char>(lead));
+    const size_t length = CharLength(static_cast<unsigned char>(lead));
+    timeout(25);
+    while (character.size() < length) {
+        const int next = getch();
+        if (next == ERR) break;
+        if (next >= 256 || (next & 0xC0) != 0x80) {
+            ungetch(next);
+            break;
+        }
+        character += static_cast<char>(next);
+    }
+    nodelay(stdscr, TRUE);
+    return character;
+}
+
 std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
+    const std::string character = ReadCharacter(key);
     if (!EditingFocused(window)) {
         Input in = KeyInput(ui::KeyOfChar(static_cast<char>(key)));
         in.character = key;
@@ -311,8 +332,23 @@ std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
         beep();
         return std::nullopt;
     }
-    FocusedEdit(window).Type(static_cast<char>(key));
+    EntryEdit& edit = FocusedEdit(window);
+    for (char byte : character) edit.Type(byte);
     return std::nullopt;
+}
+
+std::optional<Input> TerminalFrontEnd::TakeKeyTooSmall(ui::Window& window, int key) {
+    if (key == KEY_MOUSE) {
+        MEVENT ev;
+        getmouse(&ev);
+        press_ = Press{};
+        return std::nullopt;
+    }
+    if (IsTypedChar(key)) return std::nullopt;
+    int code = MapCursesKey(key, EraseChar());
+    if (code == ui::EscKey) code = ReadAlt();
+    if (code != ui::EscKey) return std::nullopt;
+    return Deliver(window, KeyInput(code), true);
 }
 
 std::optional<Input> TerminalFrontEnd::TakeKey(ui::Window& window, int key) {

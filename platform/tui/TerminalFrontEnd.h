@@ -3,8 +3,9 @@
 // terminal resizes into the runtime's input.
 //
 // The last screen line is a status line: the focused control's status text or tip, and a busy
-// mark while the wait cursor is on. A terminal resize reaches each window as a resize by the same
-// amount when it next asks for input.
+// mark while the wait cursor is on. While the innermost window does not fit the terminal it says
+// so, and the keys do nothing but Esc, which closes the window. A terminal resize reaches each
+// window as a resize by the same amount when it next asks for input.
 //
 // Curses runs only while a window (or a message box) is on the screen: it starts when the first
 // window opens and the terminal is restored (endwin) when the last one closes, at exit and on
@@ -68,6 +69,11 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     std::optional<ui::Input> TakeClick(ui::Window& window, const ui::Control& control, int row,
                                        int col);
     std::optional<ui::Input> TakeTyped(ui::Window& window, int key);
+    // The whole UTF-8 character a typed byte starts: its other bytes follow it at once.
+    std::string ReadCharacter(int lead);
+    // While the window does not fit the terminal, a key is not to act on what the user cannot
+    // see: only Esc (which closes the window) goes through.
+    std::optional<ui::Input> TakeKeyTooSmall(ui::Window& window, int key);
     std::optional<ui::Input> Deliver(ui::Window& window, const ui::Input& input, bool leaves);
     // The Text input for an entry whose copy differs from its contents; ends the edit.
     std::optional<ui::Input> FinishEdit(ui::Window& window);

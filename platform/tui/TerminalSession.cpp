@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +69,9 @@ bool CreateScreen() {
     struct termios settings {};
     if (tcgetattr(STDIN_FILENO, &settings) == 0 && settings.c_cc[VERASE] != _POSIX_VDISABLE)
         gErase = settings.c_cc[VERASE];
+    // The user's character set (UTF-8 names drawn as characters); only LC_CTYPE, so that numbers
+    // are still read and written the one way the data files hold them.
+    std::setlocale(LC_CTYPE, "");
     gScreen = newterm(nullptr, stdout, stdin);
     if (!gScreen) return false;
     set_term(gScreen);

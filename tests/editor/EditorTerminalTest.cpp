@@ -120,6 +120,63 @@ TEST(EditorTerminal, TheDescriptionShowsAsItIsTypedAndWraps) {
     }));
 }
 
+// 80 x 24, the size most terminals open at: every window shows whole, its prompts apart from
+// their entries, and an operator can add a service.
+TEST(EditorTerminal, EveryWindowIsUsableAtEightyByTwentyFour) {
+    if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
+    tarn::test::TempFolder folder{"tarn-editor-80x24"};
+    Tmux tmux;
+    ASSERT_TRUE(tmux.Start("cd " + ShellQuote(folder.Path()) + " && " +
+                               ShellQuote(kBin + "/tarnconfig") + "; sleep 30",
+                           80, 24));
+    std::vector<std::string> screen;
+    auto whole = [&](const std::string& title) {
+        EXPECT_TRUE(tmux.WaitFor(
+            [&](const auto& s) { return !LineWith(s, title).empty() && LineWith(s, "+--") != ""; },
+            &screen))
+            << title;
+        EXPECT_EQ(LineWith(screen, "Too small"), "") << title;
+    };
+    whole("Quorvel Service Check Settings");
+    tmux.Keys("Enter");  // Configuration
+    whole("Edit Settings");
+    EXPECT_NE(LineWith(screen, "Time Between Cycles In Seconds: "), "");
+    tmux.Keys("Escape");
+    ASSERT_TRUE(tmux.WaitFor([](const auto& s) { return LineWith(s, "Edit Settings").empty(); }));
+    tmux.Keys("Tab Enter");  // Services
+    whole("Services To Check");
+    tmux.Keys("IC");
+    whole("New Service");
+    for (const char* prompt : {"Server Name: ", "Service Name: ", "Service Description: ",
+                               "Last Checked: ", "Last Checked Time: "})
+        EXPECT_NE(LineWith(screen, prompt), "") << prompt;
+    tmux.Keys("Tab");
+    tmux.Type("sshd");
+    tmux.Keys("Enter");
+    EXPECT_TRUE(tmux.WaitFor(
+        [](const auto& s) {
+            return LineWith(s, "New Service").empty() && LineWith(s, "sshd") != "";
+        },
+        &screen));
+}
+
+// A terminal that cannot move its cursor would show nothing: refused as having none is.
+TEST(EditorTerminal, OnADumbTerminalItRefusesInOneLine) {
+    if (!Tmux::Available()) GTEST_SKIP() << "tmux is not installed";
+    tarn::test::TempFolder folder{"tarn-editor-dumb"};
+    Tmux tmux;
+    ASSERT_TRUE(tmux.Start("cd " + ShellQuote(folder.Path()) + " && TERM=dumb " +
+                               ShellQuote(kBin + "/tarnconfig") +
+                               " 2>err; echo $? > exitcode; sleep 30",
+                           80, 24));
+    ASSERT_TRUE(WaitForFileText(folder / "exitcode", "\n"));
+    EXPECT_EQ(tarn::test::ReadAll(folder / "exitcode"), "2\n");
+    EXPECT_EQ(tarn::test::ReadAll(folder / "err"),
+              "tarnconfig: needs a terminal (terminal type \"dumb\" cannot move the cursor); start "
+              "it from a terminal or an SSH session\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "Tarnconfig.INI"));
+}
+
 TEST(EditorTerminal, WithoutATerminalItRefusesInOneLine) {
     tarn::test::TempFolder folder{"tarn-editor-tty"};
     std::string command =

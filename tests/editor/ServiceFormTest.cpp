@@ -151,7 +151,7 @@ TEST_F(ServiceFormTest, ViewKeepsTheNamesReadOnlyAndSavesNothing) {
 }
 
 TEST_F(ServiceFormTest, AWiderWindowStretchesTheEntriesButNeverShrinksBelowItsOpening) {
-    ui.Resize(700, 150).Press("?Cancel");
+    ui.Resize(620, 150).Press("?Cancel");
     ui.Resize(200, 100).Press("?Cancel");
     ui::Rect entry;
     ui::Rect ok;
@@ -167,13 +167,13 @@ TEST_F(ServiceFormTest, AWiderWindowStretchesTheEntriesButNeverShrinksBelowItsOp
         narrow.Run();
         data::Relate_ServicesToCheck->Close();
     });
-    EXPECT_EQ(entry.width, 258 * 2);
+    EXPECT_EQ(entry.width, 222 * 2);
     EXPECT_EQ(entry.height, 10);
     EXPECT_EQ(ok.width, 49);
     EXPECT_EQ(ok.height, 14);
     const ui::WindowView* refused = ViewAt(3);
     ASSERT_NE(refused, nullptr);
-    EXPECT_EQ(refused->rect.width, 350);
+    EXPECT_EQ(refused->rect.width, 310);
     EXPECT_EQ(refused->rect.height, 150);
 }
 

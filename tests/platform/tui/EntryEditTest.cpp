@@ -43,5 +43,22 @@ TEST(EntryEdit, BackspaceOnASelectionClearsIt) {
     EXPECT_EQ(e.Text(), "ol");
 }
 
+// Keys act on whole characters: no key leaves half a UTF-8 character in the text.
+TEST(EntryEdit, KeysMoveAndEraseWholeCharacters) {
+    EntryEdit e;
+    e.Start("日本é", false);
+    e.Key(ui::BackspaceKey);
+    EXPECT_EQ(e.Text(), "日本");
+    e.Key(ui::LeftKey);
+    EXPECT_EQ(e.Cursor(), 3);
+    e.Key(ui::DeleteKey);
+    EXPECT_EQ(e.Text(), "日");
+    e.Key(ui::LeftKey);
+    e.Type('a');
+    e.Key(ui::RightKey);
+    e.Type('b');
+    EXPECT_EQ(e.Text(), "a日b");
+}
+
 }  // namespace
 }  // namespace tarn::tui

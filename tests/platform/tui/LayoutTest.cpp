@@ -34,11 +34,6 @@ TEST(Layout, CaptionDropsMarkersAndFindsTheAccelerator) {
     EXPECT_EQ(accel, -1);
 }
 
-TEST(Layout, LinesSplitAtBarsOnlyWhenAsked) {
-    EXPECT_EQ(SplitLines("a|b\nc"), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(SplitLines("a|b\r\nc", false), (std::vector<std::string>{"a|b", "c"}));
-}
-
 TEST(Layout, GroupedFieldsStackAndLaterColumnsFollowTheWidestLine) {
     auto format = ui::ParseListFormat("[80L~Server~/40L~Service~]|20R~Count~12L");
     ASSERT_TRUE(format);
@@ -52,6 +47,21 @@ TEST(Layout, GroupedFieldsStackAndLaterColumnsFollowTheWidestLine) {
     EXPECT_EQ(spots[2].col, 20);  // after the group's 80 units
     EXPECT_EQ(spots[3].col, 25);
     EXPECT_EQ(spots[3].width, 3);
+}
+
+// A right-aligned date fills its column to the last cell: the next column's text would touch it
+// but for the blank the left column gives up.
+TEST(Layout, ListColumnsKeepABlankBetweenThem) {
+    auto format = ui::ParseListFormat("[80L~Server~/80L~Service~]|[80R~Date~/80R~Time~]|80L~Text~");
+    ASSERT_TRUE(format);
+    std::vector<FieldSpot> spots = PlaceFields(*format);
+    ASSERT_EQ(spots.size(), 5u);
+    EXPECT_EQ(spots[0].width, 19);  // the date follows on its line
+    EXPECT_EQ(spots[2].col, 20);
+    EXPECT_EQ(spots[2].width, 19);  // the text follows
+    EXPECT_EQ(spots[3].width, 20);  // nothing beside it on the second line
+    EXPECT_EQ(spots[4].col, 40);
+    EXPECT_EQ(spots[4].width, 20);
 }
 
 class Rows : public ui::RowSource {

@@ -126,6 +126,18 @@ void Box() {
     Log("answer " + std::to_string(ShowMessageBox(r)));
 }
 
+// A message longer than any terminal is wide.
+void LongBox() {
+    MessageBoxRequest r;
+    r.text =
+        "This record was changed by another station. Those changes will now be displayed. Use "
+        "the Ditto Button or Ctrl+H to recall your changes.";
+    r.title = "Record Was Not Updated";
+    r.buttons = 1;
+    r.defaultButton = 1;
+    Log("answer " + std::to_string(ShowMessageBox(r)));
+}
+
 int RunChildIfAsked() {
     const char* scenario = std::getenv("TARN_TUI_CHILD");
     const char* log = std::getenv("TARN_TUI_LOG");
@@ -156,6 +168,9 @@ int RunChildIfAsked() {
     if (name == "filled") Form("60");
     if (name == "progress") Progress();
     if (name == "box") Box();
+    if (name == "longbox") LongBox();
+    if (name == "utf8") Form("日本");
+    if (name == "controls") Form("a\nb\bc\rd");
     if (name == "list") List();
     Log(frontEnd->Active() ? "curses still active" : "terminal restored");
     std::printf("plain output after the window\n");

@@ -241,16 +241,53 @@ TEST_F(TerminalScreen, StatusLineShowsTheFocusedControlsTextAndTheBusyMark) {
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
 
-// A terminal smaller than the window shows its part with the focused control and says so.
-TEST_F(TerminalScreen, ATooSmallTerminalClipsTheWindowAroundTheFocus) {
+// A terminal smaller than the window shows its part with the focused control and says so; keys
+// then act on nothing the user cannot see, except Esc, which the message names and which closes.
+TEST_F(TerminalScreen, ATooSmallTerminalTakesOnlyEsc) {
     StartChild("filled", "", "", 30, 8);
     std::vector<std::string> s;
     ASSERT_TRUE(tmux_.WaitForText("needs 52x13", &s));
-    EXPECT_NE(s.back().find("Too small"), std::string::npos);
     EXPECT_TRUE(tmux_.WaitForText("60", &s));  // the focused entry
+    std::string said;
+    for (const std::string& line : s) said += line;
+    EXPECT_NE(said.find("Too small"), std::string::npos) << said;
+    EXPECT_NE(said.find("but Esc, which closes"), std::string::npos) << said;
+    ASSERT_TRUE(TypeAndWaitTillRead("5\t\r"));
+    tmux_.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(log_, "terminal restored"));
+    EXPECT_EQ(Log(), "515 0\n513 0\nterminal restored\n");
+}
+
+// Names in any script are drawn as their characters, and the cursor stands after them by the
+// cells they take (two for each of these); Backspace erases a whole character.
+TEST_F(TerminalScreen, Utf8IsDrawnAsCharactersAndTheCursorFollowsTheirWidth) {
+    StartChild("utf8", "LC_ALL=C.UTF-8 ");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("日本", &s));
+    EXPECT_EQ(tmux_.Format("#{cursor_x} #{cursor_y}"),
+              std::to_string(kLeft + 13 + 4) + " " + std::to_string(kTop + 1));
+    tmux_.Keys("End");
+    tmux_.Type("語");
+    tmux_.Keys("BSpace");
+    tmux_.Type("é");
     tmux_.Keys("Tab");
-    tmux_.Keys("Tab");  // Cancel, beyond the right and the bottom edge at first
-    EXPECT_TRUE(tmux_.WaitForText("[ x Cancel ]", &s));
+    ASSERT_TRUE(WaitForFileText(log_, "257 3"));
+    EXPECT_EQ(Log(), "515 0\n1 2 [日本é]\n257 3 [OK]\n");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+// A line feed, backspace or carriage return kept in a name would move the terminal's cursor out
+// of the window: it is shown instead, and the frame stays whole.
+TEST_F(TerminalScreen, ControlCharactersInTextAreShownEscaped) {
+    StartChild("controls");
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service", &s));
+    ASSERT_TRUE(tmux_.WaitFor(
+        [](const auto& screen) { return At(screen, kTop + 10, kLeft - 1, 1) == "+"; }, &s));
+    EXPECT_EQ(At(s, kTop + 1, kLeft + 13, 12), "a\\nb\\x08c\\rd");
+    EXPECT_EQ(At(s, kTop + 1, kLeft + 50, 1), "|");
+    EXPECT_EQ(At(s, kTop + 2, kLeft, 50), std::string(50, ' '));
     tmux_.Keys("Escape");
     EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
 }
@@ -391,6 +428,44 @@ TEST_F(TerminalScreen, MessageBoxShowsItsLinesAndAnswersTheLetter) {
     tmux_.Type("n");
     ASSERT_TRUE(WaitForFileText(log_, "terminal restored"));
     EXPECT_EQ(Log(), "answer 4\nterminal restored\n");
+}
+
+// A message wider than the terminal wraps at its words inside the box, which stays on the screen
+// and grows downwards: every word shows whole, and the frame closes on both sides.
+TEST_F(TerminalScreen, ALongMessageWrapsInsideTheScreen) {
+    StartChild("longbox", "", "", 40, 24);
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("[ OK ]", &s));
+    std::string text;
+    int rows = 0;
+    for (const std::string& line : s) {
+        const size_t left = line.find('|');
+        if (left == std::string::npos) continue;
+        const size_t right = line.rfind('|');
+        ASSERT_GT(right, left) << line;
+        std::string inner = line.substr(left + 1, right - left - 1);
+        inner.erase(0, inner.find_first_not_of(' '));
+        inner.erase(inner.find_last_not_of(' ') + 1);
+        if (inner.empty() || inner.find("[ OK ]") != std::string::npos) continue;
+        text += (text.empty() ? "" : " ") + inner;
+        ++rows;
+    }
+    EXPECT_EQ(text,
+              "This record was changed by another station. Those changes will now be displayed. "
+              "Use the Ditto Button or Ctrl+H to recall your changes.");
+    EXPECT_GE(rows, 4);
+    tmux_.Keys("Enter");
+    EXPECT_TRUE(WaitForFileText(log_, "answer 1"));
+}
+
+// A terminal that cannot move its cursor (TERM=dumb) would show a blank screen: refused at once,
+// as having no terminal is.
+TEST_F(TerminalScreen, ATerminalThatCannotAddressTheCursorIsRefused) {
+    StartChild("form", "TERM=dumb ", "; echo exit $?");
+    ASSERT_TRUE(tmux_.WaitForText("SHELL-BACK"));
+    std::vector<std::string> s;
+    ASSERT_TRUE(tmux_.WaitForText("exit 2", &s));
+    EXPECT_EQ(Log(), "needs a terminal (terminal type \"dumb\" cannot move the cursor)\n");
 }
 
 TEST_F(TerminalScreen, MessageBoxKeys) {
