@@ -190,8 +190,10 @@ TEST_F(FormRequestTest, RecordChangedElsewhereIsShownAndASecondOkSaves) {
 TEST_F(FormRequestTest, OkKeepsAnotherStationsChangeOfOtherFields) {
     AddService(1, "srv", "Original");
     struct Form : ServiceForm {
+        bool changed = false;
         Level OnAccepted() override {
-            if (ui::Field() == FC_OK) {
+            if (ui::Field() == FC_OK && !changed) {
+                changed = true;
                 ChangeRecordElsewhere(1, [](records::ServicesToCheckRecord& r) {
                     r.LastChecked = 80000;
                     std::strcpy(r.ServiceDescription, "theirs");
@@ -199,6 +201,8 @@ TEST_F(FormRequestTest, OkKeepsAnotherStationsChangeOfOtherFields) {
             }
             return ServiceForm::OnAccepted();
         }
+        // Leaving asks nothing: a refused save ends the script without a question.
+        Form() : ServiceForm(FormActions{2, 2, 0, 2}) {}
     } form;
     ui.Type("?SERCHK:ServiceName", "Mine").Press("?OK");
     EXPECT_EQ(RunOn(form, RequestChange, 1), ResponseCompleted);
