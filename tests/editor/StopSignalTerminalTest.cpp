@@ -29,10 +29,11 @@ TEST_P(StopSignalTerminal, AnOpenInsertIsCancelledBeforeTheTerminalIsGivenBack) 
     tarn::test::TempFolder folder{"tarn-stop-e2e"};
     Tmux tmux;
     // exec keeps the shell's process number, written first, for the editor.
-    ASSERT_TRUE(tmux.Start("cd " + ShellQuote(folder.Path()) + " && stty -g > before; sh -c " +
-                               ShellQuote("echo $$ > pid; exec " + ShellQuote(kBin + "/tarnconfig")) +
-                               "; echo $? > exitcode; stty -g > after; sleep 30",
-                           100, 30));
+    ASSERT_TRUE(
+        tmux.Start("cd " + ShellQuote(folder.Path()) + " && stty -g > before; sh -c " +
+                       ShellQuote("echo $$ > pid; exec " + ShellQuote(kBin + "/tarnconfig")) +
+                       "; echo $? > exitcode; stty -g > after; sleep 30",
+                   100, 30));
     ASSERT_TRUE(tmux.WaitForText("Quorvel Service Check Settings"));
     tmux.Keys("Tab Enter");  // Services
     ASSERT_TRUE(tmux.WaitForText("Services To Check"));
