@@ -164,6 +164,12 @@ class FileManager {
     // LevelQuiet when written or gone; LevelNotice when the write failed (noted as message 31,
     // not shown).
     [[nodiscard]] Level UpdateKeeping(const std::function<void()>& reapply);
+    // UpdateQuiet for a form whose record image `original` (BufferSize bytes) is what it read.
+    // When another station changed the record meanwhile, it is read again and the fields the
+    // buffer changed since original are laid over it and written; the other station's fields
+    // stay as stored. Only when a field changed on both sides is the save refused as UpdateQuiet
+    // refuses it (message 7 noted, the other station's version in the buffer, LevelNotice).
+    [[nodiscard]] Level UpdateMerging(const std::string& original);
     // Deletes the current record, asking first when askFirst is 1 (LevelDeclined on No); a
     // failure is noted as message 13, not shown, and gives LevelNotice.
     Level Delete(uint8_t askFirst);
@@ -182,6 +188,8 @@ class FileManager {
     void RecallSnapshot(uint16_t& id, uint8_t restore);
     // 1 when the buffer (and its BLOBs) equal the snapshot id.
     uint8_t SnapshotUnchanged(uint16_t id);
+    // The record image of snapshot id; "" when there is none.
+    std::string SnapshotRecord(uint16_t id) const;
     // Saves buffer, driver state and position; returns the state's id (0 when the file is not
     // usable).
     uint16_t SaveFileState();

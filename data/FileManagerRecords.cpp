@@ -1,6 +1,7 @@
 // Record operations: reading, sequential reading, insert, update, delete and validation.
 #include "data/FileManager.h"
 #include "data/FileRegistry.h"
+#include "data/RecordMerge.h"
 #include "data/RelationManager.h"
 #include "platform/system/LastError.h"
 #include "platform/system/TextCut.h"
@@ -129,6 +130,35 @@ Level FileManager::UpdateCore(uint8_t report) {
     }
     NoteError(MsgUpdateError);
     return report ? ReportLast() : LevelNotice;
+}
+
+Level FileManager::UpdateMerging(const std::string& original) {
+    if (original.size() != BufferSize) return UpdateQuiet();
+    if (EnsureUsable(2) != LevelQuiet) return LevelFatal;
+    int failing = 0;
+    if (CheckRecord(failing) != LevelQuiet) return LevelQuestion;
+    // Bounded: a record rewritten elsewhere faster than this can write is refused as before.
+    constexpr int kAttempts = 10;
+    const std::string position = CurrentPosition();
+    const auto* was = reinterpret_cast<const uint8_t*>(original.data());
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const int code = File->Put();
+        if (code == 0) return LevelQuiet;
+        if (code != platform::kChangedByOther) break;
+        const std::string mine(reinterpret_cast<const char*>(Buffer), BufferSize);
+        File->Watch();
+        if (RereadAt(position) != LevelQuiet) break;
+        // The re-read record is what the next Put compares with: it writes only the operator's
+        // fields, under watch again.
+        if (!MergeRecord(File->Desc(), was, reinterpret_cast<const uint8_t*>(mine.data()),
+                         Buffer)) {
+            platform::SetLastError(platform::kChangedByOther, File->Name());
+            NoteError(MsgChangedElsewhere);
+            return LevelNotice;
+        }
+    }
+    NoteError(MsgUpdateError);
+    return LevelNotice;
 }
 
 Level FileManager::Delete(uint8_t askFirst) {

@@ -62,6 +62,12 @@ void FileManager::RecallSnapshot(uint16_t& id, uint8_t restore) {
     id = 0;
 }
 
+std::string FileManager::SnapshotRecord(uint16_t id) const {
+    for (const SavedBuffer& b : Buffers)
+        if (b.Id == id) return b.Buffer;
+    return {};
+}
+
 uint8_t FileManager::SnapshotUnchanged(uint16_t id) {
     if (EnsureUsable(2) != LevelQuiet) return 0;
     if (BlobChanged == 1) return 0;

@@ -1,30 +1,49 @@
 // Deleting a record and carrying changes and deletions over to related records.
 #include "data/FileRegistry.h"
+#include "data/RecordMerge.h"
 #include "data/RelationManager.h"
+#include "platform/system/LastError.h"
 #include "platform/ui/Runtime.h"
 
 namespace tarn::data {
 
-Level RelationManager::Delete(uint8_t askFirst) {
+Level RelationManager::Delete(uint8_t askFirst, const std::vector<int>* guarded) {
     if (askFirst == 1 && Me->Report(MsgDeleteQuestion) != LevelQuiet) return LevelDeclined;
     for (;;) {
         bool retry = false;
         bool waiting = ui::WaitCursor();
         ui::SetWaitCursor(true);
-        Level result = DeleteOnce(retry);
+        Level result = DeleteOnce(retry, guarded);
         ui::SetWaitCursor(waiting);
         if (result == LevelQuiet || !retry) return result;
         if (Me->Report(MsgDeleteRetryQuestion) != LevelQuiet) return result;
     }
 }
 
-Level RelationManager::DeleteOnce(bool& retry) {
+bool RelationManager::ChangedSinceConfirmed(const std::string& confirmed,
+                                            const std::vector<int>* guarded) const {
+    if (!guarded || confirmed.size() != Me->BufferSize) return false;
+    return FieldsDiffer(Me->File->Desc(), *guarded,
+                        reinterpret_cast<const uint8_t*>(confirmed.data()), Me->Buffer);
+}
+
+Level RelationManager::DeleteOnce(bool& retry, const std::vector<int>* guarded) {
     std::string position = Me->CurrentPosition();
+    const std::string confirmed(reinterpret_cast<const char*>(Me->Buffer), Me->BufferSize);
     std::vector<storage::RecordFile*> files;
     bool framed = false;
     Level result = OpenFramed(FrameDelete, files, framed);
     if (result != LevelQuiet) return result;
     Me->RereadAt(position);
+    if (ChangedSinceConfirmed(confirmed, guarded)) {
+        AbortFramed();
+        (void)EndFramed(framed, false, files, MsgDeleteError);
+        platform::SetLastError(platform::kChangedByOther, Me->File->Name());
+        Me->NoteError(MsgDeleteError);
+        Me->ReportLast();
+        Close(0);
+        return LevelNotice;
+    }
     result = DeleteRelated();
     bool deleteFailed = false;
     if (result == LevelQuiet) {

@@ -228,12 +228,12 @@ Level RelationManager::Insert() {
     return result;
 }
 
-Level RelationManager::Update(uint8_t fromForm) {
+Level RelationManager::Update(uint8_t fromForm, const std::string* original) {
     std::vector<storage::RecordFile*> files;
     bool framed = false;
     Level result = OpenFramed(FrameUpdate, files, framed);
     if (result != LevelQuiet) return result;
-    result = Me->UpdateQuiet();
+    result = original ? Me->UpdateMerging(*original) : Me->UpdateQuiet();
     if (result != LevelQuiet) {
         AbortFramed();
         if (fromForm == 1 && Me->LastError == MsgChangedElsewhere)

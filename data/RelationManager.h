@@ -77,12 +77,18 @@ class RelationManager {
     // The file manager's Insert, in a transaction when UseLogoutOnInsert. LevelQuiet when added.
     [[nodiscard]] Level Insert();
     // Writes the record and carries changed links over, in a transaction; fromForm turns
-    // "changed by another station" into message 8. LevelQuiet when written and committed.
-    // Virtual as the seam where the form tests make a write fail.
-    [[nodiscard]] virtual Level Update(uint8_t fromForm = 0);
+    // "changed by another station" into message 8. With the form's original record image, a
+    // change by another station is kept where it touched other fields than the form's
+    // (FileManager::UpdateMerging). LevelQuiet when written and committed. Virtual as the seam
+    // where the form tests make a write fail.
+    [[nodiscard]] virtual Level Update(uint8_t fromForm = 0, const std::string* original = nullptr);
     // Deletes the current record and handles its related records, asking first when askFirst
-    // is 1; a failure asks whether to try again. LevelQuiet when deleted and committed.
-    Level Delete(uint8_t askFirst = 1);
+    // is 1; a failure asks whether to try again. LevelQuiet when deleted and committed. With
+    // `guarded` (0-based field numbers), the delete is refused when the record as stored differs
+    // from the buffer in one of those fields: another station changed what the operator confirmed
+    // deleting ("Record was not deleted" is shown, the buffer holds the stored record, LevelNotice,
+    // no retry). Other fields, such as stamps, may change meanwhile.
+    Level Delete(uint8_t askFirst = 1, const std::vector<int>* guarded = nullptr);
     Level UndoAutoNumber();
     // Run on a related file's manager for a change of the linking fields in the pairs' file.
     Level UpdateChildren(int key, BufferedPairs& pairs, uint8_t mode);
@@ -107,7 +113,9 @@ class RelationManager {
     Level UpdateRelated();
     Level DeleteRelated();
     // One delete from the re-read on; retry is set when the delete itself failed.
-    Level DeleteOnce(bool& retry);
+    Level DeleteOnce(bool& retry, const std::vector<int>* guarded);
+    // True when the re-read record differs from `confirmed` in a guarded field.
+    bool ChangedSinceConfirmed(const std::string& confirmed, const std::vector<int>* guarded) const;
     // Walks the related records of this file whose linking fields equal the pairs' values.
     // perRecord sets moved when it changed or deleted the record, so the walk starts afresh.
     Level WalkChildren(int key, BufferedPairs& pairs, bool oldValues,

@@ -81,7 +81,8 @@ void ServicesList::BindQueue() {
     browse.AddField(field("SERCHK:ServiceName"), queue.AddText(128));
     browse.AddField(field("SERCHK:LastChecked"), queue.AddNumber());
     browse.AddField(field("SERCHK:LastCheckedTime"), queue.AddNumber());
-    browse.AddField(field("SERCHK:ServiceDescription"), queue.AddText(255));
+    browse.NoteField = queue.AddText(255);
+    browse.AddField(field("SERCHK:ServiceDescription"), browse.NoteField);
     browse.AddField(field("SERCHK:RecordID"), queue.AddNumber());
 }
 

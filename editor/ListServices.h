@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "editor/EditorWindows.h"
+#include "editor/ServicesBrowse.h"
 #include "framework/browse/BrowseManager.h"
 #include "framework/browse/BrowseQueue.h"
 #include "framework/resizer/WindowResizer.h"
@@ -29,7 +30,7 @@ class ServicesList : public framework::WindowManager {
 
     ui::Window window;
     framework::BrowseQueue queue;
-    framework::BrowseManager browse;
+    ServicesBrowse browse;
 
     Level Initialise() override;
     Level Shutdown() override;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "data/Dictionary.h"
 #include "data/FieldRef.h"
@@ -22,6 +23,20 @@ namespace {
 records::ServicesToCheckRecord& ServiceHistory() {
     static thread_local records::ServicesToCheckRecord history{};
     return history;
+}
+
+// The fields this form lets the operator edit; the checker writes only the others (and a blank
+// server, which it fills with this computer's name).
+std::vector<int> EditedFields() {
+    std::vector<int> fields;
+    const storage::FileDesc& desc = records::ServicesToCheckDesc();
+    for (size_t i = 0; i < desc.fields.size(); ++i) {
+        const std::string& name = desc.fields[i].name;
+        if (name == "SERCHK:ServerName" || name == "SERCHK:ServiceName" ||
+            name == "SERCHK:ServiceDescription")
+            fields.push_back(int(i));
+    }
+    return fields;
 }
 
 }  // namespace
@@ -44,6 +59,7 @@ Level ServiceForm::Initialise() {
     if (data::Relate_ServicesToCheck->Open() != LevelQuiet) return LevelNotice;
     FilesOpened = 1;
     SetPrimary(*data::Relate_ServicesToCheck);
+    OperatorFields = EditedFields();
     const bool viewing = Request == RequestView && !BatchProcessing;
     SetActions(viewing);
     // A delete is carried out (or declined) here; the window is then never shown.

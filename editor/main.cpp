@@ -7,6 +7,7 @@
 #include "editor/MainWindow.h"
 #include "platform/system/StandardDescriptors.h"
 #include "platform/tui/TerminalFrontEnd.h"
+#include "platform/tui/TerminalSession.h"
 
 int main() {
     // Before anything is opened: a closed standard error would hand its number to a data file.
@@ -19,9 +20,13 @@ int main() {
         return 2;
     }
     terminal->Attach();
+    // A hang-up or a stop request first closes the windows: an insert is cancelled, not left
+    // behind as a blank record.
+    terminal->CloseWindowsOnStopSignal();
     tarn::editor::StartUp();
     tarn::editor::Main();
     tarn::editor::ShutDown();
     terminal->Detach();
+    tarn::tui::RaiseStopSignal();
     return 0;
 }

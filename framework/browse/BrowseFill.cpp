@@ -28,8 +28,12 @@ void BrowseManager::FillPage(int direction) {
     std::string start;
     if (ListQueue->Records() > 0) {
         start = ListQueue->PositionOf(forward ? ListQueue->Records() : 1);
-        // The row at that end is gone: nothing can be read beyond it now.
-        if (!RestoreViewTo(start)) return;
+        // The row at that end is gone (another program deleted it): nothing can be read beyond
+        // it, and the list is rebuilt at the end of this event rather than at the next timer.
+        if (!RestoreViewTo(start)) {
+            NeedRefresh = 1;
+            return;
+        }
     }
     if (UseMrp)
         View->SetPageBuffer(std::clamp(ItemsToFill, 1, kMostReadAhead), PagesBehind, PagesAhead,

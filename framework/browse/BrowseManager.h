@@ -165,8 +165,9 @@ class BrowseManager : public data::ViewManager, public BrowseComponent, public L
     void ScrollByLine(int event);
     void ScrollByPage(int event);
     void RegisterAlertedKeys();
-    // Copies the record buffer into the queue buffer with the view's position.
-    void CopyRecordToRow();
+    // Copies the record buffer into the queue buffer with the view's position. A list may
+    // override it to show a record differently from its fields.
+    virtual void CopyRecordToRow();
     void ReapplySortOrder(int n, int force);
     Level HandleKey();
     void SelectionChanged();

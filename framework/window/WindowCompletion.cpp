@@ -2,6 +2,7 @@
 // keep the form open.
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "data/FileManager.h"
@@ -115,7 +116,10 @@ Level WindowManager::ChangeRetryLoop(bool keepOpen) {
         {
             WaitCursor wait;
             if (PrimaryChanged()) {
-                result = Primary->Update(HistoryKey != 0 ? 1 : 0);
+                // The record as the form read it: another program's change to fields the
+                // operator left alone is kept, not refused.
+                const std::string original = PrimaryFile()->SnapshotRecord(Saved);
+                result = Primary->Update(HistoryKey != 0 ? 1 : 0, &original);
                 written = result == LevelQuiet;
             }
         }
@@ -165,7 +169,7 @@ Level WindowManager::CompleteDelete() {
         Level result;
         {
             WaitCursor wait;
-            result = Primary->Delete(DeleteAction == 2 ? 1 : 0);
+            result = Primary->Delete(DeleteAction == 2 ? 1 : 0, &OperatorFields);
         }
         if (result == LevelQuiet || result == LevelDeclined) {
             if (!BatchProcessing) {

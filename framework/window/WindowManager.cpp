@@ -16,7 +16,12 @@ WindowManager::WindowManager() : Errors(&errors::GlobalErrors()) {}
 WindowManager::~WindowManager() = default;
 
 uint8_t WindowManager::Run() {
-    if (Initialise() == LevelQuiet) EventLoop();
+    if (Initialise() == LevelQuiet) {
+        EventLoop();
+        // A window the front end gave up on (the program was told to stop) closed without its
+        // close request: the record numbered for this insert goes, as Cancel takes it.
+        if (OriginalRequest == RequestInsert && Primary) (void)Primary->UndoAutoNumber();
+    }
     Shutdown();
     // A loop ended by LevelFatal leaves the window open; the window ends with its run.
     if (MyWindow && MyWindow->IsOpen()) MyWindow->Close();

@@ -95,6 +95,10 @@ class WindowManager {
     ui::Window* MyWindow = nullptr;
     data::RelationManager* Primary = nullptr;  // the form's primary file
     uint8_t FilesOpened = 0;  // the procedure opened its files (its Shutdown closes them)
+    // The primary record's fields (0-based) the operator edits here. A delete is refused when
+    // another program changed one of them since the record was read; a change of any other field
+    // (the checker's stamps) does not stand in the way.
+    std::vector<int> OperatorFields;
 
     // ---- the request and its outcome ----
     uint8_t Request = 0;          // the current request

@@ -24,7 +24,8 @@ Level WindowManager::PrepareRequest() {
         }
     } else if (Request == RequestDelete && (DeleteAction == 2 || DeleteAction == 4)) {
         // A delete form does its work here and never shows its window.
-        Level deleted = Primary ? Primary->Delete(DeleteAction == 2 ? 1 : 0) : LevelNotice;
+        Level deleted =
+            Primary ? Primary->Delete(DeleteAction == 2 ? 1 : 0, &OperatorFields) : LevelNotice;
         Response = deleted == LevelQuiet ? ResponseCompleted : ResponseCancelled;
         result = LevelFatal;
     }

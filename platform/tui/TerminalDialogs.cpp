@@ -194,7 +194,8 @@ void TerminalFrontEnd::EndBox() {
 int TerminalFrontEnd::ReadDialogKey(int* clickRow, int* clickCol) {
     *clickRow = *clickCol = -1;
     std::optional<int> key = ReadKey(-1, false);
-    if (!key) return 0;
+    // Told to stop: the box is left as Esc leaves it.
+    if (!key) return StopSignal() ? ui::EscKey : 0;
     if (*key == KEY_MOUSE) {
         MEVENT ev;
         // A click counts when the button is released; anything else is no key.

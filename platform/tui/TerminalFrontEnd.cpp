@@ -71,6 +71,8 @@ void TerminalFrontEnd::Detach() {
 
 bool TerminalFrontEnd::Active() const { return CursesActive(); }
 
+void TerminalFrontEnd::CloseWindowsOnStopSignal() { DeferStopSignals(wakeWrite_); }
+
 void TerminalFrontEnd::Opened(ui::Window& window) {
     std::lock_guard<std::mutex> lock(mutex_);
     windows_.push_back(&window);
@@ -166,6 +168,7 @@ bool TerminalFrontEnd::WaitReadable(int64_t deadline, bool wakeable, bool termin
 
 std::optional<int> TerminalFrontEnd::ReadKey(int64_t deadline, bool wakeable) {
     for (;;) {
+        if (StopSignal()) return std::nullopt;
         if (CursesActive()) {
             nodelay(stdscr, TRUE);
             int key = getch();
@@ -197,6 +200,12 @@ int TerminalFrontEnd::ReadAlt() {
 }
 
 std::optional<Input> TerminalFrontEnd::NextInput(ui::Window& window, int64_t deadline) {
+    if (StopSignal()) {
+        // The program was told to stop: each window closes without asking, the innermost first.
+        Input in;
+        in.kind = Input::Abort;
+        return in;
+    }
     if (!pending_.empty()) {
         Input in = pending_.front();
         pending_.pop_front();

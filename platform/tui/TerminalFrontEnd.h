@@ -50,6 +50,9 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
 
     // True while curses owns the terminal.
     bool Active() const;
+    // SIGHUP and SIGTERM close every window without asking (their procedures end as the front
+    // end giving up on them: an open insert is cancelled) before the terminal is given back.
+    void CloseWindowsOnStopSignal();
 
   private:
     // One key, mouse event or resize read from curses; nullopt when the deadline passed or a

@@ -32,8 +32,23 @@ void PutBackHandlers() {
     sigaction(SIGHUP, &gOldHup, nullptr);
 }
 
+std::atomic<int> gStopSignal{0};
+std::atomic<int> gStopWake{-1};
+
+// Notes a deferred stop signal and wakes the program; false when it is not deferred.
+bool DeferStop(int signal) {
+    const int wake = gStopWake.load();
+    if ((signal != SIGHUP && signal != SIGTERM) || wake < 0) return false;
+    int none = 0;
+    if (!gStopSignal.compare_exchange_strong(none, signal)) return false;  // the second one
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(wake, &byte, 1);
+    return true;
+}
+
 // Restores the terminal, then lets the signal do what it would have done without us.
 void OnSignal(int signal) {
+    if (DeferStop(signal)) return;
     RestoreTerminal();
     PutBackHandlers();
     const struct sigaction& old = signal == SIGTERM  ? gOldTerm
@@ -122,6 +137,21 @@ void StopCurses() {
 }
 
 bool CursesActive() { return gActive; }
+
+void DeferStopSignals(int wakeFd) { gStopWake = wakeFd; }
+
+int StopSignal() { return gStopSignal; }
+
+void RaiseStopSignal() {
+    const int signal = gStopSignal;
+    if (signal == 0) return;
+    StopCurses();
+    struct sigaction sa {};
+    sa.sa_handler = SIG_DFL;
+    sigemptyset(&sa.sa_mask);
+    sigaction(signal, &sa, nullptr);
+    raise(signal);
+}
 
 int EraseChar() { return gErase; }
 

@@ -57,6 +57,24 @@ TEST_F(ListServicesTest, ServicesAreListedByServerThenServiceAndBlankUntilChecke
     EXPECT_EQ(response, ResponseCompleted);
 }
 
+// A record numbered for an insert whose editor was killed stays blank (the checker may fill in
+// its server): its row says what it is, and it is deleted like any other.
+TEST_F(ListServicesTest, BlankRecordLeftByAnUnfinishedInsertIsNamedAndCanBeDeleted) {
+    AddService(1, "", "");
+    AddService(2, "host", "svc");
+    ui.In(kList).Press(Delete_2).Answer(ButtonYes);  // 0-1
+    ui.In(kList).Press(Services_Close);              // 2
+    OnEditorThread([] { ListServices(); });
+    const ui::ControlView* before = ViewAt(0)->Control(Browse_1);
+    ASSERT_EQ(before->rows.size(), 2u);
+    EXPECT_EQ(Trim(before->rows[0].at(4)), kBlankRecordNote);
+    EXPECT_EQ(Trim(before->rows[1].at(4)), "");
+    const auto rows = ReadServices();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].service, "svc");
+    EXPECT_TRUE(ui.Messages().size() == 1) << ui.Messages().back().text;
+}
+
 // The checker stamps a service while the list waits: the next tick of the list's timer shows it,
 // with the highlight still on the same record and row.
 TEST_F(ListServicesTest, WaitingListShowsWhatAnotherProgramWroteWithinTwoSeconds) {

@@ -133,6 +133,27 @@ TEST_F(BrowseTest, DeletedRowGoesAndItsNeighbourTakesTheHighlight) {
     EXPECT_EQ(ReadServices().size(), 10u);
 }
 
+// Another program deleted the last row's record just before Down: the read below it fails, and
+// the list is rebuilt at once instead of keeping the gone record highlighted until a refresh.
+TEST_F(BrowseTest, DownAtALastRowDeletedElsewhereRebuildsTheListAtOnce) {
+    AddNumberedServices(12);
+    struct Window : BrowseWindow {
+        Level HandleEvent() override {
+            if (ui::Event() == ui::EventScrollDown && ui::Field() == BC_List)
+                DeleteServiceElsewhere(12);
+            return BrowseWindow::HandleEvent();
+        }
+    } w;
+    ui.In("Services").Key(EndKey, BC_List).Key(DownKey, BC_List);  // 0-1
+    ui.In("Services").Close();                                     // 2
+    w.Run();
+
+    EXPECT_EQ(HighlightedServer(Before(1)), "S0012");
+    const ui::WindowView& after = Before(2);
+    EXPECT_EQ(Servers(after).back(), "S0011");
+    EXPECT_EQ(HighlightedServer(after), "S0011");
+}
+
 TEST_F(BrowseTest, RecordChangedOrDeletedElsewhereIsReportedInsteadOfUpdated) {
     AddNumberedServices(5);
     {

@@ -1,5 +1,7 @@
 // Forms over a real ServicesToCheck file: leaving, saving, inserting, deleting, a record changed
 // by another station, and the recall key.
+#include <functional>
+
 #include "FormTestSupport.h"
 
 namespace tarn::framework::test {
@@ -181,6 +183,76 @@ TEST_F(FormRequestTest, RecordChangedElsewhereIsShownAndASecondOkSaves) {
     EXPECT_EQ(after->Control(FC_Service)->text, "Theirs");  // the other version is shown
     EXPECT_TRUE(after->Control(FC_Server)->focused);
     EXPECT_EQ(ReadServices()[0].service, "Mine again");
+}
+
+// Another station (the checker) wrote other fields than the operator's while the form was open:
+// both changes are kept and nothing is said. A field changed on both sides is refused as above.
+TEST_F(FormRequestTest, OkKeepsAnotherStationsChangeOfOtherFields) {
+    AddService(1, "srv", "Original");
+    struct Form : ServiceForm {
+        bool changed = false;
+        Level OnAccepted() override {
+            if (ui::Field() == FC_OK && !changed) {
+                changed = true;
+                ChangeRecordElsewhere(1, [](records::ServicesToCheckRecord& r) {
+                    r.LastChecked = 80000;
+                    std::strcpy(r.ServiceDescription, "theirs");
+                });
+            }
+            return ServiceForm::OnAccepted();
+        }
+        // Leaving asks nothing: a refused save ends the script without a question.
+        Form() : ServiceForm(FormActions{2, 2, 0, 2}) {}
+    } form;
+    ui.Type("?SERCHK:ServiceName", "Mine").Press("?OK");
+    EXPECT_EQ(RunOn(form, RequestChange, 1), ResponseCompleted);
+    EXPECT_TRUE(ui.Messages().empty()) << ui.Messages()[0].text;
+    OnOtherStation([] {
+        storage::RecordFile& f = records::ServicesToCheckFile();
+        ASSERT_EQ(f.Open(0x42), 0);
+        auto& rec = records::ServicesToCheck();
+        rec.RecordID = 1;
+        ASSERT_EQ(f.GetByKey(records::SERCHK_KeyRecID), 0);
+        EXPECT_STREQ(rec.ServerName, "srv");
+        EXPECT_STREQ(rec.ServiceName, "Mine");
+        EXPECT_EQ(rec.LastChecked, 80000);
+        EXPECT_STREQ(rec.ServiceDescription, "theirs");
+        f.Close();
+    });
+}
+
+// The operator confirmed deleting the record as listed: a stamp written since does not stop the
+// delete, a change of a field the form edits does (the record is kept and the refusal shown).
+TEST_F(FormRequestTest, DeleteIsRefusedOnlyWhenAnotherStationChangedAnEditedField) {
+    AddService(1, "srv", "Stamped");
+    AddService(2, "srv", "Renamed");
+    struct Form : ServiceForm {
+        std::function<void()> meanwhile;
+        Level Initialise() override {
+            OperatorFields = {1, 2, 3};  // server, service, description
+            meanwhile();
+            return ServiceForm::Initialise();
+        }
+    };
+    Form stamped;
+    stamped.meanwhile = [] {
+        ChangeRecordElsewhere(1, [](records::ServicesToCheckRecord& r) { r.LastChecked = 80000; });
+    };
+    ui.Answer(ButtonYes);
+    EXPECT_EQ(RunOn(stamped, RequestDelete, 1), ResponseCompleted);
+    EXPECT_TRUE(ui.Messages().size() == 1) << ui.Messages().back().text;
+    Form renamed;
+    renamed.meanwhile = [] { ChangeServiceElsewhere(2, "Other"); };
+    ui.Answer(ButtonYes).Answer(ButtonOk);
+    EXPECT_EQ(RunOn(renamed, RequestDelete, 2), ResponseCancelled);
+    ASSERT_EQ(ui.Messages().size(), 3u);
+    EXPECT_EQ(ui.Messages()[2].title, "Record was not deleted");
+    EXPECT_NE(ui.Messages()[2].text.find("Record Changed By Another Station"), std::string::npos)
+        << ui.Messages()[2].text;
+    auto rows = ReadServices();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].id, 2);
+    EXPECT_EQ(rows[0].service, "Other");
 }
 
 TEST_F(FormRequestTest, RecallKeyOnTheNextInsertFillsInTheValueSavedLast) {

@@ -52,7 +52,9 @@ TEST_F(FormSaveTest, SaveOnAChangeKeepsTheFormOpenAndLeavingItAsksNothing) {
 // A relation manager whose first update asks to be retried.
 struct RetryingRelation : data::RelationManager {
     int updates = 0;
-    Level Update(uint8_t) override { return ++updates == 1 ? LevelQuestion : Me->Update(); }
+    Level Update(uint8_t, const std::string*) override {
+        return ++updates == 1 ? LevelQuestion : Me->Update();
+    }
 };
 
 // The service form with the retrying relation as its primary.
