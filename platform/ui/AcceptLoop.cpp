@@ -256,7 +256,12 @@ bool AcceptLoop::TakeInput(Window& w, const Input& in) {
             c->text = in.text;
             c->changed = true;
             w.focus_ = c->number;
-            Queue(w, w.Update(c->number) ? EventAccepted : EventRejected, c->number, 0);
+            if (w.Update(c->number)) {
+                Queue(w, EventAccepted, c->number, 0);
+                break;
+            }
+            if (FrontEnd* fe = CurrentFrontEnd()) fe->TextRefused(w);
+            Queue(w, EventRejected, c->number, 0);
             break;
         }
         case Input::Click:
