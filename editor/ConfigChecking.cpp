@@ -1,5 +1,7 @@
 #include "editor/ConfigChecking.h"
 
+#include <cstdint>
+
 #include "data/Dictionary.h"
 #include "data/FieldRef.h"
 #include "data/records/Records.h"
@@ -45,6 +47,9 @@ Level ConfigCheckingForm::Initialise() {
                     data::LongAt(&history.TimeBetweenCyclesInSeconds),
                     SET_TimeBetweenCyclesInSeconds);
     AddResponseButton(Settings_Cancel, ResponseCancelled);
+    // The checker pauses at least a second; OK saves what is shown or says what it takes.
+    Rules.Range(SET_TimeBetweenCyclesInSeconds, "Time Between Cycles In Seconds", 1, INT32_MAX,
+                "seconds");
 
     // A file that did not open has been reported; the form does not open without it.
     if (data::Relate_Settings->Open() != LevelQuiet) return LevelNotice;

@@ -54,6 +54,8 @@ Level ServiceForm::Initialise() {
     AddSecondaryFile(*data::Access_ServicesToCheck);
     AddHistory();
     AddResponseButton(Service_Cancel, ResponseCancelled);
+    // The checker never checks, stamps or logs a record without a service name.
+    Rules.Require(SERCHK_ServiceName, "Service Name");
 
     // A file that did not open has been reported; the window does not open without it.
     if (data::Relate_ServicesToCheck->Open() != LevelQuiet) return LevelNotice;

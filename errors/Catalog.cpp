@@ -125,6 +125,7 @@ constexpr Source kSources[] = {
      "%FileError|"},
     {MsgSqlError, LevelNotice, "SQL Execution Error",
      "Executing the SQL command %Message failed.|Error: %ErrorText."},
+    {MsgValueRequired, LevelNotice, "Value Required", "The value of %Field must not be blank."},
 };
 
 constexpr size_t kCount = std::size(kSources);
@@ -142,7 +143,7 @@ constexpr bool LengthsFit() {
     return true;
 }
 
-static_assert(kCount == 54, "the standard catalog has 54 entries");
+static_assert(kCount == 55, "the standard catalog has 55 entries");
 static_assert(LengthsFit(), "a packed title or text holds at most 255 characters");
 
 constexpr void PutText(std::array<uint8_t, PackedSize()>& out, size_t& at, std::string_view text) {

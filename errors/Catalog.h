@@ -8,7 +8,7 @@
 
 namespace tarn::errors {
 
-// The table the error manager loads at initialisation (54 entries); lives for the whole program.
+// The table the error manager loads at initialisation (55 entries); lives for the whole program.
 std::span<const uint8_t> StandardCatalog();
 
 }  // namespace tarn::errors

@@ -59,6 +59,7 @@ enum MessageId : uint16_t {
     MsgMetafileIdMissing = 54,
     MsgReportCommentError = 55,
     MsgReportPropertyUnknown = 56,
+    MsgValueRequired = 57,  // an entry a form cannot save blank
 };
 
 }  // namespace tarn

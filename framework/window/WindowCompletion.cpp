@@ -25,7 +25,19 @@ struct WaitCursor {
 
 }  // namespace
 
+bool WindowManager::RulesHold() {
+    if (!MyWindow) return true;
+    int32_t broken = Rules.FirstBroken(*MyWindow);
+    if (broken == 0) return true;
+    Rules.Report(broken, *Errors);
+    MyWindow->Select(broken);
+    return false;
+}
+
 Level WindowManager::OnCompleted() {
+    const bool saving = Request == RequestInsert || Request == RequestChange ||
+                        (Request == RequestSave && OriginalRequest != RequestView);
+    if (saving && !RulesHold()) return LevelNotice;
     RememberHistory();
     switch (Request) {
         case RequestInsert:

@@ -142,13 +142,15 @@ Level WindowManager::OnWindowEvent() {
 
 Level WindowManager::OnNotification(int, int, int) { return LevelQuiet; }
 
+// An entry with a rule keeps what was typed and says what it takes, so the value is neither lost
+// nor replaced unseen; any other goes back to its variable's value with a beep.
 Level WindowManager::OnRejected() {
-    ui::Beep();
     int control = ui::Field();
-    if (MyWindow) {
-        MyWindow->Display(control);
-        MyWindow->Select(control);
+    if (!Rules.Report(control, *Errors)) {
+        ui::Beep();
+        if (MyWindow) MyWindow->Display(control);
     }
+    if (MyWindow) MyWindow->Select(control);
     return LevelQuiet;
 }
 

@@ -59,6 +59,7 @@ Level WindowManager::Shutdown() {
     CL.reset();
     Buttons.reset();
     History.reset();
+    Rules.Clear();
     if (Files) {
         for (SecondaryFile& e : *Files)
             if (e.File && e.Saved) e.File->RecallSnapshot(e.Saved, 0);

@@ -15,6 +15,9 @@
 // the request was prepared (and after each save that keeps the form open): leaving the form asks
 // about changes only when the buffer differs from it.
 //
+// A save (insert, change, Save) first checks Rules; a broken rule reports, focuses its entry and
+// leaves the request and the response as they were.
+//
 // Handler results: LevelQuiet lets the runtime handle the event in its own way; LevelFatal ends
 // the loop; any other level consumes the event (a consumed close leaves the window open).
 #include <cstdint>
@@ -25,6 +28,7 @@
 #include "data/FieldRef.h"
 #include "errors/ErrorManager.h"
 #include "errors/Levels.h"
+#include "framework/window/FieldRules.h"
 #include "framework/window/Requests.h"
 #include "framework/window/WindowComponent.h"
 
@@ -166,6 +170,9 @@ class WindowManager {
     void SetToolbar(ToolbarManager& toolbar);
     void SetTranslator(WindowTranslator& translator);
     void SetPrimary(data::RelationManager& primary);
+    // What the form's entries take; a save with a broken rule keeps the form open on that entry
+    // with a message, and an entry that refuses its text says what it takes.
+    FieldRules Rules;
 
   protected:
     data::FileManager* PrimaryFile() const;
@@ -183,6 +190,8 @@ class WindowManager {
     static constexpr uint8_t kInitedOpen = 1;
 
     Level OnCompleted();
+    // False (the operator told, the entry focused) when a save would break a field rule.
+    bool RulesHold();
     Level OnNewSelection();
     Level OnRejected();
     Level CompleteInsert();

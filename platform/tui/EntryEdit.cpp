@@ -60,7 +60,33 @@ bool EntryEdit::Key(int keycode) {
     return true;
 }
 
-void EntryEdit::Type(char c) {
+namespace {
+
+// Bytes of the UTF-8 character a byte starts; 1 for ASCII and for a continuation byte.
+int SequenceLength(unsigned char b) {
+    if (b >= 0xF0) return 4;
+    if (b >= 0xE0) return 3;
+    if (b >= 0xC0) return 2;
+    return 1;
+}
+
+}  // namespace
+
+bool EntryEdit::Type(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool continuation = (b & 0xC0) == 0x80;
+    if (!continuation) refusedTail_ = 0;
+    if (continuation && refusedTail_ > 0) {
+        --refusedTail_;
+        return false;
+    }
+    // Room is kept for the whole character when its first byte arrives.
+    const int kept = selected_ ? 0 : static_cast<int>(text_.size());
+    const int need = continuation ? 1 : SequenceLength(b);
+    if (limit_ > 0 && !continuation && kept + need > limit_) {
+        refusedTail_ = need - 1;
+        return false;
+    }
     if (selected_) {
         text_.clear();
         cursor_ = 0;
@@ -68,6 +94,7 @@ void EntryEdit::Type(char c) {
     }
     text_.insert(text_.begin() + cursor_, c);
     ++cursor_;
+    return true;
 }
 
 int EntryEdit::Next() const { return static_cast<int>(NextChar(text_, cursor_)); }

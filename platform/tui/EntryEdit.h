@@ -14,8 +14,11 @@ class EntryEdit {
     static bool Edits(int keycode);
     // Applies one of those keys; false (nothing changed) for any other.
     bool Key(int keycode);
-    // Inserts a typed character at the cursor, replacing the selection.
-    void Type(char c);
+    // The most bytes the text may hold; 0: no limit. A text already longer is kept as it is.
+    void SetLimit(int bytes) { limit_ = bytes; }
+    // Inserts a typed byte at the cursor, replacing the selection; false (nothing changed) when
+    // it would pass the limit. A UTF-8 character goes in whole or not at all.
+    bool Type(char c);
 
     const std::string& Text() const { return text_; }
     int Cursor() const { return cursor_; }
@@ -29,6 +32,8 @@ class EntryEdit {
     std::string text_;
     int cursor_ = 0;
     bool selected_ = false;
+    int limit_ = 0;
+    int refusedTail_ = 0;  // continuation bytes of a refused character still to come
 };
 
 }  // namespace tarn::tui

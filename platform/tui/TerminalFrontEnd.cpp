@@ -298,11 +298,22 @@ std::optional<Input> TerminalFrontEnd::Deliver(ui::Window& window, const Input& 
     return input;
 }
 
+void TerminalFrontEnd::TextRefused(ui::Window& window) {
+    if (editWindow_ != nullptr && editWindow_ != &window) return;
+    // A resize held back still applies; what the user did to leave the entry does not.
+    std::erase_if(pending_, [](const Input& in) {
+        return in.kind != Input::Resize && in.kind != Input::Maximize && in.kind != Input::Restore;
+    });
+    selectNext_ = 0;
+}
+
 EntryEdit& TerminalFrontEnd::FocusedEdit(ui::Window& window) {
     int focus = window.Focus();
     if (editWindow_ != &window || state_.editControl != focus) {
         state_.editControl = focus;
-        state_.edit.Start(window.Get(focus)->text, state_.focusSelected);
+        const ui::Control* c = window.Get(focus);
+        state_.edit.Start(c->text, state_.focusSelected);
+        state_.edit.SetLimit(c->MaxInput());
         state_.focusSelected = false;
         editWindow_ = &window;
     }
@@ -341,8 +352,11 @@ std::optional<Input> TerminalFrontEnd::TakeTyped(ui::Window& window, int key) {
         beep();
         return std::nullopt;
     }
+    // A full entry takes nothing more: what would be cut on saving is never typed.
     EntryEdit& edit = FocusedEdit(window);
-    for (char byte : character) edit.Type(byte);
+    bool taken = true;
+    for (char byte : character) taken = edit.Type(byte) && taken;
+    if (!taken) beep();
     return std::nullopt;
 }
 

@@ -44,6 +44,7 @@ class TerminalFrontEnd : public ui::FrontEnd, public ui::MessageBoxFrontEnd {
     void Wake() override;
     int ChoosePopup(const std::vector<ui::PopupItem>& items, int x, int y) override;
     void Beep() override;
+    void TextRefused(ui::Window& window) override;
     void CursorChanged(bool wait) override;
     // MessageBoxFrontEnd
     int Ask(const ui::MessageBoxRequest& request) override;

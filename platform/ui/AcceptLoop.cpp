@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "platform/ui/Events.h"
 #include "platform/ui/Runtime.h"
@@ -22,6 +23,8 @@ class AcceptLoop {
     static void TakeKey(Window& w, const Input& in);
     static bool MoveHighlight(Window& w, Control& list, int keycode);
     static bool PressAccelerator(Window& w, int keycode);
+    static size_t NextShared(Window& w, const std::vector<int>& marked);
+    static int FocusTarget(Window& w, int control);
     static void ClickRow(Window& w, const Input& in);
     static void Queue(Window& w, int event, int control, int keycode, int character = 0);
 };
@@ -204,11 +207,19 @@ void AcceptLoop::TakeKey(Window& w, const Input& in) {
 }
 
 // Alt with a control's marked letter: a button is pressed, any other control takes the focus
-// (a prompt hands it to the control after it). False when no visible, enabled control has it.
+// (a prompt hands it to the control after it). When several controls share the letter, Alt moves
+// the focus to the next of them and presses nothing: Enter or Space then presses a button. False
+// when no visible, enabled control has the letter.
 bool AcceptLoop::PressAccelerator(Window& w, int keycode) {
     if ((keycode & ~0xFF) != AltKey || keycode == AltKey) return false;
-    for (Control& c : w.controls_) {
-        if (c.hidden || c.disabled || c.Accelerator() != (keycode & 0xFF)) continue;
+    std::vector<int> marked;
+    for (const Control& c : w.controls_) {
+        if (!c.hidden && !c.disabled && c.Accelerator() == (keycode & 0xFF))
+            marked.push_back(c.number);
+    }
+    if (marked.empty()) return false;
+    if (marked.size() == 1) {
+        Control& c = *w.Get(marked[0]);
         if (c.kind == KindButton) {
             w.focus_ = c.number;
             Queue(w, EventAccepted, c.number, keycode);
@@ -217,7 +228,27 @@ bool AcceptLoop::PressAccelerator(Window& w, int keycode) {
         }
         return true;
     }
-    return false;
+    w.Select(marked[NextShared(w, marked)]);
+    return true;
+}
+
+// Which of the controls sharing a letter comes after the one holding the focus, in tab order.
+size_t AcceptLoop::NextShared(Window& w, const std::vector<int>& marked) {
+    for (size_t i = 0; i < marked.size(); ++i) {
+        if (FocusTarget(w, marked[i]) == w.focus_) return (i + 1) % marked.size();
+    }
+    return 0;
+}
+
+// The control that takes the focus when `control` is chosen: itself, or after a prompt the next
+// one that can hold it.
+int AcceptLoop::FocusTarget(Window& w, int control) {
+    int n = w.ControlCount();
+    for (int k = 0; k < n; ++k) {
+        const Control& c = w.controls_[(control - 1 + k) % n];
+        if (c.CanFocus()) return c.number;
+    }
+    return 0;
 }
 
 void AcceptLoop::ClickRow(Window& w, const Input& in) {
@@ -256,7 +287,12 @@ bool AcceptLoop::TakeInput(Window& w, const Input& in) {
             c->text = in.text;
             c->changed = true;
             w.focus_ = c->number;
-            Queue(w, w.Update(c->number) ? EventAccepted : EventRejected, c->number, 0);
+            if (w.Update(c->number)) {
+                Queue(w, EventAccepted, c->number, 0);
+                break;
+            }
+            if (FrontEnd* fe = CurrentFrontEnd()) fe->TextRefused(w);
+            Queue(w, EventRejected, c->number, 0);
             break;
         }
         case Input::Click:

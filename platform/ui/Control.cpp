@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/system/Picture.h"
+#include "platform/system/PictureSpec.h"
 #include "platform/system/TextCut.h"
 
 namespace tarn::ui {
@@ -97,6 +98,17 @@ bool Control::CanFocus() const {
 }
 
 bool Control::IsEditable() const { return kind == KindEntry || kind == KindTextBox; }
+
+int Control::MaxInput() const {
+    const platform::PictureSpec pic = platform::ParsePicture(binding.picture);
+    if (pic.kind != platform::PictureKind::Text) return 0;
+    int most = pic.width > 0 ? pic.width : 0;
+    int holds = 0;
+    if (binding.type == Binding::CText) holds = static_cast<int>(binding.capacity) - 1;
+    if (binding.type == Binding::FixedText) holds = static_cast<int>(binding.capacity);
+    if (holds > 0 && (most == 0 || holds < most)) most = holds;
+    return most;
+}
 
 bool Control::HasAlert(int keycode) const {
     return std::find(alertKeys.begin(), alertKeys.end(), keycode) != alertKeys.end();

@@ -128,6 +128,9 @@ struct Control {
     bool CanFocus() const;
     // True for kinds whose text the user edits.
     bool IsEditable() const;
+    // The most bytes of text the entry takes: what its variable and its text picture hold, so
+    // that nothing typed is cut when it is saved. 0: no limit (numbers, unbound entries).
+    int MaxInput() const;
     bool HasAlert(int keycode) const;
     // The letter or digit marked by '&' in the caption, upper case ("&Cancel": 'C'); 0: none.
     int Accelerator() const;

@@ -66,6 +66,9 @@ class FrontEnd {
     // Shows a popup menu; returns the chosen item's number, 0 when dismissed.
     virtual int ChoosePopup(const std::vector<PopupItem>& items, int x, int y) = 0;
     virtual void Beep() {}
+    // An entry refused the text it was left with and keeps the focus: what the user did to leave
+    // it (a key, a press, a click held behind the text) is dropped, not acted on.
+    virtual void TextRefused(Window&) {}
     virtual void CursorChanged(bool /*wait*/) {}
 };
 

@@ -71,6 +71,39 @@ TEST_F(ConfigCheckingTest, CtrlHGivesZeroBeforeAnySaveAndTheSavedValueAfterOne) 
     EXPECT_EQ(ReadSettings(), (SettingsRows{{1, 45}}));
 }
 
+constexpr const char* kAllowed =
+    "The value of Time Between Cycles In Seconds must be in range 1 to 2147483647 seconds.";
+
+// The checker pauses at least a second: OK with 0 or less keeps the form open and says so.
+TEST_F(ConfigCheckingTest, ZeroAndNegativeSecondsAreRefusedOnOkWithWhatIsAllowed) {
+    AddSettings(1, 60);
+    ui.Type(kEntry, "0").Press("?OK").Answer(ButtonOk);
+    ui.Type(kEntry, "-5").Press("?OK").Answer(ButtonOk);
+    ui.Type(kEntry, "2147483647").Press("?OK");
+    EXPECT_EQ(RunForm(), ResponseCompleted);
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    for (const auto& m : ui.Messages()) {
+        EXPECT_EQ(m.title, "Range Error");
+        EXPECT_EQ(m.text, kAllowed);
+    }
+    EXPECT_EQ(ReadSettings(), (SettingsRows{{1, 2147483647}}));
+}
+
+// A number larger than the field holds keeps what was typed on the screen, says what is allowed,
+// and OK then does not close as if it had saved.
+TEST_F(ConfigCheckingTest, ANumberTooLargeForTheFieldIsKeptAndRefusedWithWhatIsAllowed) {
+    AddSettings(1, 60);
+    ui.Type(kEntry, "99999999999").Answer(ButtonOk).Press("?OK").Answer(ButtonOk);
+    ui.Press("?Cancel");
+    EXPECT_EQ(RunForm(), ResponseCancelled);
+    // Refused when the entry was left and again on OK; the form was still open for Cancel.
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[0].text, kAllowed);
+    EXPECT_EQ(ui.Messages()[1].text, kAllowed);
+    EXPECT_EQ(Shown(ViewAt(2), kEntry), "99999999999");
+    EXPECT_EQ(ReadSettings(), (SettingsRows{{1, 60}}));
+}
+
 TEST_F(ConfigCheckingTest, ATouchedFormAsksAndNoKeepsItOpenOnTheEntry) {
     AddSettings(1, 60);
     ui.Type(kEntry, "30").Press("?Cancel").Answer(ButtonNo).Press("?Cancel").Answer(ButtonYes);

@@ -161,5 +161,26 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     EXPECT_EQ(tarn::test::ReadAll(folder / "exitcode"), "0\n");
 }
 
+// Close and Change share the letter C: Alt+C moves between them and closes nothing; Enter then
+// presses the one with the focus.
+TEST_F(ListTerminal, AltCReachesBothCloseAndChange) {
+    tmux.Keys("Tab Enter");  // Services
+    ASSERT_TRUE(tmux.WaitForText("Services To Check", &screen));
+    Insert("alpha", "cron");
+    tmux.Keys("M-c");  // Close takes the focus: its tip shows on the status line
+    ASSERT_TRUE(tmux.WaitForText("Close Window", &screen));
+    EXPECT_TRUE(Shows(screen, "Services To Check"));
+    tmux.Keys("M-c");  // then Change
+    ASSERT_TRUE(tmux.WaitForText("Change the Record", &screen));
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitForText("Edit Service", &screen));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(Gone("Edit Service"));
+    tmux.Keys("M-c M-c M-c Space");  // Close, Change, Close: Space presses Close
+    ASSERT_TRUE(Gone("Services To Check"));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(folder / "exitcode", "0"));
+}
+
 }  // namespace
 }  // namespace tarn::editor::test

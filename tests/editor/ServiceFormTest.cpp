@@ -67,6 +67,23 @@ TEST_F(ServiceFormTest, InsertStartsWithThisComputerAndRecallsTheServiceSavedLas
     EXPECT_EQ(rows[0].service, "cron");
 }
 
+// The checker never looks at a record without a service name: OK refuses it and says why.
+TEST_F(ServiceFormTest, AnEmptyOrBlankServiceNameIsRefusedOnOkWithAMessage) {
+    ui.Press("?OK").Answer(ButtonOk).Type(SERCHK_ServiceName, "   ").Press("?OK").Answer(ButtonOk);
+    ui.Type(SERCHK_ServiceName, "cron").Press("?OK");
+    uint8_t response = 0;
+    OnEditorThread([&] { response = Insert(); });
+    EXPECT_EQ(response, ResponseCompleted);
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    for (const auto& m : ui.Messages()) {
+        EXPECT_EQ(m.title, "Value Required");
+        EXPECT_EQ(m.text, "The value of Service Name must not be blank.");
+    }
+    auto rows = ReadServices();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].service, "cron");
+}
+
 TEST_F(ServiceFormTest, ChangeShowsTheRecordWithBlankStampsAndSavesTheEdit) {
     AddService(1, "srv", "Spooler");
     ui.Type(SERCHK_ServiceName, "Browser").Press("?OK");

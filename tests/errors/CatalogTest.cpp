@@ -123,7 +123,8 @@ const Expected kExpected[] = {
      "%File has an invalid File structure.|Error: %ErrorCode - %Error|FileError: "
      "%FileErrorCode - %FileError|"},  // MsgFileStructureInvalid
     {16, 5, "SQL Execution Error",
-     "Executing the SQL command %Message failed.|Error: %ErrorText."},  // MsgSqlError
+     "Executing the SQL command %Message failed.|Error: %ErrorText."},    // MsgSqlError
+    {57, 5, "Value Required", "The value of %Field must not be blank."},  // MsgValueRequired
 };
 
 struct Unpacked {
@@ -156,8 +157,8 @@ std::vector<Unpacked> Unpack(std::span<const uint8_t> t) {
 
 TEST(Catalog, PackedTableHoldsEveryEntryInLoadOrder) {
     std::vector<Unpacked> entries = Unpack(StandardCatalog());
-    ASSERT_EQ(entries.size(), 54u);
-    ASSERT_EQ(std::size(kExpected), 54u);
+    ASSERT_EQ(entries.size(), 55u);
+    ASSERT_EQ(std::size(kExpected), 55u);
     for (size_t i = 0; i < entries.size(); ++i) {
         SCOPED_TRACE("entry " + std::to_string(i + 1));
         EXPECT_EQ(entries[i].id, kExpected[i].id);
@@ -170,7 +171,7 @@ TEST(Catalog, PackedTableHoldsEveryEntryInLoadOrder) {
 TEST(Catalog, InitialisedManagerFindsEveryEntryWithItsTrailingBlanks) {
     ErrorManager manager;
     manager.Init();
-    EXPECT_EQ(manager.MessageCount(), 54u);
+    EXPECT_EQ(manager.MessageCount(), 55u);
     for (const Expected& e : kExpected) {
         ErrorEntry entry;
         ASSERT_TRUE(manager.FindMessage(static_cast<uint16_t>(e.id), entry)) << e.id;
@@ -211,7 +212,7 @@ TEST(Catalog, LaterEntriesOverrideAndRemovalUncoversTheOlder) {
     const uint8_t extra[] = {2,   0,    29,   0, 5, 1, 'T', 2,   'h',
                              'i', 0x2C, 0x01, 1, 0, 3, 'a', 'b', 'c'};
     manager.LoadMessages(extra);
-    EXPECT_EQ(manager.MessageCount(), 56u);
+    EXPECT_EQ(manager.MessageCount(), 57u);
     ErrorEntry entry;
     ASSERT_TRUE(manager.FindMessage(29, entry));
     EXPECT_EQ(entry.message, "hi");
@@ -225,7 +226,7 @@ TEST(Catalog, LaterEntriesOverrideAndRemovalUncoversTheOlder) {
     manager.RemoveMessage(29);
     EXPECT_FALSE(manager.FindMessage(29, entry));
     manager.RemoveMessage(29);  // none left: no effect
-    EXPECT_EQ(manager.MessageCount(), 54u);
+    EXPECT_EQ(manager.MessageCount(), 55u);
 }
 
 TEST(Catalog, CategoriesFallBackToTheDefault) {

@@ -60,5 +60,24 @@ TEST(EntryEdit, KeysMoveAndEraseWholeCharacters) {
     EXPECT_EQ(e.Text(), "a日b");
 }
 
+TEST(EntryEdit, AFullEntryRefusesMoreAndNeverTakesHalfACharacter) {
+    EntryEdit e;
+    e.SetLimit(4);
+    e.Start("ab", false);
+    EXPECT_TRUE(e.Type('c'));
+    // "é" is two bytes and only one is left: neither of its bytes goes in.
+    EXPECT_FALSE(e.Type('\xC3'));
+    EXPECT_FALSE(e.Type('\xA9'));
+    EXPECT_EQ(e.Text(), "abc");
+    EXPECT_TRUE(e.Type('d'));
+    EXPECT_FALSE(e.Type('e'));
+    EXPECT_EQ(e.Text(), "abcd");
+    // Typing over a selection replaces the whole text, so it fits again.
+    e.Start("abcd", true);
+    EXPECT_TRUE(e.Type('\xC3'));
+    EXPECT_TRUE(e.Type('\xA9'));
+    EXPECT_EQ(e.Text(), "\xC3\xA9");
+}
+
 }  // namespace
 }  // namespace tarn::tui

@@ -77,6 +77,22 @@ void Form(const std::string& name = "") {
     Run(w);
 }
 
+// A cycle-time entry whose number must fit 32 bits.
+void Number() {
+    WindowDef def;
+    def.title = "Edit Settings";
+    def.rect = {0, 0, 200, 80};
+    def.controls = {
+        Def(KindEntry, "@n14@", {52, 8, 60, 8}),
+        Def(KindButton, "OK", {40, 56, 48, 16}, FlagDefault),
+    };
+    Window w(def);
+    int32_t seconds = 60;
+    w.Bind(1, Binding::Int(&seconds, "n14"));
+    w.Display(1);
+    Run(w);
+}
+
 void Progress() {
     WindowDef def;
     def.title = "Checking";
@@ -166,6 +182,7 @@ int RunChildIfAsked() {
     }
     if (name == "form") Form();
     if (name == "filled") Form("60");
+    if (name == "number") Number();
     if (name == "progress") Progress();
     if (name == "box") Box();
     if (name == "longbox") LongBox();

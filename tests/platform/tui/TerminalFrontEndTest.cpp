@@ -174,6 +174,31 @@ TEST_F(TerminalScreen, EnterInTheEntryDeliversTextThenPressesTheDefaultButton) {
     EXPECT_NE(Log().find("terminal restored"), std::string::npos);
 }
 
+// The entry's picture holds 20 bytes: the 21st key is refused while typing, not cut on leaving.
+TEST_F(TerminalScreen, TheEntryTakesNoMoreThanItsPictureHolds) {
+    StartChild("form");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Service"));
+    tmux_.Type("abcdefghijklmnopqrstuvwxy");
+    tmux_.Keys("Enter");
+    ASSERT_TRUE(WaitForFileText(log_, "1 3 [OK]"));
+    EXPECT_EQ(Log(), "515 0\n1 2 [abcdefghijklmnopqrst]\n1 3 [OK]\n");
+    tmux_.Keys("Escape");
+    EXPECT_TRUE(WaitForFileText(log_, "terminal restored"));
+}
+
+// A number too large for its variable is refused and keeps the focus: the Enter that left the
+// entry is not taken as a press of the default button.
+TEST_F(TerminalScreen, ARefusedEntryDropsTheKeyThatLeftIt) {
+    StartChild("number");
+    ASSERT_TRUE(tmux_.WaitForText("Edit Settings"));
+    tmux_.Type("99999999999");
+    tmux_.Keys("Enter");
+    ASSERT_TRUE(WaitForFileText(log_, "26 1 [99999999999]"));
+    tmux_.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(log_, "terminal restored"));
+    EXPECT_EQ(Log(), "515 0\n26 1 [99999999999]\n513 0\nterminal restored\n");
+}
+
 // Ctrl+H sends byte 8, which is what Backspace sends where the erase character is ^H: then it
 // must edit; elsewhere it must reach the window as 584 (the history key of the forms).
 TEST_F(TerminalScreen, ByteEightIsCtrlHUnlessItIsTheErase) {

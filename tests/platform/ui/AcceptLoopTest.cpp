@@ -89,6 +89,18 @@ TEST_F(AcceptLoopTest, AltWithAMarkedLetterPressesThatButton) {
     EXPECT_EQ(Only(events, {EventAccepted, EventSelected}), (Pairs{{1, Cancel}, {257, Name}}));
 }
 
+// Close and Change share their letter: Alt moves between them and presses neither; Space or
+// Enter presses the one with the focus.
+TEST_F(AcceptLoopTest, AltWithALetterTwoButtonsShareMovesTheFocusBetweenThem) {
+    w->Get(Ok)->text = "&Close";
+    w->Get(Cancel)->text = "&Change";
+    ui.Key(AltKey + 'C').Key(AltKey + 'C').Key(AltKey + 'C').Key(SpaceKey);
+    ui.Key(AltKey + 'C').Key(EnterKey);
+    auto events = RunLoop(*w);
+    EXPECT_EQ(Only(events, {EventAccepted, EventSelected}),
+              (Pairs{{257, Ok}, {257, Cancel}, {257, Ok}, {1, Ok}, {257, Cancel}, {1, Cancel}}));
+}
+
 TEST_F(AcceptLoopTest, EscapeAsksToCloseAndAConsumedCloseKeepsTheWindowOpen) {
     ui.Key(EscKey).Key(EscKey);
     int closes = 0;

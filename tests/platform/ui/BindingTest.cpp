@@ -84,6 +84,13 @@ TEST_F(BindingTest, ValueTextsAndReadOnlyEntriesAreNotUpdated) {
     EXPECT_STREQ(rec.server, "");
 }
 
+// An entry takes what both its variable and its picture hold: the smaller of the two.
+TEST_F(BindingTest, AnEntryTakesNoMoreThanItsVariableAndPictureHold) {
+    EXPECT_EQ(window->Get(2)->MaxInput(), 7);  // 8 bytes with the terminator, picture s127
+    EXPECT_EQ(window->Get(3)->MaxInput(), 5);  // 6 blank-padded bytes, picture s5
+    EXPECT_EQ(window->Get(1)->MaxInput(), 0);  // a number: its rule says what it takes
+}
+
 TEST(BindingCut, ATextFieldNeverEndsInHalfACharacter) {
     char buf[5] = {};
     Binding b = Binding::Chars(buf, sizeof buf, "");
