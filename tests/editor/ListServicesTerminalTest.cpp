@@ -1,5 +1,6 @@
 // The whole editor on a terminal as an operator uses the services list, then the checker
-// stamping the services while the list stays open.
+// stamping the services while the list stays open, and the operator changing and deleting
+// services the checker stamps every second.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "platform/system/Picture.h"
 #include "tests/checker/CheckerProcess.h"
 #include "tests/platform/tui/Tmux.h"
+#include "tests/support/RawSql.h"
 #include "tests/support/TestFolder.h"
 
 namespace tarn::editor::test {
@@ -159,6 +161,107 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     tmux.Keys("Escape");
     ASSERT_TRUE(WaitForFileText(folder / "exitcode", "0"));
     EXPECT_EQ(tarn::test::ReadAll(folder / "exitcode"), "0\n");
+}
+
+// A service's stamp (day and time) as stored now, read as an operator with sqlite3 would; ""
+// when the file could not be read just then (the checker writing).
+std::string Stamp(const std::string& folder, const std::string& service) {
+    const auto rows = tarn::test::RawRows(
+        folder + "/ServicesToCheck.db",
+        "SELECT \"SERCHK:LastChecked\" || '.' || \"SERCHK:LastCheckedTime\" FROM records "
+        "WHERE \"SERCHK:ServiceName\" = '" +
+            service + "'");
+    return rows.size() == 1 && rows[0].rfind("error:", 0) != 0 ? rows[0] : "";
+}
+
+// Changes and a delete while the checker stamps every service each second, each form left open
+// until the checker has stamped its record under it: every save goes through and keeps both the
+// operator's text and the checker's stamps.
+TEST_F(ListTerminal, SavesOverTheCheckersStampsGoThroughAndLoseNothing) {
+    tmux.Keys("Enter");  // Configuration: a pass every second
+    ASSERT_TRUE(tmux.WaitForText("Edit Settings", &screen));
+    tmux.Type("1");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(Gone("Edit Settings"));
+    tmux.Keys("Tab Enter");  // Services
+    ASSERT_TRUE(tmux.WaitForText("Services To Check", &screen));
+    Insert("alpha", "at");
+    Insert("alpha", "cron");
+    Insert("beta", "ssh");  // highlighted: the last row
+
+    tarn::test::TempFolder stubs{"tarn-list-stubs"};
+    checker::test::WriteScript(stubs / "service", "exit 0\n");
+    checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+    const std::string today = platform::FormatPicture("d08-b", platform::Today());
+    ASSERT_TRUE(tmux.WaitFor(
+        [&](const Screen& s) {
+            int dated = 0;
+            for (const std::string& line : s) dated += line.find(today) != std::string::npos;
+            return dated == 3;
+        },
+        &screen, tui::testing::kPatience))
+        << checker.Stderr();
+
+    // Waits until the checker stamped the service again: with a form open, under that form.
+    auto stampedAgain = [&](const std::string& service) {
+        std::string opened, now;
+        auto read = [&](std::string* stamp) {
+            *stamp = Stamp(folder.Path(), service);
+            return !stamp->empty();
+        };
+        EXPECT_TRUE(checker.WaitFor([&] { return read(&opened); }, tui::testing::kPatience));
+        EXPECT_TRUE(
+            checker.WaitFor([&] { return read(&now) && now != opened; }, tui::testing::kPatience))
+            << service << " " << opened << " " << checker.Stderr();
+    };
+    auto refusedOrClosed = [&](const std::string& title) {
+        return tmux.WaitFor(
+            [&](const Screen& s) { return !Shows(s, title) || Shows(s, "another station"); },
+            &screen);
+    };
+    const std::pair<const char*, const char*> changes[] = {{"ssh", "first change typed"},
+                                                           {"cron", "second change typed"}};
+    for (const auto& [service, description] : changes) {
+        tmux.Keys(std::string(service) == "ssh" ? "Enter" : "Up Enter");
+        ASSERT_TRUE(tmux.WaitForText("Edit Service", &screen)) << service;
+        tmux.Keys("Tab Tab");  // the description
+        tmux.Type(description);
+        stampedAgain(service);
+        tmux.Keys("Enter");
+        ASSERT_TRUE(refusedOrClosed("Edit Service")) << service;
+        ASSERT_FALSE(Shows(screen, "another station")) << service;
+        ASSERT_TRUE(tmux.WaitForText(description, &screen)) << service;
+    }
+    tmux.Keys("Up DC");  // alpha/at
+    ASSERT_TRUE(tmux.WaitForText("Confirm Delete", &screen));
+    stampedAgain("at");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(refusedOrClosed("Confirm Delete"));
+    ASSERT_FALSE(Shows(screen, "another station"));
+    ASSERT_TRUE(tmux.WaitFor([](const Screen& sc) { return !HasWord(sc, "at"); }, &screen));
+
+    tmux.Keys("Escape");  // the list
+    ASSERT_TRUE(Gone("Services To Check"));
+    tmux.Keys("Escape");
+    ASSERT_TRUE(WaitForFileText(folder / "exitcode", "0"));
+    EXPECT_EQ(tarn::test::ReadAll(folder / "exitcode"), "0\n");
+    std::vector<std::string> stored;
+    EXPECT_TRUE(checker.WaitFor(
+        [&] {
+            stored = tarn::test::RawRows(folder / "ServicesToCheck.db",
+                                         "SELECT \"SERCHK:ServiceName\", "
+                                         "\"SERCHK:ServiceDescription\" FROM records ORDER BY "
+                                         "\"SERCHK:ServiceName\"");
+            return stored.empty() || stored[0].rfind("error:", 0) != 0;
+        },
+        tui::testing::kPatience));
+    EXPECT_EQ(stored,
+              (std::vector<std::string>{"cron|second change typed", "ssh|first change typed"}));
+    stampedAgain("cron");  // the checker still stamps after the editor ended
+    stampedAgain("ssh");
+    EXPECT_TRUE(checker.Running()) << checker.Stderr();
+    checker.Stop();
+    EXPECT_EQ(checker.Stderr(), "");
 }
 
 // Close and Change share the letter C: Alt+C moves between them and closes nothing; Enter then
