@@ -6,9 +6,9 @@
 namespace tarn::storage {
 
 // Copies every committed change the log holds into the file, without waiting for other
-// connections (what a reader still needs stays in the log). 0 when all of it was copied; 80 for
-// a file of another driver; 90 with SQLite's code and text otherwise, also when readers kept some
-// of it in the log.
+// connections (what a reader still needs stays in the log, for a later call). 0 when nothing
+// failed, also when readers kept some of it in the log; 80 for a file of another driver; 90 with
+// SQLite's code and text otherwise.
 int CheckpointLog(RecordFile& file);
 
 }  // namespace tarn::storage
