@@ -215,7 +215,7 @@ TEST_F(FormRequestTest, OkKeepsAnotherStationsChangeOfOtherFields) {
         ASSERT_EQ(f.GetByKey(records::SERCHK_KeyRecID), 0);
         EXPECT_STREQ(rec.ServerName, "srv");
         EXPECT_STREQ(rec.ServiceName, "Mine");
-        EXPECT_EQ(rec.LastChecked, 80000);
+        EXPECT_EQ(int32_t{rec.LastChecked}, 80000);  // packed: read by copy
         EXPECT_STREQ(rec.ServiceDescription, "theirs");
         f.Close();
     });
