@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ using tui::testing::WaitForFileText;
 
 const std::string kBin = TARN_BINARY_DIR;
 using Screen = std::vector<std::string>;
+
+// A screen on which exactly `rows` lines show the date `day` (the checker has stamped them).
+std::function<bool(const Screen&)> DatedRows(const std::string& day, int rows) {
+    return [day, rows](const Screen& s) {
+        int dated = 0;
+        for (const std::string& line : s) dated += line.find(day) != std::string::npos;
+        return dated == rows;
+    };
+}
 
 bool Shows(const Screen& screen, const std::string& text) {
     for (const std::string& line : screen)
@@ -142,13 +152,7 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     checker::test::WriteScript(stubs / "service", "exit 0\n");
     {
         checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
-        EXPECT_TRUE(tmux.WaitFor(
-            [&](const Screen& s) {
-                int dated = 0;
-                for (const std::string& line : s) dated += line.find(today) != std::string::npos;
-                return dated == 3;
-            },
-            &screen, tui::testing::kPatience))
+        EXPECT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
             << checker.Stderr();
         checker.Stop();
     }
@@ -193,13 +197,7 @@ TEST_F(ListTerminal, SavesOverTheCheckersStampsGoThroughAndLoseNothing) {
     checker::test::WriteScript(stubs / "service", "exit 0\n");
     checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
     const std::string today = platform::FormatPicture("d08-b", platform::Today());
-    ASSERT_TRUE(tmux.WaitFor(
-        [&](const Screen& s) {
-            int dated = 0;
-            for (const std::string& line : s) dated += line.find(today) != std::string::npos;
-            return dated == 3;
-        },
-        &screen, tui::testing::kPatience))
+    ASSERT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
         << checker.Stderr();
 
     // Waits until the checker stamped the service again: with a form open, under that form.
