@@ -79,8 +79,7 @@ TEST_F(CheckerEndToEnd, AFatalErrorIsAnErrorInTheJournal) {
     const std::string err = p.Stderr();
     EXPECT_NE(err.find("Invalid File"), std::string::npos) << err;
     std::istringstream lines(err);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_TRUE(line.starts_with("<3>")) << line;
+    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(line.starts_with("<3>")) << line;
 }
 
 }  // namespace
