@@ -62,7 +62,11 @@ void CheckService(ServiceCheckLocals& locals, DailyLog& log) {
     r.LastChecked = platform::Today();
     r.LastCheckedTime = platform::Clock();
     locals.ServiceStatus = QueryStatus();
-    if (locals.ServiceStatus == 6 && locals.Restarts) locals.Restarts->Running(ServiceKey());
+    ++locals.Counts.services;
+    if (locals.ServiceStatus == 6) {
+        ++locals.Counts.running;
+        if (locals.Restarts) locals.Restarts->Running(ServiceKey());
+    }
     if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals, log);
 }
 
@@ -75,17 +79,25 @@ void RestartService(ServiceCheckLocals& locals, DailyLog& log) {
     log.ServiceNotRunning(name, locals.ServiceStatus);
     // While its starts pause, a service is still checked and its status logged, but nothing is
     // started, so there is no outcome of a start to log: neither success nor failure.
-    if (locals.Restarts && !StartNow(*locals.Restarts, name, log)) return;
-    // The command runs on this computer: a service of another one is never started here.
+    if (locals.Restarts && !StartNow(*locals.Restarts, name, log)) {
+        ++locals.Counts.paused;
+        return;
+    }
+    // The command runs on this computer: a service of another one is never started here. It
+    // runs as VURUN runs it, keeping what the start said for the journal.
+    vuft4::CommandOutcome started;
     if (vuft4::IsThisComputer(records::ServicesToCheck().ServerName)) {
         locals.CommandLine = RestartCommand(name);
-        vuft4::VURUN(locals.CommandLine.c_str(), 0, 1);
+        started = vuft4::RunCommand(locals.CommandLine.c_str());
     }
     locals.ServiceStatus = QueryStatus();
-    if (locals.ServiceStatus == 6)
+    if (locals.ServiceStatus == 6) {
+        ++locals.Counts.restarted;
         log.Restarted(name);
-    else
-        log.RestartFailed(name, locals.ServiceStatus);
+    } else {
+        ++locals.Counts.failed;
+        log.RestartFailed(name, locals.ServiceStatus, started.startReason);
+    }
 }
 
 PassChanges ChangesMade(const records::ServicesToCheckRecord& before,

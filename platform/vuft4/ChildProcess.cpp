@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <string_view>
 
@@ -23,12 +24,14 @@ namespace {
 constexpr size_t kMaxOutput = 64 * 1024;
 constexpr int kPollSliceMs = 20;
 
+std::atomic<void (*)()> waitHook{nullptr};
+
 // Spawn settings: own process group, default signal handling and an empty signal mask.
 struct SpawnSetup {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
 
-    SpawnSetup(int outputFd) {
+    SpawnSetup(int outputFd, bool errorsToo) {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         if (outputFd >= 0) {
@@ -36,7 +39,11 @@ struct SpawnSetup {
         } else {
             posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         }
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (outputFd >= 0 && errorsToo) {
+            posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        }
         posix_spawnattr_init(&attr);
         sigset_t none, defaults;
         sigemptyset(&none);
@@ -79,6 +86,7 @@ ChildResult Finish(int status) {
 ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
     std::string output;
     for (;;) {
+        if (void (*hook)() = waitHook.load()) hook();
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR)) {
@@ -108,12 +116,23 @@ ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
     }
 }
 
+// Variables that systemd gives this process alone: with them a child could report ready,
+// stopping or alive in this process's name.
+bool ForThisProcessOnly(std::string_view entry) {
+    for (std::string_view name : {"NOTIFY_SOCKET=", "WATCHDOG_USEC=", "WATCHDOG_PID="})
+        if (entry.starts_with(name)) return true;
+    return false;
+}
+
 // This process's environment with PATH replaced by searchPath: a tool looks up the programs it
 // runs itself (the service tool runs init scripts, they run more), in the data folder too.
 std::vector<std::string> ChildEnvironment(const std::string& searchPath) {
     std::vector<std::string> variables;
-    for (char** entry = environ; entry && *entry; ++entry)
-        if (std::string_view(*entry).rfind("PATH=", 0) != 0) variables.emplace_back(*entry);
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view variable(*entry);
+        if (!variable.starts_with("PATH=") && !ForThisProcessOnly(variable))
+            variables.emplace_back(variable);
+    }
     variables.push_back("PATH=" + searchPath);
     return variables;
 }
@@ -127,8 +146,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs,
-                     bool captureOutput) {
+void SetChildWaitHook(void (*hook)()) { waitHook.store(hook); }
+
+ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
+                     bool captureErrors) {
     if (argv.empty() || argv[0].empty()) return {};
     const std::string searchPath = ProgramSearchPath();
     const std::string program = FindProgram(argv[0], searchPath);
@@ -143,7 +164,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs,
     pid_t pid = -1;
     int spawned = 0;
     {
-        SpawnSetup setup(pipeFds[1]);
+        SpawnSetup setup(pipeFds[1], captureErrors);
         spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
                               environment.data());
     }
