@@ -2,7 +2,7 @@
 # make edit       builds tarnconfig and starts it in the same $(DATA), on the checker's data files
 # make test       builds everything and runs every test
 # make install    installs both programs, their manual pages and the systemd unit under $(PREFIX)
-# make uninstall  removes what the last make install installed
+# make uninstall  removes what the last make install installed (same DESTDIR)
 # make deb        builds the Debian package tarnwatch into $(BUILD)/deb
 BUILD ?= build
 DATA ?= run
@@ -58,9 +58,10 @@ install: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target tarnwatch tarnconfig
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
+# The list of installed files leaves DESTDIR out: give the same DESTDIR as to make install.
 uninstall:
 	@test -f $(BUILD)/install_manifest.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
-	xargs -d '\n' rm -fv < $(BUILD)/install_manifest.txt
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -r -d '\n' rm -fv
 	rm -f $(BUILD)/install_manifest.txt
 
 # Built with Debian's own tools in a copy of the tree under $(DEB_DIR), which also receives the

@@ -26,10 +26,14 @@ std::vector<std::string> FilesUnder(const std::string& folder) {
     return files;
 }
 
-// Installs the build into destdir with prefix; "" when it worked, else what cmake said.
+// Installs the build into destdir with prefix; "" when it worked, else what cmake said. Named by
+// its component, the install lists its files apart: the list of a real make install, which make
+// uninstall reads, must not be overwritten with this one's.
 std::string Install(const std::string& destdir, const std::string& prefix) {
-    const auto run = RunProgram(TARN_CMAKE_COMMAND, {"--install", TARN_BINARY_DIR, "--prefix", prefix},
-                                destdir, {{"DESTDIR", destdir}}, std::chrono::seconds(60));
+    const auto run =
+        RunProgram(TARN_CMAKE_COMMAND,
+                   {"--install", TARN_BINARY_DIR, "--component", "Unspecified", "--prefix", prefix},
+                   destdir, {{"DESTDIR", destdir}}, std::chrono::seconds(60));
     return run.exitCode == 0 ? "" : run.out + run.err;
 }
 
@@ -77,6 +81,14 @@ TEST(InstallTest, SystemPrefixPutsTheUnitWithTheSystemsUnits) {
     EXPECT_EQ(ExecStart(dest / "lib/systemd/system/tarnwatch.service"), "/usr/sbin/tarnwatch");
     // The placeholder is filled in everywhere, comments included.
     EXPECT_EQ(ReadAll(dest / "lib/systemd/system/tarnwatch.service").find('@'), std::string::npos);
+}
+
+TEST(InstallTest, LeavesTheListOfARealInstallAlone) {
+    const std::string manifest = std::string(TARN_BINARY_DIR) + "/install_manifest.txt";
+    const std::string before = ReadAll(manifest);
+    TempFolder dest("tarn-install");
+    ASSERT_EQ(Install(dest.Path(), "/usr"), "");
+    EXPECT_EQ(ReadAll(manifest), before);
 }
 
 TEST(InstallTest, ManualPagesRenderWithoutWarnings) {

@@ -1,11 +1,11 @@
 // The command line both programs share: what each option prints where, and its exit code.
-#include "platform/system/ProgramOptions.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/system/ProgramOptions.h"
 
 namespace tarn::platform {
 namespace {
@@ -95,7 +95,8 @@ TEST(ProgramOptionsTest, AnOutputThatCannotBeWrittenIsAFailure) {
     const char* args[] = {"tarnwatch", "--version"};
     EXPECT_EQ(HandleProgramOptions(2, args, kAbout, full, err), kExitCannotWrite);
     std::fclose(full);
-    EXPECT_EQ(Contents(err), "tarnwatch: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(Contents(err),
+              "tarnwatch: cannot write to standard output: No space left on device\n");
 }
 
 }  // namespace
