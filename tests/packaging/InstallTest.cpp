@@ -80,7 +80,8 @@ TEST(InstallTest, SystemPrefixPutsTheUnitWithTheSystemsUnits) {
                                        }));
     EXPECT_EQ(ExecStart(dest / "lib/systemd/system/tarnwatch.service"), "/usr/sbin/tarnwatch");
     // The placeholder is filled in everywhere, comments included.
-    EXPECT_EQ(ReadAll(dest / "lib/systemd/system/tarnwatch.service").find('@'), std::string::npos);
+    EXPECT_EQ(ReadAll(dest / "lib/systemd/system/tarnwatch.service").find("@TARN_"),
+              std::string::npos);
 }
 
 TEST(InstallTest, LeavesTheListOfARealInstallAlone) {
