@@ -35,7 +35,8 @@ std::optional<std::chrono::milliseconds> TimeUntil(const std::function<bool()>& 
                                                    std::chrono::milliseconds limit) {
     const auto start = Clock::now();
     for (;;) {
-        if (done()) return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        if (done())
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
         if (Clock::now() - start > limit) return std::nullopt;
         std::this_thread::sleep_for(50ms);
     }
@@ -77,11 +78,11 @@ class ServiceUnitLab : public CheckerEndToEnd {
     // A lab with the installed tree as its /usr/local and the data folder as /var/lib/tarnwatch.
     std::unique_ptr<SystemdLab> Boot(const std::map<std::string, std::string>& units = {}) {
         return std::make_unique<SystemdLab>(
-            units, std::vector<std::string>{
-                       "--private", "/usr/local", "--private", "/etc/systemd/system",
-                       "--private", "/var/lib", "--private", "/var/log", "--bind",
-                       *destdir_ / "usr/local:/usr/local", "--bind",
-                       folder.Path() + ":/var/lib/tarnwatch"});
+            units,
+            std::vector<std::string>{"--private", "/usr/local", "--private", "/etc/systemd/system",
+                                     "--private", "/var/lib", "--private", "/var/log", "--bind",
+                                     *destdir_ / "usr/local:/usr/local", "--bind",
+                                     folder.Path() + ":/var/lib/tarnwatch"});
     }
 
     // Puts dropIn (when not empty) in place as the unit's drop-in test.conf, then loads the
@@ -111,17 +112,19 @@ class ServiceUnitLab : public CheckerEndToEnd {
 TempFolder* ServiceUnitLab::destdir_ = nullptr;
 std::string ServiceUnitLab::installError_;
 
-#define TARN_REQUIRE_INSTALLED_LAB(lab)                  \
-    do {                                                 \
-        ASSERT_EQ(installError_, "") << "cmake --install"; \
-        TARN_REQUIRE_LAB(lab);                           \
+// Skips where no lab can run; else fails when the install or the lab did.
+#define TARN_REQUIRE_INSTALLED_LAB(lab)                                                        \
+    do {                                                                                       \
+        if (!(lab).Ready() && !(lab).SkipReason().empty()) GTEST_SKIP() << (lab).SkipReason(); \
+        ASSERT_EQ(installError_, "") << "cmake --install";                                     \
+        TARN_REQUIRE_LAB(lab);                                                                 \
     } while (0)
 
 // The whole unit as installed, all of its hardening included: the checker runs in its state
 // directory, tells its status, and starts a listed unit that was stopped (systemctl reaching
 // systemd over /run/systemd/private from inside the sandbox) within one cycle.
 TEST_F(ServiceUnitLab, EnabledUnitKeepsAListedUnitRunning) {
-    constexpr int kCycleSeconds = 2;
+    constexpr int kCycleSeconds = 3;
     WriteSettings(1, kCycleSeconds);
     WriteServices({{1, "", "lab-listed", "stopped at first"}});
     auto lab = Boot({{"lab-listed.service", kSleeper}});
@@ -136,7 +139,7 @@ TEST_F(ServiceUnitLab, EnabledUnitKeepsAListedUnitRunning) {
     ASSERT_TRUE(TimeUntil(listedActive, 10s)) << "the first pass did not start it";
     ASSERT_TRUE(TimeUntil([&] { return LogHas("Successfully Restarted Service: lab-listed"); }, 5s))
         << "no log under /var/lib/tarnwatch/logfiles";
-    EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 2"));
+    EXPECT_TRUE(LogHas("  Loaded Settings. Sleep Time = 3"));
     EXPECT_TRUE(TimeUntil(
         [&] {
             const std::string status = lab->Systemctl("status", "--no-pager", "tarnwatch").output;
@@ -149,14 +152,13 @@ TEST_F(ServiceUnitLab, EnabledUnitKeepsAListedUnitRunning) {
     ASSERT_EQ(lab->Systemctl("stop", "lab-listed.service").exitCode, 0);
     const auto again = TimeUntil(listedActive, 20s);
     ASSERT_TRUE(again) << "a stopped listed unit was not started again";
-    // One cycle, and a second for the pass itself and the start.
-    EXPECT_LT(*again, std::chrono::seconds(kCycleSeconds + 1));
+    // One cycle, and time for the pass itself and the start on a loaded machine: less than two.
+    EXPECT_LT(*again, std::chrono::seconds(kCycleSeconds + 2));
     std::printf("stopped listed unit started again after %lld ms (cycle %d s)\n",
                 static_cast<long long>(again->count()), kCycleSeconds);
 
     // The sandbox was in force: no new privileges, a system call filter.
-    const std::string proc =
-        lab->Run({"cat", "/proc/" + Show(*lab, "MainPID") + "/status"}).output;
+    const std::string proc = lab->Run({"cat", "/proc/" + Show(*lab, "MainPID") + "/status"}).output;
     EXPECT_NE(proc.find("NoNewPrivs:\t1\n"), std::string::npos) << proc;
     EXPECT_NE(proc.find("Seccomp:\t2\n"), std::string::npos) << proc;
     EXPECT_EQ(Show(*lab, "NRestarts"), "0");
@@ -175,22 +177,22 @@ TEST_F(ServiceUnitLab, KilledCheckerIsStartedAgain) {
     const auto back = TimeUntil([&] { return RunningWithNewPid(*lab, before); }, 20s);
     ASSERT_TRUE(back) << lab->Systemctl("status", "--no-pager", "tarnwatch").output;
     EXPECT_GE(*back, kRestartSec - 500ms);
-    EXPECT_LT(*back, kRestartSec + 3s);
+    EXPECT_LT(*back, kRestartSec + 4s);
     EXPECT_EQ(Show(*lab, "NRestarts"), "1");
     std::printf("killed checker running again after %lld ms\n",
                 static_cast<long long>(back->count()));
 }
 
 // A checker that hangs is ended by systemd's watchdog and started again. A drop-in shortens
-// WatchdogSec and RestartSec to keep the test quick; the cycle is longer than the watchdog's
-// interval, so that a checker which did not keep it fed while sleeping would be restarted too.
+// WatchdogSec and RestartSec to keep the test quick; the cycle is longer than two watchdog
+// intervals, so that a checker which did not keep it fed while sleeping would be restarted too.
 TEST_F(ServiceUnitLab, HangingCheckerIsRestartedByTheWatchdog) {
-    constexpr auto kWatchdog = 2s;
+    constexpr auto kWatchdog = 3s;
     constexpr auto kRestart = 1s;
-    WriteSettings(1, 5);
+    WriteSettings(1, 8);
     auto lab = Boot();
     TARN_REQUIRE_INSTALLED_LAB(*lab);
-    ASSERT_EQ(EnableNow(*lab, "[Service]\nWatchdogSec=2s\nRestartSec=1s\n"), "");
+    ASSERT_EQ(EnableNow(*lab, "[Service]\nWatchdogSec=3s\nRestartSec=1s\n"), "");
     const std::string before = Show(*lab, "MainPID");
     ASSERT_NE(before, "0");
 
@@ -202,7 +204,7 @@ TEST_F(ServiceUnitLab, HangingCheckerIsRestartedByTheWatchdog) {
     ASSERT_EQ(lab->Run({"kill", "-STOP", before}).exitCode, 0);
     const auto back = TimeUntil([&] { return RunningWithNewPid(*lab, before); }, 20s);
     ASSERT_TRUE(back) << lab->Systemctl("status", "--no-pager", "tarnwatch").output;
-    EXPECT_LT(*back, kWatchdog + kRestart + 2s);
+    EXPECT_LT(*back, kWatchdog + kRestart + 3s);
     EXPECT_EQ(Show(*lab, "NRestarts"), "1");
     std::printf("hung checker running again after %lld ms\n",
                 static_cast<long long>(back->count()));
@@ -225,8 +227,8 @@ std::string JournalAt(const SystemdLab& lab, const std::string& priority) {
     std::string shown;
     static_cast<void>(TimeUntil(
         [&] {
-            shown = lab.Run({"journalctl", "--no-pager", "-u", "tarnwatch", "-t", "tarnwatch",
-                             "-p", priority + ".." + priority, "-o", "cat"})
+            shown = lab.Run({"journalctl", "--no-pager", "-u", "tarnwatch", "-t", "tarnwatch", "-p",
+                             priority + ".." + priority, "-o", "cat"})
                         .output;
             return shown.find("tarnwatch: ") != std::string::npos;
         },
@@ -250,9 +252,11 @@ TEST_F(ServiceUnitLab, JournalShowsARestartAsNoticeAndAFailedStartAsWarning) {
     ASSERT_EQ(EnableNow(*lab, "[Service]\nStandardOutput=journal\nStandardError=journal\n"), "");
     ASSERT_TRUE(TimeUntil([&] { return Log().size() >= 5; }, 10s)) << "no whole first pass";
 
-    EXPECT_EQ(JournalAt(*lab, "notice"), "tarnwatch: Successfully Restarted Service: lab-stopped\n");
+    EXPECT_EQ(JournalAt(*lab, "notice"),
+              "tarnwatch: Successfully Restarted Service: lab-stopped\n");
     const std::string warnings = JournalAt(*lab, "warning");
-    EXPECT_TRUE(warnings.starts_with("tarnwatch: FAILED Restart Service: lab-broken ERROR CODE IS :0 ("))
+    EXPECT_TRUE(
+        warnings.starts_with("tarnwatch: FAILED Restart Service: lab-broken ERROR CODE IS :0 ("))
         << warnings;
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
     EXPECT_NE(JournalAt(*lab, "info").find("tarnwatch: Service Status: lab-stopped CODE IS :0\n"),
