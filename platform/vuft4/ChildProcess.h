@@ -11,13 +11,16 @@ struct ChildResult {
     Outcome outcome = Outcome::NotStarted;
     int exitCode = -1;   // when Exited
     std::string output;  // standard output, when captured (at most 64 KiB)
+    std::string errors;  // standard error, when captured apart (at most 64 KiB)
 };
 
 // Runs argv[0] with the arguments as given: a name without '/' is looked up in PATH's absolute
-// folders (ProgramSearch.h), and the child gets that cleaned PATH too. Standard input and error are
-// /dev/null; standard output is captured when captureOutput, else /dev/null. The child leads its
-// own process group; when timeLimitMs passes the whole group is killed (TimedOut). Returns once
-// the child has ended; a descendant that keeps the output open does not hold the call up.
-ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput);
+// folders (ProgramSearch.h), and the child gets that cleaned PATH too. Standard input is
+// /dev/null; standard output is captured when captureOutput, else /dev/null; standard error is
+// captured apart when captureErrors, else /dev/null. The child leads its own process group; when
+// timeLimitMs passes the whole group is killed (TimedOut). Returns once the child has ended; a
+// descendant that keeps the output open does not hold the call up.
+ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
+                     bool captureErrors = false);
 
 }  // namespace tarn::vuft4
