@@ -14,12 +14,14 @@ namespace {
 // Leaves out, in SQLite, the records of this computer that most lists are made of.
 std::string NotThisComputer() {
     const std::string host = platform::ComputerName();
-    std::string filter = "SERCHK:ServerName <> '' AND SERCHK:ServerName <> '.' AND "
-                         "UPPER(SERCHK:ServerName) <> 'LOCALHOST'";
+    std::string filter =
+        "SERCHK:ServerName <> '' AND SERCHK:ServerName <> '.' AND "
+        "UPPER(SERCHK:ServerName) <> 'LOCALHOST'";
     // Host names hold no quote; one that did would only make the filter read more records.
     if (!host.empty() && host.find('\'') == std::string::npos) {
         filter += " AND UPPER(SERCHK:ServerName) <> UPPER('" + host + "')";
-        filter += " AND UPPER(SERCHK:ServerName) <> UPPER('" + host.substr(0, host.find('.')) + "')";
+        filter +=
+            " AND UPPER(SERCHK:ServerName) <> UPPER('" + host.substr(0, host.find('.')) + "')";
     }
     return filter;
 }

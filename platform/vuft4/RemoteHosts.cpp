@@ -42,8 +42,7 @@ std::map<std::string, std::vector<std::string>> Grouped(const std::vector<Server
 
 }  // namespace
 
-RemoteHosts::Host RemoteHosts::Ask(const std::string& host,
-                                   const std::vector<std::string>& names) {
+RemoteHosts::Host RemoteHosts::Ask(const std::string& host, const std::vector<std::string>& names) {
     const TimeLimits limits = CurrentTimeLimits();
     const SshReply reply = RunSsh(host, StatusCommand(names), limits.connectMs + limits.statusMs);
     Host asked;
@@ -90,7 +89,8 @@ void RemoteHosts::BeginPass(const std::vector<ServerService>& pairs) {
     SshControlFolder();  // made once, before the threads share it
     std::atomic<size_t> next{0};
     auto askHosts = [&] {
-        for (size_t i; (i = next++) < hosts.size();) answers[i] = Ask(*hosts[i], grouped.at(*hosts[i]));
+        for (size_t i; (i = next++) < hosts.size();)
+            answers[i] = Ask(*hosts[i], grouped.at(*hosts[i]));
     };
     std::vector<std::thread> threads;
     for (size_t t = 0; t < std::min(kAtOnce, hosts.size()); ++t) threads.emplace_back(askHosts);

@@ -90,7 +90,8 @@ void ReadSysv(std::istream& lines, const std::vector<std::string>& names, Remote
 std::string StatusCommand(const std::vector<std::string>& names) {
     std::string units;
     for (const std::string& name : names)
-        if (std::optional<std::string> unit = ServiceUnitOf(name)) units += " " + SingleQuoted(*unit);
+        if (std::optional<std::string> unit = ServiceUnitOf(name))
+            units += " " + SingleQuoted(*unit);
     std::string command = std::string(kPathLine) + "if [ -d /run/systemd/system ]; then echo " +
                           kSystemdMarker + "; ";
     // Without a unit systemctl show would describe the manager itself.

@@ -33,7 +33,8 @@ std::string ControlFolderBase(const char* runtimeDirectory) {
 
 std::string SshControlFolder() {
     std::call_once(made, [] {
-        std::string pattern = ControlFolderBase(std::getenv("RUNTIME_DIRECTORY")) + "/tarnwatch-ssh-XXXXXX";
+        std::string pattern =
+            ControlFolderBase(std::getenv("RUNTIME_DIRECTORY")) + "/tarnwatch-ssh-XXXXXX";
         if (!mkdtemp(pattern.data())) return;
         folder = pattern;
         std::atexit(RemoveFolder);

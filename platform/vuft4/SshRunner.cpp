@@ -38,8 +38,8 @@ std::vector<std::string> SshArguments(const std::string& destination, const std:
                                       const std::string& controlFolder, int connectSeconds) {
     std::vector<std::string> words = {"ssh"};
     if (!configFile.empty()) words.insert(words.end(), {"-F", configFile});
-    words.insert(words.end(), {"-o", "BatchMode=yes", "-o",
-                               "ConnectTimeout=" + std::to_string(connectSeconds)});
+    words.insert(words.end(),
+                 {"-o", "BatchMode=yes", "-o", "ConnectTimeout=" + std::to_string(connectSeconds)});
     if (!controlFolder.empty())
         words.insert(words.end(), {"-o", "ControlMaster=auto", "-o", kPersist, "-o",
                                    "ControlPath=" + controlFolder + "/%C"});
@@ -60,8 +60,7 @@ std::string SshFailure(const ChildResult& result) {
     if (Says(said, "Connection refused")) return "connection refused";
     if (Says(said, "timed out")) return "timed out (no answer in time)";
     if (Says(said, "Permission denied")) return "permission denied (no key accepted)";
-    if (Says(said, "Could not resolve hostname") || Says(said, "not known"))
-        return "name unknown";
+    if (Says(said, "Could not resolve hostname") || Says(said, "not known")) return "name unknown";
     if (Says(said, "No route to host") || Says(said, "Network is unreachable"))
         return "no route to the host";
     const std::string hint = FirstLine(said);
@@ -73,10 +72,9 @@ SshReply RunSsh(const std::string& destination, const std::string& command, int6
     const char* config = std::getenv("TARN_SSH_CONFIG");
     const int connectSeconds =
         static_cast<int>(std::max<int64_t>(1, (CurrentTimeLimits().connectMs + 999) / 1000));
-    const ChildResult r = RunChild(
-        SshArguments(destination, command, config ? config : "", SshControlFolder(),
-                     connectSeconds),
-        timeLimitMs, true, true);
+    const ChildResult r = RunChild(SshArguments(destination, command, config ? config : "",
+                                                SshControlFolder(), connectSeconds),
+                                   timeLimitMs, true, true);
     SshReply reply;
     if (r.outcome == ChildResult::Outcome::Exited && r.exitCode != kSshFailed) {
         reply.reached = true;

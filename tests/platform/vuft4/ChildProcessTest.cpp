@@ -74,5 +74,18 @@ TEST(ChildProcessTest, DescendantKeepingOutputOpenDoesNotHoldUp) {
     EXPECT_EQ(r.output, "started\n");
 }
 
+// ssh's reasons come on standard error: read apart from the output, and, like the output, not
+// waited for past the child's end when a descendant keeps it open.
+TEST(ChildProcessTest, ErrorsAreCapturedApart) {
+    ChildResult r = RunChild({"sh", "-c", "echo out; echo err >&2; exit 7"}, 5000, true, true);
+    EXPECT_EQ(r.exitCode, 7);
+    EXPECT_EQ(r.output, "out\n");
+    EXPECT_EQ(r.errors, "err\n");
+    const int64_t start = platform::MonotonicMilliseconds();
+    r = RunChild({"sh", "-c", "sleep 3 >/dev/null & echo said >&2"}, 10000, false, true);
+    EXPECT_LT(platform::MonotonicMilliseconds() - start, 2500);
+    EXPECT_EQ(r.errors, "said\n");
+}
+
 }  // namespace
 }  // namespace tarn::vuft4
