@@ -134,8 +134,7 @@ TEST_F(RemoteServicesPass, EachHostOnceAStoppedServiceStartedThereADeadHostSaidO
     std::vector<std::string> calls = SshCalls();
     ASSERT_EQ(calls.size(), 5u) << dir_.Read("calls");
     std::sort(calls.begin(), calls.begin() + 3);  // the hosts are asked at once
-    EXPECT_EQ(calls,
-              (std::vector<std::string>{"db01", "down", "web01", "web01 start", "web01"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"db01", "down", "web01", "web01 start", "web01"}));
     EXPECT_EQ(local_->asked, std::vector<std::string>{"cron"});
     EXPECT_TRUE(local_->started.empty());
     EXPECT_EQ(LogEvents(), (std::vector<std::string>{

@@ -20,8 +20,8 @@ namespace {
 using testing::PathFirst;
 using testing::StubFolder;
 
-const char* const kHostile[] = {"-oProxyCommand=touch X", "a;b", "$(touch X)", "a'b",
-                                "a\nb", "a b", "`touch X`"};
+const char* const kHostile[] = {
+    "-oProxyCommand=touch X", "a;b", "$(touch X)", "a'b", "a\nb", "a b", "`touch X`"};
 
 class RemoteHostsTest : public ::testing::Test {
   protected:
@@ -110,8 +110,9 @@ TEST_F(RemoteHostsTest, AHostThatDoesNotAnswerIsAskedOnceAndNothingStartsThere) 
 }
 
 TEST_F(RemoteHostsTest, AStartedServiceIsAskedAgainThere) {
-    dir_.Write("after-web01", "tarn-manager=systemd\nId=cron.service\nLoadState=loaded\n"
-                              "ActiveState=active\n");
+    dir_.Write("after-web01",
+               "tarn-manager=systemd\nId=cron.service\nLoadState=loaded\n"
+               "ActiveState=active\n");
     hosts_.BeginPass({{"web01", "cron"}});
     ASSERT_EQ(hosts_.Status("web01", "cron"), 0);
     ASSERT_TRUE(hosts_.Reachable("web01", "cron"));

@@ -11,10 +11,26 @@ TEST(RemoteNamesTest, OnlyPlainDestinations) {
                                "deploy.bot@10.0.0.7", "127.0.0.5"}) {
         EXPECT_TRUE(PlainDestination(server)) << server;
     }
-    for (const char* server :
-         {"", "-oProxyCommand=touch X", "-p22", "a;b", "$(touch X)", "`id`", "web 01", "web01\n",
-          "a'b", "a\"b", "@web01", "root@", "a@b@c", "root@-oX", "-root@web01", "web01:22",
-          "[::1]", "h/x", "h\\x", "h*"}) {
+    for (const char* server : {"",
+                               "-oProxyCommand=touch X",
+                               "-p22",
+                               "a;b",
+                               "$(touch X)",
+                               "`id`",
+                               "web 01",
+                               "web01\n",
+                               "a'b",
+                               "a\"b",
+                               "@web01",
+                               "root@",
+                               "a@b@c",
+                               "root@-oX",
+                               "-root@web01",
+                               "web01:22",
+                               "[::1]",
+                               "h/x",
+                               "h\\x",
+                               "h*"}) {
         EXPECT_FALSE(PlainDestination(server)) << server;
     }
 }
@@ -24,9 +40,10 @@ TEST(RemoteNamesTest, OnlyPlainServiceNames) {
                              "a:b_c", "x.service", "..x"}) {
         EXPECT_TRUE(PlainRemoteServiceName(name)) << name;
     }
-    for (const char* name : {"", "-h", "--help", ".", "..", "a b", "a;b", "$(touch X)", "`id`",
-                             "a'b", "a\"b", "a\nb", "a\\b", "a/b", "ssh*", "a?c", "[ab]", "a|b",
-                             "a&b", "a>b", "a\tb", "caf\xc3\xa9"}) {
+    for (const char* name :
+         {"",     "-h",  "--help", ".",    "..",   "a b",        "a;b",  "$(touch X)",
+          "`id`", "a'b", "a\"b",   "a\nb", "a\\b", "a/b",        "ssh*", "a?c",
+          "[ab]", "a|b", "a&b",    "a>b",  "a\tb", "caf\xc3\xa9"}) {
         EXPECT_FALSE(PlainRemoteServiceName(name)) << name;
     }
     EXPECT_EQ(SingleQuoted("nginx"), "'nginx'");

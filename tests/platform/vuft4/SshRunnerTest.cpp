@@ -7,15 +7,14 @@ namespace tarn::vuft4 {
 namespace {
 
 TEST(SshRunnerTest, NeverAPromptAndTheDestinationIsNeverAnOption) {
-    EXPECT_EQ(SshArguments("web01", "true", "", "/run/tarnwatch/ssh-x", 5),
-              (std::vector<std::string>{"ssh", "-o", "BatchMode=yes", "-o", "ConnectTimeout=5",
-                                        "-o", "ControlMaster=auto", "-o", "ControlPersist=300",
-                                        "-o", "ControlPath=/run/tarnwatch/ssh-x/%C", "--", "web01",
-                                        "true"}));
+    EXPECT_EQ(
+        SshArguments("web01", "true", "", "/run/tarnwatch/ssh-x", 5),
+        (std::vector<std::string>{"ssh", "-o", "BatchMode=yes", "-o", "ConnectTimeout=5", "-o",
+                                  "ControlMaster=auto", "-o", "ControlPersist=300", "-o",
+                                  "ControlPath=/run/tarnwatch/ssh-x/%C", "--", "web01", "true"}));
     EXPECT_EQ(SshArguments("a@b", "true", "/etc/tarn/ssh_config", "", 3),
-              (std::vector<std::string>{"ssh", "-F", "/etc/tarn/ssh_config", "-o",
-                                        "BatchMode=yes", "-o", "ConnectTimeout=3", "--", "a@b",
-                                        "true"}));
+              (std::vector<std::string>{"ssh", "-F", "/etc/tarn/ssh_config", "-o", "BatchMode=yes",
+                                        "-o", "ConnectTimeout=3", "--", "a@b", "true"}));
 }
 
 TEST(SshRunnerTest, FailuresAreNamedFromWhatSshSaid) {

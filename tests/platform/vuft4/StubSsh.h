@@ -28,8 +28,8 @@ inline std::string SystemdAnswer(const std::string& states) {
     std::istringstream words(states);
     for (std::string word, gap; words >> word; gap = "\n") {
         const size_t eq = word.find('=');
-        answer += gap + "Id=" + word.substr(0, eq) + ".service\nLoadState=loaded\nActiveState=" +
-                  word.substr(eq + 1) + "\n";
+        answer += gap + "Id=" + word.substr(0, eq) +
+                  ".service\nLoadState=loaded\nActiveState=" + word.substr(eq + 1) + "\n";
     }
     return answer;
 }
