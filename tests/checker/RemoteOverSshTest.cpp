@@ -22,10 +22,10 @@ class RemoteOverSsh : public CheckerEndToEnd {
         const std::string why = SshServer::CannotRun();
         if (!why.empty()) GTEST_SKIP() << why;
         // The remote `service`: cron's status is 3 until it was started.
-        WriteScript(stubs / "service",
-                    "echo \"[$1][$2]\" >> " + stubs / "calls" +
-                        "\ncase $2 in start) touch " + stubs / "up" + ";; status) [ -e " +
-                        stubs / "up" + " ] && exit 0; exit 3;; esac\n");
+        WriteScript(stubs / "service", "echo \"[$1][$2]\" >> " + stubs / "calls" +
+                                           "\ncase $2 in start) touch " + stubs / "up" +
+                                           ";; status) [ -e " + stubs / "up" +
+                                           " ] && exit 0; exit 3;; esac\n");
         server_ = std::make_unique<SshServer>("127.0.0.1",
                                               "SetEnv PATH=" + stubs.Path() + ":/usr/bin:/bin");
         server_->Alias("sysv1");
@@ -59,8 +59,8 @@ TEST_F(RemoteOverSsh, AStoppedServiceIsStartedThereOverOneConnectionKeptAcrossPa
     if (!HaveCron()) GTEST_SKIP() << "no /etc/init.d/cron for the SysV host to name";
     WriteServices({{1, "sysv1", "cron", "cron over there"}});
     auto p = Checker();
-    ASSERT_TRUE(p->WaitFor([&] { return LogHas(" Successfully Restarted Service: cron on sysv1"); },
-                           20s))
+    ASSERT_TRUE(
+        p->WaitFor([&] { return LogHas(" Successfully Restarted Service: cron on sysv1"); }, 20s))
         << p->Stderr();
     ASSERT_TRUE(p->WaitFor([&] { return ReadAll(stubs / "calls").size() > 44; }, 10s));
     p->Stop();
@@ -82,17 +82,19 @@ TEST_F(RemoteOverSsh, HostsThatCannotBeReachedAreSaidOnceAPassAndThePassGoesOn) 
                    {4, "sysv1", "cron", ""}});
     std::ofstream(stubs / "up");  // sysv1's cron runs
     auto p = Checker();
-    ASSERT_TRUE(p->WaitFor([&] { return LogCount(" Service Status: cron on stranger CODE IS :-1") >= 2; },
-                           20s))
+    ASSERT_TRUE(p->WaitFor(
+        [&] { return LogCount(" Service Status: cron on stranger CODE IS :-1") >= 2; }, 20s))
         << p->Stderr();
     p->Stop();
     const std::string said = p->Stderr();
-    const std::string closed = "tarnwatch: cannot reach closed over SSH: connection refused; its "
-                               "services are logged as unknown (-1) and nothing is started there "
-                               "this pass\n";
-    const std::string stranger = "tarnwatch: cannot reach stranger over SSH: host key unknown "
-                                 "(not in known_hosts); its services are logged as unknown (-1) "
-                                 "and nothing is started there this pass\n";
+    const std::string closed =
+        "tarnwatch: cannot reach closed over SSH: connection refused; its "
+        "services are logged as unknown (-1) and nothing is started there "
+        "this pass\n";
+    const std::string stranger =
+        "tarnwatch: cannot reach stranger over SSH: host key unknown "
+        "(not in known_hosts); its services are logged as unknown (-1) "
+        "and nothing is started there this pass\n";
     EXPECT_EQ(said.substr(0, closed.size() + stranger.size()), closed + stranger) << said;
     EXPECT_EQ(LogCount(" FAILED Restart Service: a on closed ERROR CODE IS :-1"), 0);
     EXPECT_GE(LogCount(" Service Status: a on closed CODE IS :-1"), 2);

@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -40,6 +42,7 @@ inline int FreePort(const std::string& address) {
 
 // Runs a program without a shell, output to /dev/null; its exit code.
 inline int Quietly(std::vector<std::string> argv) {
+    std::fflush(stdout);  // else the child's redirection writes the parent's buffer again
     const pid_t pid = fork();
     if (pid == 0) {
         std::vector<char*> args;
@@ -57,6 +60,15 @@ inline int Quietly(std::vector<std::string> argv) {
 
 class SshServer {
   public:
+    // The build folder for the tests; /tmp for a program built without it.
+    static std::string DefaultBase() {
+#ifdef TARN_BINARY_DIR
+        return TARN_BINARY_DIR;
+#else
+        return "/tmp";
+#endif
+    }
+
     static constexpr const char* kSshd = "/usr/sbin/sshd";
 
     // Why a server cannot run here, or "" when it can.
@@ -67,26 +79,34 @@ class SshServer {
         return "";
     }
 
-    // Keys and the server's configuration in a folder under the build folder; extraConfig is
-    // added to sshd_config (SetEnv PATH=... for a stub tool, say).
-    explicit SshServer(std::string address = "127.0.0.1", std::string extraConfig = "")
-        : address_(std::move(address)), port_(FreePort(address_)) {
-        std::string pattern = std::string(TARN_BINARY_DIR) + "/ssh-test-XXXXXX";
+    // Keys and the server's configuration in a folder made in base (the build folder); sshd
+    // listens on ports free ports of address; extraConfig is added to sshd_config (SetEnv
+    // PATH=... for a stub tool, say).
+    explicit SshServer(std::string address = "127.0.0.1", std::string extraConfig = "",
+                       int ports = 1, const std::string& base = DefaultBase())
+        : address_(std::move(address)) {
+        std::string pattern = base + "/ssh-test-XXXXXX";
         dir_ = mkdtemp(pattern.data()) ? pattern : "";
         chmod(dir_.c_str(), 0700);
         Quietly({"ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", File("host_key")});
         Quietly({"ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", File("client_key")});
         std::filesystem::copy_file(File("client_key.pub"), File("authorized_keys"));
-        std::ofstream(File("known_hosts"))
-            << "[" << address_ << "]:" << port_ << " " << ReadAll(File("host_key.pub"));
-        std::ofstream(File("sshd_config"))
-            << "ListenAddress " << address_ << ":" << port_ << "\nHostKey " << File("host_key")
-            << "\nAuthorizedKeysFile " << File("authorized_keys") << "\nPidFile "
-            << File("sshd.pid")
-            << "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
-               "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\n"
-               "LogLevel VERBOSE\n"
-            << extraConfig << "\n";
+        std::ofstream known(File("known_hosts")), config(File("sshd_config"));
+        for (int i = 0; i < ports; ++i) {
+            int port = FreePort(address_);
+            while (std::find(ports_.begin(), ports_.end(), port) != ports_.end())
+                port = FreePort(address_);
+            ports_.push_back(port);
+            known << "[" << address_ << "]:" << ports_.back() << " "
+                  << ReadAll(File("host_key.pub"));
+            config << "ListenAddress " << address_ << ":" << ports_.back() << "\n";
+        }
+        config << "HostKey " << File("host_key") << "\nAuthorizedKeysFile "
+               << File("authorized_keys") << "\nPidFile " << File("sshd.pid")
+               << "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
+                  "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\n"
+                  "LogLevel VERBOSE\n"
+               << extraConfig << "\n";
     }
     ~SshServer() {
         Stop();
@@ -99,6 +119,7 @@ class SshServer {
     // Starts sshd and waits until it takes connections; false when it did not.
     bool Start() {
         mkdir("/run/sshd", 0755);  // sshd's own empty folder for its unprivileged part
+        std::fflush(stdout);
         pid_ = fork();
         if (pid_ == 0) {
             freopen(File("sshd.log").c_str(), "w", stderr);
@@ -107,7 +128,8 @@ class SshServer {
         }
         // Told by its log, not by a connection, which would count as one.
         for (int i = 0; i < 100; ++i) {
-            if (ReadAll(File("sshd.log")).find("Server listening") != std::string::npos) return true;
+            if (ReadAll(File("sshd.log")).find("Server listening") != std::string::npos)
+                return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
@@ -129,9 +151,9 @@ class SshServer {
         const passwd* me = getpwuid(geteuid());
         std::ofstream(File("ssh_config"), std::ios::app)
             << "Host " << alias << "\n  HostName " << (hostName.empty() ? address_ : hostName)
-            << "\n  Port "
-            << (port ? port : port_) << "\n  User " << (me ? me->pw_name : "root")
-            << "\n  IdentityFile " << File("client_key") << "\n  IdentitiesOnly yes"
+            << "\n  Port " << (port ? port : ports_[0]) << "\n  User "
+            << (me ? me->pw_name : "root") << "\n  IdentityFile " << File("client_key")
+            << "\n  IdentitiesOnly yes"
             << "\n  UserKnownHostsFile " << (known ? File("known_hosts") : File("no_hosts"))
             << "\n  GlobalKnownHostsFile /dev/null\n  StrictHostKeyChecking yes\n";
     }
@@ -148,18 +170,19 @@ class SshServer {
     std::string File(const std::string& name) const { return dir_ + "/" + name; }
     std::string ClientConfig() const { return File("ssh_config"); }
     const std::string& Address() const { return address_; }
+    const std::vector<int>& Ports() const { return ports_; }
 
   private:
     static void EndSharedConnections(const std::string& controlFolder) {
         std::error_code ec;
         for (auto& entry : std::filesystem::recursive_directory_iterator(controlFolder, ec))
             if (entry.is_socket(ec))
-                Quietly({"ssh", "-F", "/dev/null", "-o", "ControlPath=" + entry.path().string(), "-O", "exit",
-                         "shared"});
+                Quietly({"ssh", "-F", "/dev/null", "-o", "ControlPath=" + entry.path().string(),
+                         "-O", "exit", "shared"});
     }
 
     std::string address_;
-    int port_;
+    std::vector<int> ports_;
     std::string dir_;
     pid_t pid_ = -1;
 };
