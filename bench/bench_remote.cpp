@@ -2,8 +2,8 @@
 // its passes take once the connections are up, how many connections the servers took, and its
 // memory next to a pass over 1000 services of this computer. The "computers" are 7 OpenSSH
 // servers on loopback ports of this machine, 15 ports each (sshd listens on at most 16; one Host
-// alias a port, so each alias is a connection of its own); no systemd runs this machine, so their shells answer the SysV way,
-// through a stub `service` that says "running" at once.
+// alias a port, so each alias is a connection of its own); no systemd runs this machine, so their
+// shells answer the SysV way, through a stub `service` that says "running" at once.
 //
 //   bench_remote [path to tarnwatch]
 #include <signal.h>
@@ -163,9 +163,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::unique_ptr<SshServer>> servers;
     for (int s = 0; s < kServers; ++s) {
-        servers.push_back(std::make_unique<SshServer>("127.0.0.1", "SetEnv PATH=" + path +
-                                                                       "\nMaxStartups 100",
-                                                      kPortsEach, "/tmp"));
+        servers.push_back(std::make_unique<SshServer>(
+            "127.0.0.1", "SetEnv PATH=" + path + "\nMaxStartups 100", kPortsEach, "/tmp"));
         if (!servers.back()->Start()) {
             std::printf("bench_remote: sshd did not start\n");
             return 1;
@@ -189,9 +188,9 @@ int main(int argc, char** argv) {
     const Run local = Measure(binary, localRows, path, {}, servers);
     std::string runtimePattern = "/tmp/tarn-bench-rt-XXXXXX";
     const std::string runtime = mkdtemp(runtimePattern.data());
-    const Run remote = Measure(binary, remoteRows, path,
-                               {{"TARN_SSH_CONFIG", configFile}, {"RUNTIME_DIRECTORY", runtime}},
-                               servers);
+    const Run remote =
+        Measure(binary, remoteRows, path,
+                {{"TARN_SSH_CONFIG", configFile}, {"RUNTIME_DIRECTORY", runtime}}, servers);
     for (auto& server : servers) server->Stop(runtime);
     fs::remove_all(runtime);
     fs::remove_all(stubs);
@@ -208,7 +207,6 @@ int main(int argc, char** argv) {
                     local.passSeconds[i]);
     std::printf("  checker VmHWM: remote %ld kB, local-only %ld kB, difference %ld kB\n",
                 remote.hwmKilobytes, local.hwmKilobytes, remote.hwmKilobytes - local.hwmKilobytes);
-    if (!remote.said.empty())
-        std::printf("  the checker said: %.400s\n", remote.said.c_str());
+    if (!remote.said.empty()) std::printf("  the checker said: %.400s\n", remote.said.c_str());
     return 0;
 }

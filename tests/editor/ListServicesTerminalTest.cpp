@@ -20,6 +20,14 @@
 namespace tarn::editor::test {
 namespace {
 
+// The servers of these lists are other computers: a stub `ssh` answers for each that every
+// service asked there runs.
+void WriteRunningHosts(const tarn::test::TempFolder& stubs) {
+    checker::test::WriteScript(stubs / "ssh",
+                               "echo tarn-manager=sysv\n"
+                               "for i in 0 1 2 3 4 5 6 7 8 9; do echo tarn-exit=$i:0; done\n");
+}
+
 using tui::testing::ShellQuote;
 using tui::testing::Tmux;
 using tui::testing::WaitForFileText;
@@ -150,6 +158,7 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     EXPECT_FALSE(Shows(screen, today));
     tarn::test::TempFolder stubs{"tarn-list-stubs"};
     checker::test::WriteScript(stubs / "service", "exit 0\n");
+    WriteRunningHosts(stubs);
     {
         checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
         EXPECT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
@@ -195,6 +204,7 @@ TEST_F(ListTerminal, SavesOverTheCheckersStampsGoThroughAndLoseNothing) {
 
     tarn::test::TempFolder stubs{"tarn-list-stubs"};
     checker::test::WriteScript(stubs / "service", "exit 0\n");
+    WriteRunningHosts(stubs);
     checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
     const std::string today = platform::FormatPicture("d08-b", platform::Today());
     ASSERT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
