@@ -33,7 +33,7 @@ using Clock = std::chrono::steady_clock;
 class AlwaysRunning : public tarn::vuft4::ServiceManager {
   public:
     int32_t Status(const std::string&) override { return 6; }
-    void Start(const std::string&) override {}
+    tarn::vuft4::StartReport Start(const std::string&) override { return {}; }
 };
 
 void Fill(int records) {

@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::unique_ptr<SshServer>> servers;
     for (int s = 0; s < kServers; ++s) {
-        servers.push_back(std::make_unique<SshServer>(
-            "127.0.0.1", "SetEnv PATH=" + path + "\nMaxStartups 100", kPortsEach, "/tmp"));
+        servers.push_back(
+            std::make_unique<SshServer>("127.0.0.1", "PATH=" + path, kPortsEach, "/tmp"));
         if (!servers.back()->Start()) {
             std::printf("bench_remote: sshd did not start\n");
             return 1;

@@ -11,15 +11,21 @@
 #include "errors/ErrorManager.h"
 #include "framework/ini/IniStore.h"
 #include "framework/window/HistoryWindow.h"
+#include "platform/system/Clock.h"
 #include "platform/system/Folders.h"
 #include "platform/system/LastError.h"
 #include "platform/system/Process.h"
 #include "platform/system/SafeOpen.h"
+#include "platform/system/ServiceNotify.h"
+#include "platform/system/Watchdog.h"
 #include "platform/ui/Runtime.h"
+#include "platform/vuft4/ChildProcess.h"
 
 namespace tarn::checker {
 
 std::string StartUp() {
+    // Before anything else: a stop asked for by systemd while the checker starts is said too.
+    platform::NotifyStoppingOnSigterm();
     // Root takes no orders from files another user could have written.
     if (geteuid() == 0) {
         const std::string refusal = DataFolderRefusal(0);
@@ -75,12 +81,21 @@ int32_t LoadSettings(DailyLog& log) {
 void CheckLoop(const std::string& logFolder) {
     DailyLog log(logFolder);
     const int32_t sleepMilliseconds = LoadSettings(log);
-    RestartBackoff restarts(sleepMilliseconds / 1000);
+    const int32_t sleepSeconds = sleepMilliseconds / 1000;
+    RestartBackoff restarts(sleepSeconds);
+    // A start may take up to its limit (90 s), longer than the watchdog waits: the wait for it
+    // keeps the watchdog fed, as the sleep between passes does.
+    vuft4::SetChildWaitHook(platform::KeepAlive);
+    platform::NotifyService("READY=1\nSTATUS=Settings loaded (cycle time " +
+                            std::to_string(sleepSeconds) + " s); first pass");
+    platform::KeepAlive();
     for (;;) {
         ui::Yield();
         restarts.PassBegins();
-        ReadThroughServices(log, &restarts);
-        platform::Sleep(static_cast<uint32_t>(sleepMilliseconds));
+        const PassCounts counts = ReadThroughServices(log, &restarts);
+        platform::NotifyService("STATUS=" +
+                                PassStatusText(counts, platform::Clock(), sleepSeconds));
+        platform::SleepKeepingAlive(static_cast<uint32_t>(sleepMilliseconds));
     }
 }
 

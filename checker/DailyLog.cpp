@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "checker/StderrNotice.h"
@@ -99,7 +100,12 @@ void DailyLog::BeginPass() {
     Open();
 }
 
-void DailyLog::Write(std::string_view eventText) {
+void DailyLog::Write(std::string_view eventText, platform::JournalPriority priority,
+                     std::string_view journalTail) {
+    // Said in the journal whatever becomes of the file: the journal dates lines itself.
+    const size_t words = eventText.find_first_not_of(' ');
+    SayToJournal(priority, std::string(eventText.substr(std::min(words, eventText.size()))) +
+                               std::string(journalTail));
     const int32_t day = today_();
     if (open_ && day != openDay_) SwitchFile(day);
     if (!open_) return;  // said when the open failed
@@ -116,31 +122,36 @@ void DailyLog::Write(std::string_view eventText) {
 }
 
 void DailyLog::SettingsLoaded(int32_t sleepSeconds) {
-    Write("  Loaded Settings. Sleep Time = " + std::to_string(sleepSeconds));
+    Write("  Loaded Settings. Sleep Time = " + std::to_string(sleepSeconds),
+          platform::JournalPriority::Info);
 }
 
 void DailyLog::ServiceNotRunning(std::string_view service, int32_t status) {
-    Write(" Service Status: " + std::string(service) + " CODE IS :" + std::to_string(status));
+    Write(" Service Status: " + std::string(service) + " CODE IS :" + std::to_string(status),
+          platform::JournalPriority::Info);
 }
 
 void DailyLog::Restarted(std::string_view service) {
-    Write(" Successfully Restarted Service: " + std::string(service));
+    Write(" Successfully Restarted Service: " + std::string(service),
+          platform::JournalPriority::Notice);
 }
 
-void DailyLog::RestartFailed(std::string_view service, int32_t status) {
+void DailyLog::RestartFailed(std::string_view service, int32_t status, std::string_view why) {
     Write(" FAILED Restart Service: " + std::string(service) +
-          " ERROR CODE IS :" + std::to_string(status));
+              " ERROR CODE IS :" + std::to_string(status),
+          platform::JournalPriority::Warning, why.empty() ? "" : " (" + std::string(why) + ")");
 }
 
 void DailyLog::RestartPaused(std::string_view service, int32_t starts, int32_t cycles,
                              int64_t seconds) {
     Write(" Restart paused: " + std::string(service) + " not running after " +
-          std::to_string(starts) + " starts, next start in " + std::to_string(cycles) +
-          (cycles == 1 ? " cycle (" : " cycles (") + std::to_string(seconds) + " seconds)");
+              std::to_string(starts) + " starts, next start in " + std::to_string(cycles) +
+              (cycles == 1 ? " cycle (" : " cycles (") + std::to_string(seconds) + " seconds)",
+          platform::JournalPriority::Warning);
 }
 
 void DailyLog::ListDamaged(std::string_view what) {
-    Write(" Service list damaged: " + std::string(what));
+    Write(" Service list damaged: " + std::string(what), platform::JournalPriority::Warning);
 }
 
 }  // namespace tarn::checker

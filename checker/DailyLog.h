@@ -12,12 +12,17 @@
 // The file manager opens the log once (Open) and the pass holds it open too, so a change of
 // file (a new day, a file renamed away by a rotation) exchanges only the driver's file at the
 // new name (SwitchFile); the file manager keeps its state.
+//
+// Under systemd each line also goes to the journal (StderrNotice.h), without the date, with the
+// priority of its event: a restart notice, a failed or paused restart and a damaged list
+// warnings, the rest information. The file's lines are the same either way.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/system/Clock.h"
+#include "platform/system/JournalStream.h"
 
 namespace tarn::checker {
 
@@ -46,14 +51,16 @@ class DailyLog {
     void SettingsLoaded(int32_t sleepSeconds);
     void ServiceNotRunning(std::string_view service, int32_t status);
     void Restarted(std::string_view service);
-    void RestartFailed(std::string_view service, int32_t status);
+    // why: what the start said (StartReport.h), for the journal only; the file's line is as ever.
+    void RestartFailed(std::string_view service, int32_t status, std::string_view why = {});
     // A service's starts pause (RestartBackoff.h) after starts in a row that did not take.
     void RestartPaused(std::string_view service, int32_t starts, int32_t cycles, int64_t seconds);
     // The list of services is damaged; what says how is after the colon.
     void ListDamaged(std::string_view what);
 
   private:
-    void Write(std::string_view eventText);
+    void Write(std::string_view eventText, platform::JournalPriority priority,
+               std::string_view journalTail = {});
     std::string FileNameOn(int32_t day) const;
     void MakeFolder() const;
     bool FileStillAtItsName() const;

@@ -9,6 +9,7 @@
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
 #include "framework/window/Requests.h"
+#include "platform/system/Watchdog.h"
 
 namespace tarn::checker {
 namespace {
@@ -22,6 +23,8 @@ class PassProcess : public ServicePassProcess {
     // Checks the record once per pass (a record the pass's own write moved ahead in the order is
     // met again) and hands what the check changed to the batched write-back.
     Level TakeRecord() override {
+        // Between records too: a pass over a long list is busy, not hung.
+        platform::KeepAlive();
         auto& record = records::ServicesToCheck();
         std::string position = Primary->Me->CurrentPosition();
         if (writeBack_.Seen(position)) return LevelQuiet;
@@ -57,10 +60,11 @@ class PassProcess : public ServicePassProcess {
 
 }  // namespace
 
-void ReadThroughServices(DailyLog& log, RestartBackoff* restarts) {
+PassCounts ReadThroughServices(DailyLog& log, RestartBackoff* restarts) {
     PassProcess process(log, restarts);
     ServicePass pass(log, process);
     framework::SharedResponse() = pass.Run();
+    return process.Locals.Counts;
 }
 
 }  // namespace tarn::checker

@@ -63,7 +63,11 @@ void CheckService(ServiceCheckLocals& locals, DailyLog& log) {
     r.LastChecked = platform::Today();
     r.LastCheckedTime = platform::Clock();
     locals.ServiceStatus = QueryStatus();
-    if (locals.ServiceStatus == 6 && locals.Restarts) locals.Restarts->Running(ServiceKey());
+    ++locals.Counts.services;
+    if (locals.ServiceStatus == 6) {
+        ++locals.Counts.running;
+        if (locals.Restarts) locals.Restarts->Running(ServiceKey());
+    }
     if (locals.ServiceStatus == -1 || locals.ServiceStatus == 0) RestartService(locals, log);
 }
 
@@ -84,18 +88,27 @@ void RestartService(ServiceCheckLocals& locals, DailyLog& log) {
     if (!here && !remote.Reachable(server, name)) return;
     // While its starts pause, a service is still checked and its status logged, but nothing is
     // started, so there is no outcome of a start to log: neither success nor failure.
-    if (locals.Restarts && !StartNow(*locals.Restarts, shown, log)) return;
+    if (locals.Restarts && !StartNow(*locals.Restarts, shown, log)) {
+        ++locals.Counts.paused;
+        return;
+    }
+    // This computer's services start here through VURUN's way, keeping what the start said for
+    // the journal; another computer's start there, by its own service manager.
+    vuft4::CommandOutcome started;
     if (here) {
         locals.CommandLine = RestartCommand(name);
-        vuft4::VURUN(locals.CommandLine.c_str(), 0, 1);
+        started = vuft4::RunCommand(locals.CommandLine.c_str());
     } else {
-        remote.Start(server, name);  // on that computer, by its own service manager
+        remote.Start(server, name);
     }
     locals.ServiceStatus = QueryStatus();
-    if (locals.ServiceStatus == 6)
+    if (locals.ServiceStatus == 6) {
+        ++locals.Counts.restarted;
         log.Restarted(shown);
-    else
-        log.RestartFailed(shown, locals.ServiceStatus);
+    } else {
+        ++locals.Counts.failed;
+        log.RestartFailed(shown, locals.ServiceStatus, started.startReason);
+    }
 }
 
 PassChanges ChangesMade(const records::ServicesToCheckRecord& before,

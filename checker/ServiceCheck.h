@@ -5,6 +5,7 @@
 #include <string>
 
 #include "checker/DailyLog.h"
+#include "checker/PassStatus.h"
 #include "checker/RestartBackoff.h"
 #include "data/records/Records.h"
 
@@ -14,6 +15,7 @@ struct ServiceCheckLocals {
     std::string CommandLine;  // the restart command being run, at most 254 characters
     int32_t ServiceStatus = 0;
     RestartBackoff* Restarts = nullptr;  // kept across passes; null starts every time
+    PassCounts Counts;                   // what the pass found so far
 };
 
 // Works on the thread's ServicesToCheck buffer. A service found running, and one found not

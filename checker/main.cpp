@@ -9,8 +9,8 @@ int main() {
     // Before anything is opened: a closed standard error would hand its number to a data file,
     // and the checker's messages would be written into it.
     if (!tarn::platform::OpenStandardDescriptors()) return 1;
-    // A service tool that closes its pipe early must not end the checker. SIGTERM keeps its
-    // default: the checker is only ever ended from outside, and the data files survive a kill.
+    // A service tool that closes its pipe early must not end the checker. SIGTERM ends it as
+    // its default does (under systemd after saying STOPPING=1): the data files survive a kill.
     std::signal(SIGPIPE, SIG_IGN);
     tarn::checker::CheckLoop(tarn::checker::StartUp());
 }

@@ -143,9 +143,11 @@ int ErrorManager::StandardBox(std::string_view text, std::string_view title, std
                               int buttons, int defaultButton, int style) {
     ui::MessageBoxRequest request{std::string(text), std::string(title), std::string(icon),
                                   buttons,           defaultButton,      style};
-    if (text.ends_with(kFatalSuffix))
+    if (text.ends_with(kFatalSuffix)) {
         request.unattendedText = std::string(text.substr(0, text.size() - kFatalSuffix.size())) +
                                  std::string(kUnattendedFatalSuffix);
+        request.fatal = true;
+    }
     return ui::ShowMessageBox(request);
 }
 

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+
+#include "platform/system/JournalStream.h"
 
 namespace tarn::platform {
 
@@ -20,8 +23,10 @@ void Sleep(uint32_t milliseconds) {
 // the screen there) and buffered output still run.
 void Halt(int exitCode, std::string_view message) {
     if (!message.empty()) {
-        std::fwrite(message.data(), 1, message.size(), stderr);
-        std::fputc('\n', stderr);
+        // One write, filed in the journal (under systemd) as an error.
+        const std::string line =
+            JournalPrefix(JournalPriority::Error) + std::string(message) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
     }
     std::fflush(nullptr);
     // Halt comes from deep inside a procedure whose objects still use the program's globals:

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/system/JournalStream.h"
 #include "platform/system/Process.h"
 
 namespace tarn::ui {
@@ -61,6 +62,8 @@ bool StderrMessageBox::Due(const std::string& line) {
 int StderrMessageBox::Ask(const MessageBoxRequest& request) {
     std::string line = MessageBoxLine(request) + "\n";
     if (!Due(line)) return request.defaultButton;
+    line.insert(0, platform::JournalPrefix(request.fatal ? platform::JournalPriority::Error
+                                                         : platform::JournalPriority::Warning));
     // One write, so lines of concurrent boxes never interleave.
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

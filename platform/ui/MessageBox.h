@@ -25,6 +25,8 @@ struct MessageBoxRequest {
     int style = 0;
     // What a reader who cannot press a button is told instead of text ("" means text).
     std::string unattendedText = "";
+    // The program ends after this box: the journal files its line as an error, not a warning.
+    bool fatal = false;
 };
 
 class MessageBoxFrontEnd {
@@ -44,7 +46,8 @@ MessageBoxFrontEnd* CurrentMessageBoxFrontEnd();
 // with each '|' shown as " | ".
 std::string MessageBoxLine(const MessageBoxRequest& request);
 
-// Writes one line per box to standard error, unless the same line was written less than an hour
+// Writes one line per box to standard error (prefixed with its priority when that is the journal),
+// unless the same line was written less than an hour
 // before, and answers the default button.
 class StderrMessageBox : public MessageBoxFrontEnd {
   public:

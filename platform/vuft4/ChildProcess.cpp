@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <string_view>
 
@@ -23,17 +24,26 @@ namespace {
 constexpr size_t kMaxOutput = 64 * 1024;
 constexpr int kPollSliceMs = 20;
 
-// Spawn settings: own process group, default signal handling and an empty signal mask; standard
-// output and error go to the given pipe ends, or to /dev/null when below 0.
+std::atomic<void (*)()> waitHook{nullptr};
+
+// Spawn settings: own process group, default signal handling and an empty signal mask.
 struct SpawnSetup {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
 
-    SpawnSetup(int outputFd, int errorFd) {
+    SpawnSetup(int outputFd, bool errorsToo) {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        Direct(1, outputFd);
-        Direct(2, errorFd);
+        if (outputFd >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        }
+        if (outputFd >= 0 && errorsToo) {
+            posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        }
         posix_spawnattr_init(&attr);
         sigset_t none, defaults;
         sigemptyset(&none);
@@ -50,18 +60,6 @@ struct SpawnSetup {
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
     }
-    void Direct(int target, int fd) {
-        if (fd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, fd, target);
-        else
-            posix_spawn_file_actions_addopen(&actions, target, "/dev/null", O_WRONLY, 0);
-    }
-};
-
-// A captured stream of the child: the read end of its pipe (-1 once closed) and what came.
-struct Stream {
-    int fd = -1;
-    std::string text;
 };
 
 void Drain(int fd, std::string& output) {
@@ -84,28 +82,17 @@ ChildResult Finish(int status) {
     return result;
 }
 
-// Reads what is there on the streams, for up to sliceMs; a stream at its end is closed.
-void ReadStreams(Stream (&streams)[2], int sliceMs) {
-    pollfd p[2] = {{streams[0].fd, POLLIN, 0}, {streams[1].fd, POLLIN, 0}};
-    if (poll(p, 2, sliceMs) <= 0) return;  // fds below 0 are left out by poll
-    for (int i = 0; i < 2; ++i) {
-        if (streams[i].fd < 0 || p[i].revents == 0) continue;
-        Drain(streams[i].fd, streams[i].text);
-        if (p[i].revents & (POLLHUP | POLLERR)) streams[i].fd = -1;  // closed: only wait from now
-    }
-}
-
-// Waits for pid while reading the streams until it ends or the deadline passes.
-ChildResult Supervise(pid_t pid, Stream (&streams)[2], int64_t deadline) {
+// Waits for pid while reading fd (when >= 0) until it ends or the deadline passes.
+ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
+    std::string output;
     for (;;) {
+        if (void (*hook)() = waitHook.load()) hook();
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR)) {
-            for (Stream& stream : streams)
-                if (stream.fd >= 0) Drain(stream.fd, stream.text);
+            if (fd >= 0) Drain(fd, output);
             ChildResult result = done == pid ? Finish(status) : ChildResult{};
-            result.output = std::move(streams[0].text);
-            result.errors = std::move(streams[1].text);
+            result.output = std::move(output);
             return result;
         }
         const int64_t left = deadline - platform::MonotonicMilliseconds();
@@ -116,19 +103,36 @@ ChildResult Supervise(pid_t pid, Stream (&streams)[2], int64_t deadline) {
             }
             ChildResult result;
             result.outcome = ChildResult::Outcome::TimedOut;
-            result.errors = std::move(streams[1].text);
             return result;
         }
-        ReadStreams(streams, static_cast<int>(std::min<int64_t>(left, kPollSliceMs)));
+        const int slice = static_cast<int>(std::min<int64_t>(left, kPollSliceMs));
+        pollfd p{fd, POLLIN, 0};
+        if (fd >= 0 && poll(&p, 1, slice) > 0) {
+            Drain(fd, output);
+            if (p.revents & (POLLHUP | POLLERR)) fd = -1;  // closed: only wait from now on
+        } else if (fd < 0) {
+            poll(nullptr, 0, slice);
+        }
     }
+}
+
+// Variables that systemd gives this process alone: with them a child could report ready,
+// stopping or alive in this process's name.
+bool ForThisProcessOnly(std::string_view entry) {
+    for (std::string_view name : {"NOTIFY_SOCKET=", "WATCHDOG_USEC=", "WATCHDOG_PID="})
+        if (entry.starts_with(name)) return true;
+    return false;
 }
 
 // This process's environment with PATH replaced by searchPath: a tool looks up the programs it
 // runs itself (the service tool runs init scripts, they run more), in the data folder too.
 std::vector<std::string> ChildEnvironment(const std::string& searchPath) {
     std::vector<std::string> variables;
-    for (char** entry = environ; entry && *entry; ++entry)
-        if (std::string_view(*entry).rfind("PATH=", 0) != 0) variables.emplace_back(*entry);
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view variable(*entry);
+        if (!variable.starts_with("PATH=") && !ForThisProcessOnly(variable))
+            variables.emplace_back(variable);
+    }
     variables.push_back("PATH=" + searchPath);
     return variables;
 }
@@ -140,17 +144,9 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// A pipe whose read end does not block; both ends -1 when not wanted or not made.
-bool MakePipe(bool wanted, int (&fds)[2]) {
-    return !wanted || pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0;
-}
-
-void CloseFd(int& fd) {
-    if (fd >= 0) close(fd);
-    fd = -1;
-}
-
 }  // namespace
+
+void SetChildWaitHook(void (*hook)()) { waitHook.store(hook); }
 
 ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
                      bool captureErrors) {
@@ -158,11 +154,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, 
     const std::string searchPath = ProgramSearchPath();
     const std::string program = FindProgram(argv[0], searchPath);
     if (program.empty()) return {};
-    int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
-    if (!MakePipe(captureOutput, outPipe) || !MakePipe(captureErrors, errPipe)) {
-        for (int* fd : {&outPipe[0], &outPipe[1], &errPipe[0], &errPipe[1]}) CloseFd(*fd);
-        return {};
-    }
+    int pipeFds[2] = {-1, -1};
+    if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
     std::vector<std::string> words = argv;
     std::vector<char*> args = Pointers(words);
     std::vector<std::string> variables = ChildEnvironment(searchPath);
@@ -171,17 +164,14 @@ ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, 
     pid_t pid = -1;
     int spawned = 0;
     {
-        SpawnSetup setup(outPipe[1], errPipe[1]);
+        SpawnSetup setup(pipeFds[1], captureErrors);
         spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
                               environment.data());
     }
-    CloseFd(outPipe[1]);
-    CloseFd(errPipe[1]);
-    Stream streams[2] = {{outPipe[0], {}}, {errPipe[0], {}}};
+    if (pipeFds[1] >= 0) close(pipeFds[1]);
     ChildResult result;
-    if (spawned == 0) result = Supervise(pid, streams, deadline);
-    CloseFd(outPipe[0]);
-    CloseFd(errPipe[0]);
+    if (spawned == 0) result = Supervise(pid, pipeFds[0], deadline);
+    if (pipeFds[0] >= 0) close(pipeFds[0]);
     return result;
 }
 

@@ -11,16 +11,22 @@ struct ChildResult {
     Outcome outcome = Outcome::NotStarted;
     int exitCode = -1;   // when Exited
     std::string output;  // standard output, when captured (at most 64 KiB)
-    std::string errors;  // standard error, when captured apart (at most 64 KiB)
 };
 
 // Runs argv[0] with the arguments as given: a name without '/' is looked up in PATH's absolute
-// folders (ProgramSearch.h), and the child gets that cleaned PATH too. Standard input is
-// /dev/null; standard output is captured when captureOutput, else /dev/null; standard error is
-// captured apart when captureErrors, else /dev/null. The child leads its own process group; when
-// timeLimitMs passes the whole group is killed (TimedOut). Returns once the child has ended; a
-// descendant that keeps the output open does not hold the call up.
+// folders (ProgramSearch.h), and the child gets that cleaned PATH too. It does not get systemd's
+// NOTIFY_SOCKET and WATCHDOG_* variables: a tool must not speak to systemd for this process.
+// Standard input is /dev/null; standard output is captured when captureOutput, else /dev/null;
+// standard error joins the captured output when captureErrors too, else it is /dev/null. The
+// child leads its own process group; when timeLimitMs passes the whole group is killed
+// (TimedOut). Returns once the child has ended; a descendant that keeps the output open does not
+// hold the call up.
 ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
                      bool captureErrors = false);
+
+// Called at every polling step (about 20 ms) while a child is waited for, on the waiting thread:
+// the program's keep-alive to whoever supervises it, so that a long start never looks like a
+// hung program. Null (the default): nothing is called.
+void SetChildWaitHook(void (*hook)());
 
 }  // namespace tarn::vuft4

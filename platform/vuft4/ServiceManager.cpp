@@ -20,7 +20,7 @@ constexpr const char* kSystemFolders = "/usr/sbin:/sbin:/usr/bin:/bin";
 class NoServiceManager : public ServiceManager {
   public:
     int32_t Status(const std::string&) override { return kServiceUnknown; }
-    void Start(const std::string&) override {}
+    StartReport Start(const std::string&) override { return {}; }
 };
 
 std::string SearchPath() { return ProgramSearchPath() + ":" + kSystemFolders; }

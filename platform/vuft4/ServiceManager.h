@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/vuft4/StartReport.h"
+
 namespace tarn::vuft4 {
 
 class ServiceManager {
@@ -14,8 +16,9 @@ class ServiceManager {
     virtual ~ServiceManager() = default;
     // The status code of the named service on this computer (codes as in Vuft4.h).
     virtual int32_t Status(const std::string& name) = 0;
-    // Starts the named service and waits until the tool reports back or the start limit passes.
-    virtual void Start(const std::string& name) = 0;
+    // Starts the named service and waits until the tool reports back or the start limit passes;
+    // returns what was run and how it ended (no command when nothing was run).
+    virtual StartReport Start(const std::string& name) = 0;
 };
 
 enum class ServiceManagerKind { Systemd, Sysv, None };

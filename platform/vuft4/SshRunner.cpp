@@ -52,7 +52,7 @@ std::string SshFailure(const ChildResult& result) {
     if (result.outcome == Outcome::NotStarted) return "no ssh client (ssh) found on PATH";
     if (result.outcome == Outcome::TimedOut) return "timed out (no answer in time)";
     if (result.outcome == Outcome::Signalled) return "ssh was killed";
-    const std::string& said = result.errors;
+    const std::string& said = result.output;  // standard error joins it
     if (Says(said, "IDENTIFICATION HAS CHANGED"))
         return "host key changed (not the machine known_hosts names)";
     if (Says(said, "Host key verification failed") || Says(said, "host key is known"))

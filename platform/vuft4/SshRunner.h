@@ -15,7 +15,7 @@ namespace tarn::vuft4 {
 struct SshReply {
     bool reached = false;  // the command ran there; else failure says why not
     int exitCode = -1;     // the command's, when reached
-    std::string output;
+    std::string output;    // standard output and error, as they came
     std::string failure;
 };
 

@@ -57,9 +57,11 @@ int32_t SystemdServiceManager::Status(const std::string& name) {
     return SystemdStatusOf(r.output);
 }
 
-void SystemdServiceManager::Start(const std::string& name) {
+StartReport SystemdServiceManager::Start(const std::string& name) {
     const std::optional<std::string> unit = ServiceUnitOf(name);
-    if (unit) RunChild({tool_, "start", "--", *unit}, CurrentTimeLimits().startMs, false);
+    if (!unit) return {};
+    return {ToolName(tool_) + " start " + *unit,
+            RunChild({tool_, "start", "--", *unit}, CurrentTimeLimits().startMs, true, true)};
 }
 
 }  // namespace tarn::vuft4

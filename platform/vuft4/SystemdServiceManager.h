@@ -17,8 +17,9 @@ class SystemdServiceManager : public ServiceManager {
     // reloading 6, inactive or failed 0, activating 2, deactivating 3; no answer in time or no
     // service unit -1.
     int32_t Status(const std::string& name) override;
-    // `systemctl start -- UNIT`; nothing when name is no service unit.
-    void Start(const std::string& name) override;
+    // `systemctl start -- UNIT`, its output and errors kept; nothing when name is no service
+    // unit.
+    StartReport Start(const std::string& name) override;
 
   private:
     std::string tool_;

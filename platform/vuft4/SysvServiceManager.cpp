@@ -35,9 +35,10 @@ int32_t SysvServiceManager::Status(const std::string& name) {
     return kServiceStopped;
 }
 
-void SysvServiceManager::Start(const std::string& name) {
-    if (!Known(name)) return;
-    RunChild({tool_, name, "start"}, CurrentTimeLimits().startMs, false);
+StartReport SysvServiceManager::Start(const std::string& name) {
+    if (!Known(name)) return {};
+    return {ToolName(tool_) + " " + name + " start",
+            RunChild({tool_, name, "start"}, CurrentTimeLimits().startMs, true, true)};
 }
 
 }  // namespace tarn::vuft4

@@ -15,8 +15,8 @@ class SysvServiceManager : public ServiceManager {
     // The exit code of `service NAME status`: 0 -> 6; 1, 2, 3 and other codes -> 0;
     // 4 (unknown), no script in initDir or no answer in time -> -1.
     int32_t Status(const std::string& name) override;
-    // `service NAME start`.
-    void Start(const std::string& name) override;
+    // `service NAME start`, its output and errors kept.
+    StartReport Start(const std::string& name) override;
 
   private:
     bool Known(const std::string& name) const;

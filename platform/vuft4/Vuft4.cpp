@@ -40,18 +40,19 @@ int32_t VUSERVICESTATUS(const char* server, const char* service) {
     return CurrentServiceManager()->Status(name);
 }
 
-int32_t VURUN(const char* commandLine, int32_t, int32_t) {
+CommandOutcome RunCommand(const char* commandLine) {
     const NetStartLine netStart = ReadNetStart(TextOf(commandLine));
     if (netStart.isNetStart) {
-        if (!netStart.name) return -1;
-        CurrentServiceManager()->Start(*netStart.name);
-        return 0;
+        if (!netStart.name) return {};
+        return {0, StartReason(CurrentServiceManager()->Start(*netStart.name))};
     }
     const std::vector<std::string> words = SplitCommandLine(TextOf(commandLine));
-    if (words.empty()) return -1;
+    if (words.empty()) return {};
     const ChildResult r = RunChild(words, CurrentTimeLimits().runMs, false);
-    return r.outcome == ChildResult::Outcome::Exited ? r.exitCode : -1;
+    return {r.outcome == ChildResult::Outcome::Exited ? r.exitCode : -1, ""};
 }
+
+int32_t VURUN(const char* commandLine, int32_t, int32_t) { return RunCommand(commandLine).code; }
 
 int32_t VUFOLDEREXISTS(const char* path) { return platform::FolderExists(TextOf(path)) ? 1 : 0; }
 

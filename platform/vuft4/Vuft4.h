@@ -10,6 +10,7 @@
 // backslash) answers -1 and is never started. The work is done by the ServiceManager chosen at
 // start (ServiceManager.h).
 #include <cstdint>
+#include <string>
 
 namespace tarn::vuft4 {
 
@@ -23,6 +24,15 @@ enum ServiceStatus : int32_t {
 
 // The status of service on server (see above). Null pointers count as blank texts.
 int32_t VUSERVICESTATUS(const char* server, const char* service);
+// How a command line ended: its exit code as VURUN answers it, and for a service start that was
+// run, why it may not have taken (StartReason in StartReport.h; empty otherwise).
+struct CommandOutcome {
+    int32_t code = -1;
+    std::string startReason;
+};
+// What VURUN does, with the start's reason kept for whoever says why a service did not start.
+CommandOutcome RunCommand(const char* commandLine);
+
 // Runs the command line and waits for it (within a time limit). net start "NAME" starts NAME
 // through the service manager, and answers -1 without starting anything when the rest of the
 // line is not one name that reads back exactly (CommandLine.h); anything else is split like a

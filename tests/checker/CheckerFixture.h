@@ -43,6 +43,9 @@ inline int RunTool(std::vector<std::string> argv) {
 
 class CheckerEndToEnd : public ::testing::Test {
   protected:
+    // The data folder is made under dataParent.
+    explicit CheckerEndToEnd(const std::string& dataParent = "/tmp") : folder("tarn", dataParent) {}
+
     void WriteSettings(int32_t id, int32_t seconds) {
         storage::RecordFile& f = records::SettingsFile();
         f.SetName(folder / "Settings");

@@ -33,7 +33,18 @@ std::vector<std::string> ReadCrLfLines(const std::string& path) {
 
 CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid,
                                const std::function<void()>& inChild)
-    : stderrPath_(folder + "/.stderr") {
+    : CheckerProcess(folder, stubBin, uid, inChild, {}) {}
+
+std::unique_ptr<CheckerProcess> CheckerProcess::Through(const std::vector<std::string>& launcher,
+                                                        const std::string& folder,
+                                                        const std::string& stubBin) {
+    return std::unique_ptr<CheckerProcess>(new CheckerProcess(folder, stubBin, -1, {}, launcher));
+}
+
+CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stubBin, int uid,
+                               const std::function<void()>& inChild,
+                               const std::vector<std::string>& launcher)
+    : ownGroup_(!launcher.empty()), stderrPath_(folder + "/.stderr") {
     std::string binary = std::string(TARN_BINARY_DIR) + "/tarnwatch";
     if (uid != -1) {
         copyFolder_ = std::make_unique<TempFolder>("tarnwatch-copy");
@@ -57,9 +68,21 @@ CheckerProcess::CheckerProcess(const std::string& folder, const std::string& stu
         dup2(err, 2);
         setenv("PATH", path.c_str(), 1);
         if (inChild) inChild();
+        if (!launcher.empty()) {
+            setpgid(0, 0);
+            std::vector<std::string> words = launcher;
+            words.push_back(binary);
+            std::vector<char*> args;
+            for (std::string& word : words) args.push_back(word.data());
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(kCannotStart);
+        }
         execl(binary.c_str(), "tarnwatch", static_cast<char*>(nullptr));
         _exit(kCannotStart);
     }
+    // Also here, so that a Stop right away reaches the group.
+    if (pid_ > 0 && ownGroup_) setpgid(pid_, pid_);
 }
 
 CheckerProcess::~CheckerProcess() {
@@ -88,11 +111,12 @@ bool CheckerProcess::WaitFor(const std::function<bool()>& done, std::chrono::mil
 
 int CheckerProcess::Stop() {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        const pid_t target = ownGroup_ ? -pid_ : pid_;
+        kill(target, SIGTERM);
         for (int i = 0; i < 200 && Running(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (pid_ > 0) {
-            kill(pid_, SIGKILL);
+            kill(target, SIGKILL);
             waitpid(pid_, &status_, 0);
             pid_ = -1;
         }

@@ -33,6 +33,12 @@ class CheckerProcess {
     // PATH and standard error set (to change its environment or close descriptors).
     CheckerProcess(const std::string& folder, const std::string& stubBin = "", int uid = -1,
                    const std::function<void()>& inChild = {});
+    // Starts tarnwatch through launcher (its words, then the binary's path), with stubBin first
+    // on PATH, in a process group of its own that Stop ends whole: a launcher that runs the
+    // checker in other namespaces leaves it a process apart from the one started here.
+    static std::unique_ptr<CheckerProcess> Through(const std::vector<std::string>& launcher,
+                                                   const std::string& folder,
+                                                   const std::string& stubBin = "");
     ~CheckerProcess();
     // Polls until done() is true or the time runs out; false on time-out or when the checker
     // ended by itself.
@@ -44,7 +50,11 @@ class CheckerProcess {
     std::string Stderr() const;
 
   private:
+    CheckerProcess(const std::string& folder, const std::string& stubBin, int uid,
+                   const std::function<void()>& inChild, const std::vector<std::string>& launcher);
+
     std::unique_ptr<TempFolder> copyFolder_;
+    bool ownGroup_ = false;
     pid_t pid_ = -1;
     int status_ = 0;
     std::string stderrPath_;

@@ -37,7 +37,7 @@ class CountingManager : public vuft4::ServiceManager {
         if (during) during(name);
         return 6;
     }
-    void Start(const std::string&) override {}
+    vuft4::StartReport Start(const std::string&) override { return {}; }
 };
 
 void RunSql(const std::string& file, const std::string& sql) {

@@ -26,8 +26,8 @@ class RemoteOverSsh : public CheckerEndToEnd {
                                            "\ncase $2 in start) touch " + stubs / "up" +
                                            ";; status) [ -e " + stubs / "up" +
                                            " ] && exit 0; exit 3;; esac\n");
-        server_ = std::make_unique<SshServer>("127.0.0.1",
-                                              "SetEnv PATH=" + stubs.Path() + ":/usr/bin:/bin");
+        server_ =
+            std::make_unique<SshServer>("127.0.0.1", "PATH=" + stubs.Path() + ":/usr/bin:/bin");
         server_->Alias("sysv1");
         ASSERT_TRUE(server_->Start()) << ReadAll(server_->File("sshd.log"));
         WriteSettings(1, 1);

@@ -35,7 +35,10 @@ class LocalManager : public vuft4::ServiceManager {
         asked.push_back(name);
         return 6;
     }
-    void Start(const std::string& name) override { started.push_back(name); }
+    vuft4::StartReport Start(const std::string& name) override {
+        started.push_back(name);
+        return {};
+    }
 };
 
 class RemoteServicesPass : public ::testing::Test {

@@ -80,9 +80,9 @@ class SshServer {
     }
 
     // Keys and the server's configuration in a folder made in base (the build folder); sshd
-    // listens on ports free ports of address; extraConfig is added to sshd_config (SetEnv
-    // PATH=... for a stub tool, say).
-    explicit SshServer(std::string address = "127.0.0.1", std::string extraConfig = "",
+    // listens on ports free ports of address; sessionEnv ("NAME=VALUE ...", PATH=... for a stub
+    // tool, say) is set in every session.
+    explicit SshServer(std::string address = "127.0.0.1", const std::string& sessionEnv = "",
                        int ports = 1, const std::string& base = DefaultBase())
         : address_(std::move(address)) {
         std::string pattern = base + "/ssh-test-XXXXXX";
@@ -105,8 +105,10 @@ class SshServer {
                << File("authorized_keys") << "\nPidFile " << File("sshd.pid")
                << "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
                   "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\n"
-                  "LogLevel VERBOSE\n"
-               << extraConfig << "\n";
+                  "LogLevel VERBOSE\nMaxStartups 100\n"
+               // SHLVL=1 makes the login shell a nested one, which reads no ~/.bashrc: this
+               // machine's root runs tools there at every login that a watched server would not.
+               << "SetEnv SHLVL=1 " << sessionEnv << "\n";
     }
     ~SshServer() {
         Stop();
@@ -116,17 +118,25 @@ class SshServer {
     SshServer(const SshServer&) = delete;
     SshServer& operator=(const SshServer&) = delete;
 
-    // Starts sshd and waits until it takes connections; false when it did not.
+    // Starts sshd on this machine and waits until it takes connections; false when it did not.
     bool Start() {
         mkdir("/run/sshd", 0755);  // sshd's own empty folder for its unprivileged part
         std::fflush(stdout);
         pid_ = fork();
         if (pid_ == 0) {
-            freopen(File("sshd.log").c_str(), "w", stderr);
-            execl(kSshd, kSshd, "-D", "-e", "-f", File("sshd_config").c_str(), nullptr);
+            execl(kSshd, kSshd, "-D", "-E", File("sshd.log").c_str(), "-f",
+                  File("sshd_config").c_str(), nullptr);
             _exit(127);
         }
-        // Told by its log, not by a connection, which would count as one.
+        return WaitListening();
+    }
+    // A unit that runs this server inside a systemd lab instead (its /run is the lab's own).
+    std::string Unit() const {
+        return "[Service]\nRuntimeDirectory=sshd\nExecStart=" + std::string(kSshd) + " -D -E " +
+               File("sshd.log") + " -f " + File("sshd_config") + "\n";
+    }
+    // Waits until sshd said it listens (a connection would count as one); false after 5 s.
+    bool WaitListening() const {
         for (int i = 0; i < 100; ++i) {
             if (ReadAll(File("sshd.log")).find("Server listening") != std::string::npos)
                 return true;

@@ -9,12 +9,14 @@
 
 namespace tarn::test {
 
-// A fresh folder under /tmp, removed with everything in it (also after a test took its write
-// permission away).
+// A fresh folder under parent (made when missing), removed with everything in it (also after a
+// test took its write permission away).
 class TempFolder {
   public:
-    explicit TempFolder(const std::string& prefix = "tarn") {
-        std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    explicit TempFolder(const std::string& prefix = "tarn", const std::string& parent = "/tmp") {
+        std::error_code ec;
+        std::filesystem::create_directories(parent, ec);
+        std::string pattern = parent + "/" + prefix + "-XXXXXX";
         const char* made = mkdtemp(pattern.data());
         path_ = made ? made : "";
     }

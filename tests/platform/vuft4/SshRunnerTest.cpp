@@ -22,7 +22,7 @@ TEST(SshRunnerTest, FailuresAreNamedFromWhatSshSaid) {
         ChildResult r;
         r.outcome = ChildResult::Outcome::Exited;
         r.exitCode = 255;
-        r.errors = said;
+        r.output = said;
         return SshFailure(r);
     };
     EXPECT_EQ(failure("ssh: connect to host 127.0.0.9 port 2222: Connection refused\r\n"),

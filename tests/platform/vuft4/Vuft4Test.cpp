@@ -22,7 +22,10 @@ class RecordingManager : public ServiceManager {
         asked.push_back(name);
         return answer;
     }
-    void Start(const std::string& name) override { started.push_back(name); }
+    StartReport Start(const std::string& name) override {
+        started.push_back(name);
+        return {};
+    }
 
     int32_t answer = 6;
     std::vector<std::string> asked;

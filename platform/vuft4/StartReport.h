@@ -1,0 +1,22 @@
+#pragma once
+// What one start of a service did, so that a start that did not take can say why.
+#include <string>
+
+#include "platform/vuft4/ChildProcess.h"
+
+namespace tarn::vuft4 {
+
+struct StartReport {
+    std::string command;  // the start as an operator would type it; empty when nothing was run
+    ChildResult result;   // its end, with standard output and error (at most 64 KiB)
+};
+
+// A tool's name as the start is told: the last part of its path.
+std::string ToolName(const std::string& program);
+
+// "systemctl start x.service exited with 1: <first line of its output>", or "... was ended by a
+// signal", "... did not end within 90 s", "... could not be run"; empty when nothing was run.
+// The line is the first that is not blank, its control characters escaped (ControlEscape.h).
+std::string StartReason(const StartReport& report);
+
+}  // namespace tarn::vuft4
