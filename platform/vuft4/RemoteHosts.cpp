@@ -86,7 +86,7 @@ void RemoteHosts::BeginPass(const std::vector<ServerService>& pairs) {
     std::vector<const std::string*> hosts;
     for (const auto& entry : grouped) hosts.push_back(&entry.first);
     std::vector<Host> answers(hosts.size());
-    SshControlFolder();  // made once, before the threads share it
+    if (!hosts.empty()) SshControlFolder();  // made once, before the threads share it
     std::atomic<size_t> next{0};
     auto askHosts = [&] {
         for (size_t i; (i = next++) < hosts.size();)

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 
 #include "CheckerFixture.h"
 #include "tests/support/SshServer.h"
@@ -72,15 +72,15 @@ TEST_F(RemoteOnSystemdLabs, AStoppedUnitIsStartedOnItsMachineAndNowhereElse) {
         setenv("TARN_SSH_CONFIG", config.c_str(), 1);
         setenv("RUNTIME_DIRECTORY", folderOfRuntime.c_str(), 1);
     });
-    ASSERT_TRUE(p.WaitFor([&] { return LogHas(" Successfully Restarted Service: tarn-web on laba"); },
-                          30s))
+    ASSERT_TRUE(
+        p.WaitFor([&] { return LogHas(" Successfully Restarted Service: tarn-web on laba"); }, 30s))
         << p.Stderr() << ReadAll(a.server.File("sshd.log"));
     ASSERT_TRUE(WaitStamped(p, {1, 2}));
     p.Stop();
     a.server.Stop(runtime.Path());
     EXPECT_EQ(a.State("tarn-web.service"), "active");
     EXPECT_EQ(b.State("tarn-web.service"), "inactive");  // the same unit on the other machine
-    EXPECT_EQ(ReadAll(stubs / "calls"), "");               // and nothing here
+    EXPECT_EQ(ReadAll(stubs / "calls"), "");             // and nothing here
     const std::vector<std::string> lines = Log();
     auto count = [&](const std::string& text) {
         return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {

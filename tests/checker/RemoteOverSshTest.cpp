@@ -122,5 +122,19 @@ TEST_F(RemoteOverSsh, HostileNamesRunNothingAndMakeNoConnection) {
     EXPECT_GE(LogCount(" Service Status: cron on -oProxyCommand=touch " + x + " CODE IS :-1"), 1);
 }
 
+// A checker whose list names no other computer makes no folder for shared connections: one
+// ended by a signal could not remove it.
+TEST_F(CheckerEndToEnd, ALocalListMakesNoFolderForSharedConnections) {
+    TempFolder runtime{"tarn-rt"};
+    WriteSettings(1, 1);
+    WriteServices({{1, "localhost", "tarn-no-such-service", ""}});
+    const std::string path = runtime.Path();
+    CheckerProcess p(folder.Path(), "", -1,
+                     [path] { setenv("RUNTIME_DIRECTORY", path.c_str(), 1); });
+    ASSERT_TRUE(WaitStamped(p, {1})) << p.Stderr();
+    p.Stop();
+    EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
+}
+
 }  // namespace
 }  // namespace tarn::checker::test

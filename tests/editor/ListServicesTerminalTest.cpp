@@ -22,6 +22,12 @@ namespace {
 
 // The servers of these lists are other computers: a stub `ssh` answers for each that every
 // service asked there runs.
+// Where the checker keeps its shared connections: in the test's folder, not left in /tmp.
+std::function<void()> SharedConnectionsIn(const tarn::test::TempFolder& stubs) {
+    const std::string path = stubs.Path();
+    return [path] { setenv("RUNTIME_DIRECTORY", path.c_str(), 1); };
+}
+
 void WriteRunningHosts(const tarn::test::TempFolder& stubs) {
     checker::test::WriteScript(stubs / "ssh",
                                "echo tarn-manager=sysv\n"
@@ -160,7 +166,8 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     checker::test::WriteScript(stubs / "service", "exit 0\n");
     WriteRunningHosts(stubs);
     {
-        checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+        checker::test::CheckerProcess checker(folder.Path(), stubs.Path(), -1,
+                                              SharedConnectionsIn(stubs));
         EXPECT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
             << checker.Stderr();
         checker.Stop();
@@ -205,7 +212,8 @@ TEST_F(ListTerminal, SavesOverTheCheckersStampsGoThroughAndLoseNothing) {
     tarn::test::TempFolder stubs{"tarn-list-stubs"};
     checker::test::WriteScript(stubs / "service", "exit 0\n");
     WriteRunningHosts(stubs);
-    checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+    checker::test::CheckerProcess checker(folder.Path(), stubs.Path(), -1,
+                                          SharedConnectionsIn(stubs));
     const std::string today = platform::FormatPicture("d08-b", platform::Today());
     ASSERT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
         << checker.Stderr();
