@@ -1,9 +1,10 @@
 // The checker watching 100 other computers, 10 services each (1000 records), over SSH: how long
 // its passes take once the connections are up, how many connections the servers took, and its
-// memory next to a pass over 1000 services of this computer. The "computers" are 7 OpenSSH
-// servers on loopback ports of this machine, 15 ports each (sshd listens on at most 16; one Host
-// alias a port, so each alias is a connection of its own); no systemd runs this machine, so their
-// shells answer the SysV way, through a stub `service` that says "running" at once.
+// memory next to a pass over 1000 services of this computer. The "computers" are Host aliases of
+// OpenSSH servers, one alias a port, so each alias is a connection of its own (sshd listens on
+// at most 16 ports): where systemd labs run (tests/lab/systemd-lab, as root), 4 labs with two
+// servers of 13 ports each and 10 running units, asked through systemctl; elsewhere 7 servers on
+// this machine with 15 ports each, whose shells answer the SysV way through a stub `service`.
 //
 //   bench_remote [path to tarnwatch]
 #include <signal.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -24,6 +26,7 @@
 
 #include "data/records/Records.h"
 #include "tests/support/SshServer.h"
+#include "tests/support/SystemdLab.h"
 
 namespace {
 
@@ -31,8 +34,8 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 using tarn::test::SshServer;
 
-constexpr int kHosts = 100, kServers = 7, kServicesEach = 10, kPasses = 4;
-constexpr int kPortsEach = (kHosts + kServers - 1) / kServers;
+constexpr int kHosts = 100, kServicesEach = 10, kPasses = 4, kLabs = 4, kServersEachLab = 2;
+constexpr int kPortsInLabs = 13, kServersHere = 7, kPortsHere = 15;
 
 void Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
     auto& f = tarn::records::ServicesToCheckFile();
@@ -143,16 +146,70 @@ std::vector<std::string> ServiceNames() {
     return names;
 }
 
+// The servers the aliases are spread over, and the names each host is asked for.
+struct Hosts {
+    std::vector<std::unique_ptr<tarn::test::SystemdLab>> labs;
+    std::vector<std::unique_ptr<SshServer>> servers;
+    std::vector<std::string> names;
+    std::string where;
+};
+
+// Labs with their servers and units running; false (nothing made) where labs cannot run.
+bool InLabs(Hosts& hosts) {
+    fs::create_directories(tarn::test::LabFolder());
+    for (int l = 0; l < kLabs; ++l) {
+        std::map<std::string, std::string> units;
+        std::vector<std::string> start = {"start"};
+        for (int s = 0; s < kServersEachLab; ++s) {
+            hosts.servers.push_back(std::make_unique<SshServer>("127.0.0.1", "", kPortsInLabs,
+                                                                tarn::test::LabFolder()));
+            const std::string unit = "tarn-sshd" + std::to_string(s) + ".service";
+            units[unit] = hosts.servers.back()->Unit();
+            start.push_back(unit);
+        }
+        for (int u = 0; u < kServicesEach; ++u) {
+            const std::string unit = "bench" + std::to_string(u) + ".service";
+            units[unit] = "[Service]\nExecStart=/bin/sleep infinity\n";
+            start.push_back(unit);
+        }
+        hosts.labs.push_back(std::make_unique<tarn::test::SystemdLab>(units));
+        if (!hosts.labs.back()->Ready()) {
+            std::printf("no systemd lab (%s%s): servers of this machine instead\n",
+                        hosts.labs.back()->SkipReason().c_str(),
+                        hosts.labs.back()->Error().c_str());
+            hosts = Hosts{};
+            return false;
+        }
+        start.insert(start.begin(), hosts.labs.back()->SystemctlPath());
+        tarn::test::Quietly(start);
+    }
+    for (const auto& server : hosts.servers)
+        if (!server->WaitListening()) std::abort();
+    for (int u = 0; u < kServicesEach; ++u) hosts.names.push_back("bench" + std::to_string(u));
+    hosts.where = std::to_string(kLabs) + " systemd labs";
+    return true;
+}
+
+// Servers of this machine whose sessions find the stub `service` in stubs first.
+bool HereSysv(Hosts& hosts, const std::string& path) {
+    hosts.names = ServiceNames();
+    if (hosts.names.empty() || fs::is_directory("/run/systemd/system")) return false;
+    for (int s = 0; s < kServersHere; ++s) {
+        hosts.servers.push_back(
+            std::make_unique<SshServer>("127.0.0.1", "PATH=" + path, kPortsHere, "/tmp"));
+        if (!hosts.servers.back()->Start()) return false;
+    }
+    hosts.where = std::to_string(kServersHere) + " sshd of this machine (SysV way)";
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string binary = fs::absolute(argc > 1 ? argv[1] : "tarnwatch").string();
     const std::string why = SshServer::CannotRun();
-    const std::vector<std::string> names = ServiceNames();
-    if (!why.empty() || fs::is_directory("/run/systemd/system") || names.empty()) {
-        std::printf("bench_remote skipped: %s\n",
-                    why.empty() ? "needs a machine without systemd, with /etc/init.d scripts"
-                                : why.c_str());
+    if (!why.empty()) {
+        std::printf("bench_remote skipped: %s\n", why.c_str());
         return 0;
     }
     std::string stubPattern = "/tmp/tarn-bench-stubs-XXXXXX";
@@ -160,43 +217,42 @@ int main(int argc, char** argv) {
     std::ofstream(stubs + "/service") << "#!/bin/true\n";
     chmod((stubs + "/service").c_str(), 0755);
     const std::string path = stubs + ":/usr/sbin:/usr/bin:/sbin:/bin";
-
-    std::vector<std::unique_ptr<SshServer>> servers;
-    for (int s = 0; s < kServers; ++s) {
-        servers.push_back(
-            std::make_unique<SshServer>("127.0.0.1", "PATH=" + path, kPortsEach, "/tmp"));
-        if (!servers.back()->Start()) {
-            std::printf("bench_remote: sshd did not start\n");
-            return 1;
-        }
+    Hosts hosts;
+    if (!InLabs(hosts) && !HereSysv(hosts, path)) {
+        std::printf(
+            "bench_remote skipped: no labs, and this machine runs systemd or has no "
+            "init scripts\n");
+        fs::remove_all(stubs);
+        return 0;
     }
     // One client configuration with every alias: each server's own file gets them all.
+    const size_t portsEach = hosts.servers[0]->Ports().size();
     std::vector<std::pair<std::string, std::string>> remoteRows, localRows;
     for (int h = 0; h < kHosts; ++h) {
-        SshServer& server = *servers[h / kPortsEach];
+        SshServer& server = *hosts.servers[h / portsEach];
         char alias[16];
         std::snprintf(alias, sizeof alias, "h%03d", h);
-        server.Alias(alias, server.Ports()[h % kPortsEach]);
-        for (const std::string& name : names) remoteRows.emplace_back(alias, name);
+        server.Alias(alias, server.Ports()[h % portsEach]);
+        for (const std::string& name : hosts.names) remoteRows.emplace_back(alias, name);
     }
     std::string config;
-    for (const auto& server : servers) config += tarn::test::ReadAll(server->ClientConfig());
+    for (const auto& server : hosts.servers) config += tarn::test::ReadAll(server->ClientConfig());
     const std::string configFile = stubs + "/ssh_config";
     std::ofstream(configFile) << config;
     for (size_t i = 0; i < remoteRows.size(); ++i) localRows.emplace_back("localhost", "cron");
 
-    const Run local = Measure(binary, localRows, path, {}, servers);
+    const Run local = Measure(binary, localRows, path, {}, hosts.servers);
     std::string runtimePattern = "/tmp/tarn-bench-rt-XXXXXX";
     const std::string runtime = mkdtemp(runtimePattern.data());
     const Run remote =
         Measure(binary, remoteRows, path,
-                {{"TARN_SSH_CONFIG", configFile}, {"RUNTIME_DIRECTORY", runtime}}, servers);
-    for (auto& server : servers) server->Stop(runtime);
+                {{"TARN_SSH_CONFIG", configFile}, {"RUNTIME_DIRECTORY", runtime}}, hosts.servers);
+    for (auto& server : hosts.servers) server->Stop(runtime);
     fs::remove_all(runtime);
     fs::remove_all(stubs);
 
-    std::printf("%d hosts on %d servers, %zu records (%zu names a host)\n", kHosts, kServers,
-                remoteRows.size(), names.size());
+    std::printf("%d hosts on %zu servers in %s, %zu records (%zu names a host)\n", kHosts,
+                hosts.servers.size(), hosts.where.c_str(), remoteRows.size(), hosts.names.size());
     for (size_t i = 0; i < remote.passSeconds.size(); ++i)
         std::printf("  remote pass %zu: %.2f s\n", i + 2, remote.passSeconds[i]);
     for (size_t i = 0; i < remote.connectionsAfterPass.size(); ++i)
