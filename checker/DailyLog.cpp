@@ -26,6 +26,10 @@ std::string LogLine(std::string_view eventText, int32_t day, int32_t time) {
     return line;
 }
 
+std::string ServiceOnServer(std::string_view service, std::string_view server) {
+    return std::string(service) + " on " + std::string(server);
+}
+
 std::string DailyLog::FileNameOn(int32_t day) const {
     return folder_ + "/Tarnwatch" + platform::FormatPicture("d12", day) + ".log";
 }

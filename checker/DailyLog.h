@@ -75,6 +75,10 @@ class DailyLog {
     bool lossSaidThisPass_ = false;
 };
 
+// How a service of another computer is named in the lines: "SERVICE on SERVER". A service of
+// this computer is named by its name alone.
+std::string ServiceOnServer(std::string_view service, std::string_view server);
+
 // "dd-Mon-yyyy hh:mm:ssAM" + eventText (which brings its own leading blank or blanks).
 std::string LogLine(std::string_view eventText, int32_t day, int32_t time);
 

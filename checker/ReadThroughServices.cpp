@@ -1,6 +1,7 @@
 #include "checker/ReadThroughServices.h"
 
 #include "checker/PassWriteBack.h"
+#include "checker/RemoteServers.h"
 #include "checker/ServiceCheck.h"
 #include "checker/ServicePass.h"
 #include "checker/StderrNotice.h"
@@ -43,7 +44,13 @@ class PassProcess : public ServicePassProcess {
         log_.ListDamaged(list + ": " + what);
     }
 
-    void PassEnding() override { writeBack_.Finish(); }
+    // The other computers of the list are asked once, all their services at a time.
+    void PassBeginning() override { AskRemoteServers(); }
+
+    void PassEnding() override {
+        writeBack_.Finish();
+        EndRemoteServers();
+    }
 
   private:
     DailyLog& log_;

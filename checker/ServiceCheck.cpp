@@ -4,6 +4,7 @@
 
 #include "platform/system/Clock.h"
 #include "platform/system/TextCut.h"
+#include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
@@ -75,28 +76,38 @@ std::string RestartCommand(const std::string& clippedName) {
 }
 
 void RestartService(ServiceCheckLocals& locals, DailyLog& log) {
+    const auto& r = records::ServicesToCheck();
     const std::string name = ServiceName();
-    log.ServiceNotRunning(name, locals.ServiceStatus);
+    const bool here = vuft4::IsThisComputer(r.ServerName);
+    const std::string server = Clipped(r.ServerName, sizeof r.ServerName);
+    const std::string shown = here ? name : ServiceOnServer(name, server);
+    log.ServiceNotRunning(shown, locals.ServiceStatus);
+    // A computer that did not answer in this pass, or names never sent to one, leave nothing
+    // that could be started, so no outcome of a start to log.
+    vuft4::RemoteHosts& remote = vuft4::CurrentRemoteHosts();
+    if (!here && !remote.Reachable(server, name)) return;
     // While its starts pause, a service is still checked and its status logged, but nothing is
     // started, so there is no outcome of a start to log: neither success nor failure.
-    if (locals.Restarts && !StartNow(*locals.Restarts, name, log)) {
+    if (locals.Restarts && !StartNow(*locals.Restarts, shown, log)) {
         ++locals.Counts.paused;
         return;
     }
-    // The command runs on this computer: a service of another one is never started here. It
-    // runs as VURUN runs it, keeping what the start said for the journal.
+    // This computer's services start here through VURUN's way, keeping what the start said for
+    // the journal; another computer's start there, by its own service manager.
     vuft4::CommandOutcome started;
-    if (vuft4::IsThisComputer(records::ServicesToCheck().ServerName)) {
+    if (here) {
         locals.CommandLine = RestartCommand(name);
         started = vuft4::RunCommand(locals.CommandLine.c_str());
+    } else {
+        remote.Start(server, name);
     }
     locals.ServiceStatus = QueryStatus();
     if (locals.ServiceStatus == 6) {
         ++locals.Counts.restarted;
-        log.Restarted(name);
+        log.Restarted(shown);
     } else {
         ++locals.Counts.failed;
-        log.RestartFailed(name, locals.ServiceStatus, started.startReason);
+        log.RestartFailed(shown, locals.ServiceStatus, started.startReason);
     }
 }
 

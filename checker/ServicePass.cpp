@@ -27,6 +27,7 @@ Level ServicePass::Initialise() {
         view_ = ownView_.get();
     }
     if (!ListReadable()) return LevelNotice;
+    process_.PassBeginning();
     OpenWindow(Window);
     Window.SetTimer(10);
     Stepper.Init(4);

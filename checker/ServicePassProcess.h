@@ -40,6 +40,8 @@ class ServicePassProcess : public data::ViewManager {
     virtual Level TakeRecord() { return LevelQuiet; }
     // Told what the view passed over when it met damage (the driver's words).
     virtual void ReadDamaged(const std::string&) {}
+    // Called once the list is open and readable, before the first record is read.
+    virtual void PassBeginning() {}
     // Called as the pass ends, while its files are still open.
     virtual void PassEnding() {}
     // Drops the references, switches the read-ahead off and shuts the view manager down.

@@ -8,6 +8,8 @@ struct TimeLimits {
     int64_t statusMs = 5000;  // a status query
     int64_t startMs = 90000;  // starting a service (units may take long to come up)
     int64_t runMs = 90000;    // any other command run by VURUN
+    // Reaching another computer over SSH; a command there gets this on top of its own limit.
+    int64_t connectMs = 5000;
 };
 
 TimeLimits CurrentTimeLimits();

@@ -7,6 +7,7 @@
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/ChildProcess.h"
 #include "platform/vuft4/CommandLine.h"
+#include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/TimeLimits.h"
 
@@ -30,7 +31,8 @@ bool IsThisComputer(const char* serverName) {
 }
 
 int32_t VUSERVICESTATUS(const char* server, const char* service) {
-    if (!IsThisComputer(server)) return kServiceUnknown;
+    if (!IsThisComputer(server))
+        return CurrentRemoteHosts().Status(TextOf(server), TextOf(service));
     // Only blanks padding the stored field are dropped; inner blanks belong to the name.
     const std::string name(platform::TrimTrailingBlanks(TextOf(service)));
     // A name the restart command cannot carry intact is never asked about, so never started.

@@ -3,12 +3,12 @@
 // computer's name, as the checker and the editor call them.
 //
 // Status codes: 6 running; 0 stopped or failed; -1 unknown service, unreachable computer or no
-// answer in time; 2 start pending; 3 stop pending. Only this computer is reachable: a server
-// name that is blank, "." , "localhost" or this computer's name (ignoring case) means it, any
-// other name answers -1. A service name is used exactly as stored or not at all: one that a
-// quoted "net start" command cannot carry intact (a quote in it, a trailing backslash) answers
-// -1 and is never started. The work is done by the ServiceManager chosen at start
-// (ServiceManager.h).
+// answer in time; 2 start pending; 3 stop pending. A server name that is blank, "." ,
+// "localhost" or this computer's name (ignoring case) means this computer; any other is another
+// computer, asked over SSH (RemoteHosts.h). A service name is used exactly as stored or not at
+// all: here one that a quoted "net start" command cannot carry intact (a quote in it, a trailing
+// backslash) answers -1 and is never started. The work is done by the ServiceManager chosen at
+// start (ServiceManager.h).
 #include <cstdint>
 #include <string>
 
@@ -47,8 +47,8 @@ int32_t VUCREATEDIRECTORY(const char* path);
 // This computer's name (at most 127 bytes); the text lives until the same thread calls again.
 const char* VUCOMPUTERNAME();
 
-// True when serverName (blanks around it ignored) means this computer, the only one whose
-// services can be started.
+// True when serverName (blanks around it ignored) means this computer: its services are started
+// with VURUN, those of another computer through RemoteHosts.
 bool IsThisComputer(const char* serverName);
 
 }  // namespace tarn::vuft4

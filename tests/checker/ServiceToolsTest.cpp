@@ -2,6 +2,7 @@
 // that record the words they receive: a name reaches the tool exactly as stored, or not at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -10,10 +11,11 @@
 #include "data/Dictionary.h"
 #include "data/records/Records.h"
 #include "errors/ErrorManager.h"
+#include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/SystemdServiceManager.h"
 #include "platform/vuft4/SysvServiceManager.h"
-#include "tests/platform/vuft4/StubFolder.h"
+#include "tests/platform/vuft4/StubSsh.h"
 
 namespace tarn::checker::test {
 namespace {
@@ -98,14 +100,21 @@ TEST_F(ServiceTools, SysvStartsOnlyTheScriptTheRecordNames) {
     for (const char* name : {"a\"b", "svc\\"}) EXPECT_EQ(Check("", name), "") << name;
 }
 
-TEST_F(ServiceTools, ARecordForAnotherComputerStartsNothingButLogsAsBefore) {
+// A computer that does not answer: its service is unknown, and nothing is started, here or there.
+TEST_F(ServiceTools, AServiceOfAComputerThatDoesNotAnswerStartsNothing) {
     dir_.Script("systemctl",
                 std::string(kRecordArgs) + "printf 'LoadState=loaded\\nActiveState=inactive\\n'\n");
+    vuft4::testing::WriteStubSsh(dir_);
+    dir_.Write("refused-db01", "");
     Use(std::make_shared<vuft4::SystemdServiceManager>());
-    EXPECT_EQ(Check("db01", "postgresql"), "");
+    const std::string calls = Check("db01", "postgresql");
+    vuft4::CurrentRemoteHosts().EndPass();
+    // One ssh call, asking; no local tool and no second call to start.
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 1) << calls;
+    EXPECT_EQ(calls.rfind("[-o][BatchMode=yes]", 0), 0u) << calls;
+    EXPECT_EQ(calls.find("[show]"), std::string::npos);
     EXPECT_EQ(LogEvents(),
-              (std::vector<std::string>{" Service Status: postgresql CODE IS :-1",
-                                        " FAILED Restart Service: postgresql ERROR CODE IS :-1"}));
+              std::vector<std::string>{" Service Status: postgresql on db01 CODE IS :-1"});
 }
 
 // A start that never takes: the status is checked and logged every pass, the starts pause.

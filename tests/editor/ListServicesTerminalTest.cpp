@@ -20,6 +20,20 @@
 namespace tarn::editor::test {
 namespace {
 
+// The servers of these lists are other computers: a stub `ssh` answers for each that every
+// service asked there runs.
+// Where the checker keeps its shared connections: in the test's folder, not left in /tmp.
+std::function<void()> SharedConnectionsIn(const tarn::test::TempFolder& stubs) {
+    const std::string path = stubs.Path();
+    return [path] { setenv("RUNTIME_DIRECTORY", path.c_str(), 1); };
+}
+
+void WriteRunningHosts(const tarn::test::TempFolder& stubs) {
+    checker::test::WriteScript(stubs / "ssh",
+                               "echo tarn-manager=sysv\n"
+                               "for i in 0 1 2 3 4 5 6 7 8 9; do echo tarn-exit=$i:0; done\n");
+}
+
 using tui::testing::ShellQuote;
 using tui::testing::Tmux;
 using tui::testing::WaitForFileText;
@@ -150,8 +164,10 @@ TEST_F(ListTerminal, OperatorMaintainsServicesAndSeesTheCheckerStampThem) {
     EXPECT_FALSE(Shows(screen, today));
     tarn::test::TempFolder stubs{"tarn-list-stubs"};
     checker::test::WriteScript(stubs / "service", "exit 0\n");
+    WriteRunningHosts(stubs);
     {
-        checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+        checker::test::CheckerProcess checker(folder.Path(), stubs.Path(), -1,
+                                              SharedConnectionsIn(stubs));
         EXPECT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
             << checker.Stderr();
         checker.Stop();
@@ -195,7 +211,9 @@ TEST_F(ListTerminal, SavesOverTheCheckersStampsGoThroughAndLoseNothing) {
 
     tarn::test::TempFolder stubs{"tarn-list-stubs"};
     checker::test::WriteScript(stubs / "service", "exit 0\n");
-    checker::test::CheckerProcess checker(folder.Path(), stubs.Path());
+    WriteRunningHosts(stubs);
+    checker::test::CheckerProcess checker(folder.Path(), stubs.Path(), -1,
+                                          SharedConnectionsIn(stubs));
     const std::string today = platform::FormatPicture("d08-b", platform::Today());
     ASSERT_TRUE(tmux.WaitFor(DatedRows(today, 3), &screen, tui::testing::kPatience))
         << checker.Stderr();

@@ -6,6 +6,7 @@
 
 #include "StubFolder.h"
 #include "platform/system/Folders.h"
+#include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
 
@@ -40,7 +41,10 @@ class Vuft4Test : public ::testing::Test {
     std::shared_ptr<ServiceManager> saved_;
 };
 
-TEST_F(Vuft4Test, OnlyThisComputerIsReachable) {
+TEST_F(Vuft4Test, ThisComputerIsAskedHereAndOthersOverSsh) {
+    StubFolder dir;
+    testing::PathFirst path(dir.Path());
+    dir.Script("ssh", "echo \"$@\" >> @DIR@/calls; exit 255\n");
     std::string upper = platform::ComputerName();
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return std::toupper(c); });
@@ -49,11 +53,15 @@ TEST_F(Vuft4Test, OnlyThisComputerIsReachable) {
     }
     EXPECT_EQ(VUSERVICESTATUS(nullptr, "svc"), 6);
     EXPECT_EQ(fake_->asked.size(), 7u);
+    EXPECT_FALSE(dir.Exists("calls"));
     fake_->asked.clear();
-    for (const char* server : {"otherhost", "localhost2", "..", "\\\\server"}) {
+    for (const char* server : {"otherhost", "localhost2", "\\\\server"}) {
         EXPECT_EQ(VUSERVICESTATUS(server, "svc"), -1) << server;
     }
-    EXPECT_TRUE(fake_->asked.empty());  // an unreachable server is never asked
+    EXPECT_TRUE(fake_->asked.empty());  // another computer's service is never asked here
+    EXPECT_NE(dir.Read("calls").find("-- otherhost "), std::string::npos);
+    EXPECT_NE(dir.Read("calls").find("-- localhost2 "), std::string::npos);
+    CurrentRemoteHosts().EndPass();
 }
 
 TEST_F(Vuft4Test, ServiceNameLosesOnlyItsPadding) {

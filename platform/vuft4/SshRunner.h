@@ -1,0 +1,34 @@
+#pragma once
+// Running one command on another computer with the OpenSSH client, by keys only: never a prompt
+// (BatchMode), a connect time limit, and one connection per host shared by the commands of all
+// passes (ControlMaster, in SshControlFolder). The destination comes after "--", so it is never
+// read as an option. $TARN_SSH_CONFIG, when set, is the client's configuration file instead of
+// the user's own.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/vuft4/ChildProcess.h"
+
+namespace tarn::vuft4 {
+
+struct SshReply {
+    bool reached = false;  // the command ran there; else failure says why not
+    int exitCode = -1;     // the command's, when reached
+    std::string output;    // standard output and error, as they came
+    std::string failure;
+};
+
+// ssh's words: options, "--", destination, command. controlFolder "" shares no connection.
+std::vector<std::string> SshArguments(const std::string& destination, const std::string& command,
+                                      const std::string& configFile,
+                                      const std::string& controlFolder, int connectSeconds);
+
+// Runs command on destination (a PlainDestination), within timeLimitMs in all.
+SshReply RunSsh(const std::string& destination, const std::string& command, int64_t timeLimitMs);
+
+// Why ssh did not run the command, from how it ended and what it said: connection refused, timed
+// out, host key unknown or changed, permission denied, name unknown, and so on.
+std::string SshFailure(const ChildResult& result);
+
+}  // namespace tarn::vuft4
