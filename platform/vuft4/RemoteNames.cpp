@@ -30,6 +30,12 @@ bool PlainRemoteServiceName(std::string_view name) {
     return true;
 }
 
-std::string SingleQuoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string SingleQuoted(std::string_view text) {
+    // Only checked names get here; a quote is still closed, escaped and reopened, so that no
+    // caller's slip can end the quoting.
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
 
 }  // namespace tarn::vuft4

@@ -16,7 +16,7 @@ bool PlainDestination(std::string_view server);
 // '-' only, not starting with '-', and not "." or "..".
 bool PlainRemoteServiceName(std::string_view name);
 
-// text between single quotes, for a text PlainRemoteServiceName accepts (which holds no quote).
+// text between single quotes for a POSIX shell; a quote in it is written as '\''.
 std::string SingleQuoted(std::string_view text);
 
 }  // namespace tarn::vuft4

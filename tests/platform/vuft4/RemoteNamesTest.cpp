@@ -47,6 +47,8 @@ TEST(RemoteNamesTest, OnlyPlainServiceNames) {
         EXPECT_FALSE(PlainRemoteServiceName(name)) << name;
     }
     EXPECT_EQ(SingleQuoted("nginx"), "'nginx'");
+    // A quote that slipped past the check still cannot end the quoting.
+    EXPECT_EQ(SingleQuoted("a';touch X;'"), R"('a'\'';touch X;'\''')");
 }
 
 }  // namespace
