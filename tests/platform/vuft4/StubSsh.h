@@ -11,7 +11,8 @@
 namespace tarn::vuft4::testing {
 
 inline void WriteStubSsh(const StubFolder& dir) {
-    dir.Script("ssh", R"(printf '[%s]' "$@" >> @DIR@/calls; echo >> @DIR@/calls
+    // One write per call: stubs for hosts asked at once append to the same file.
+    dir.Script("ssh", R"(call=$(printf '[%s]' "$@"); printf '%s\n' "$call" >> @DIR@/calls
 while [ "$1" != "--" ]; do shift; done
 host=$2; command=$3
 if [ -e @DIR@/refused-$host ]; then
