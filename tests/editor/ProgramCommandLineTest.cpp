@@ -13,13 +13,13 @@ using tarn::test::FolderContents;
 using tarn::test::RunProgram;
 using tarn::test::TempFolder;
 
-class CommandLineTest : public testing::TestWithParam<std::string> {
+class ProgramCommandLine : public testing::TestWithParam<std::string> {
   protected:
     std::string Binary() const { return std::string(TARN_BINARY_DIR) + "/" + GetParam(); }
     std::string Usage() const { return "Usage: " + GetParam() + " [--help | --version]\n"; }
 };
 
-TEST_P(CommandLineTest, HelpAndVersionPrintAndLeaveTheFolderEmpty) {
+TEST_P(ProgramCommandLine, HelpAndVersionPrintAndLeaveTheFolderEmpty) {
     TempFolder folder("tarn-cmdline");
     for (const char* option : {"--help", "-h"}) {
         const auto run = RunProgram(Binary(), {option}, folder.Path());
@@ -37,7 +37,7 @@ TEST_P(CommandLineTest, HelpAndVersionPrintAndLeaveTheFolderEmpty) {
     EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{});
 }
 
-TEST_P(CommandLineTest, AnyOtherArgumentIsRefusedBeforeAnythingStarts) {
+TEST_P(ProgramCommandLine, AnyOtherArgumentIsRefusedBeforeAnythingStarts) {
     TempFolder folder("tarn-cmdline");
     for (const std::vector<std::string>& args : {std::vector<std::string>{"/var/lib/tarnwatch"},
                                                  {"Settings.db"},
@@ -51,7 +51,8 @@ TEST_P(CommandLineTest, AnyOtherArgumentIsRefusedBeforeAnythingStarts) {
     EXPECT_EQ(FolderContents(folder.Path()), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, CommandLineTest, testing::Values("tarnwatch", "tarnconfig"));
+INSTANTIATE_TEST_SUITE_P(BothPrograms, ProgramCommandLine,
+                         testing::Values("tarnwatch", "tarnconfig"));
 
 }  // namespace
 }  // namespace tarn::editor::test
