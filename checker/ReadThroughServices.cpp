@@ -1,7 +1,7 @@
 #include "checker/ReadThroughServices.h"
 
+#include "checker/PassServers.h"
 #include "checker/PassWriteBack.h"
-#include "checker/RemoteServers.h"
 #include "checker/ServiceCheck.h"
 #include "checker/ServicePass.h"
 #include "checker/StderrNotice.h"
@@ -44,12 +44,13 @@ class PassProcess : public ServicePassProcess {
         log_.ListDamaged(list + ": " + what);
     }
 
-    // The other computers of the list are asked once, all their services at a time.
-    void PassBeginning() override { AskRemoteServers(); }
+    // The list's services are asked all at once: this computer's together, each other
+    // computer's in one command.
+    void PassBeginning() override { AskServersOfTheList(); }
 
     void PassEnding() override {
         writeBack_.Finish();
-        EndRemoteServers();
+        EndServersOfTheList();
     }
 
   private:

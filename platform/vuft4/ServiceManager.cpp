@@ -30,6 +30,13 @@ std::shared_ptr<ServiceManager> manager;
 
 }  // namespace
 
+std::vector<int32_t> ServiceManager::StatusOfAll(const std::vector<std::string>& names) {
+    std::vector<int32_t> codes;
+    codes.reserve(names.size());
+    for (const std::string& name : names) codes.push_back(Status(name));
+    return codes;
+}
+
 ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
                                             const std::string& searchPath) {
     if (platform::FolderExists(systemdMarker)) return ServiceManagerKind::Systemd;

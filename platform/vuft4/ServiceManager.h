@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/vuft4/StartReport.h"
 
@@ -16,6 +17,9 @@ class ServiceManager {
     virtual ~ServiceManager() = default;
     // The status code of the named service on this computer (codes as in Vuft4.h).
     virtual int32_t Status(const std::string& name) = 0;
+    // The status of each of names, in their order, as Status answers them: a pass asks all of
+    // this computer's services at once. The default asks them one by one.
+    virtual std::vector<int32_t> StatusOfAll(const std::vector<std::string>& names);
     // Starts the named service and waits until the tool reports back or the start limit passes;
     // returns what was run and how it ended (no command when nothing was run).
     virtual StartReport Start(const std::string& name) = 0;

@@ -7,6 +7,7 @@
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/ChildProcess.h"
 #include "platform/vuft4/CommandLine.h"
+#include "platform/vuft4/LocalServices.h"
 #include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/TimeLimits.h"
@@ -33,17 +34,18 @@ bool IsThisComputer(const char* serverName) {
 int32_t VUSERVICESTATUS(const char* server, const char* service) {
     if (!IsThisComputer(server))
         return CurrentRemoteHosts().Status(TextOf(server), TextOf(service));
-    // Only blanks padding the stored field are dropped; inner blanks belong to the name.
-    const std::string name(platform::TrimTrailingBlanks(TextOf(service)));
     // A name the restart command cannot carry intact is never asked about, so never started.
-    if (name.empty() || !SurvivesQuoting(name)) return kServiceUnknown;
-    return CurrentServiceManager()->Status(name);
+    const std::optional<std::string> name = UsableLocalName(TextOf(service));
+    if (!name) return kServiceUnknown;
+    if (const std::optional<int32_t> answer = CurrentLocalServices().Answer(*name)) return *answer;
+    return CurrentServiceManager()->Status(*name);
 }
 
 CommandOutcome RunCommand(const char* commandLine) {
     const NetStartLine netStart = ReadNetStart(TextOf(commandLine));
     if (netStart.isNetStart) {
         if (!netStart.name) return {};
+        CurrentLocalServices().Forget(*netStart.name);
         return {0, StartReason(CurrentServiceManager()->Start(*netStart.name))};
     }
     const std::vector<std::string> words = SplitCommandLine(TextOf(commandLine));

@@ -155,27 +155,23 @@ namespace {
 
 // The service manager answers slowly, so the test can change records while their check runs.
 TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept) {
-    if (!HaveCron()) GTEST_SKIP() << "cron is not installed (scripts/setup installs it)";
-    tarn::test::RealServiceLock cronLock;
-    RunTool({"service", "cron", "start"});
-    std::string calls = stubs / "calls";
-    for (const char* tool : {"service", "systemctl"}) {
-        std::string real = access((std::string("/usr/sbin/") + tool).c_str(), X_OK) == 0
-                               ? std::string("/usr/sbin/") + tool
-                               : std::string("/usr/bin/") + tool;
-        WriteScript(stubs / tool,
-                    "echo \"$*\" >> '" + calls + "'\nsleep 1\nexec " + real + " \"$@\"\n");
-    }
-    WriteServices({{1, "", "cron", "before"}, {2, "", "cron", "doomed"}, {3, "", "cron", "last"}});
+    // The pass asks every status before its walk; the walk is held by the starts, each a second
+    // long, of another computer's stopped services (a stub ssh answers for it).
+    const std::string calls = stubs / "calls";
+    WriteScript(stubs / "ssh",
+                "echo \"$*\" >> '" + calls +
+                    "'\ncase \"$*\" in *'systemctl start'*) sleep 1; exit 0;; esac\n"
+                    "printf 'tarn-manager=systemd\\n'\n"
+                    "for s in kept:active doomed:inactive last:inactive; do\n"
+                    "  printf 'Id=%s.service\\nLoadState=loaded\\nActiveState=%s\\n\\n' "
+                    "${s%%:*} ${s#*:}\ndone\n");
+    WriteServices(
+        {{1, "far", "kept", "before"}, {2, "far", "doomed", "doomed"}, {3, "far", "last", "last"}});
     CheckerProcess p(folder.Path(), stubs.Path());
-    auto callCount = [&] {
-        std::string text = ReadAll(calls);
-        return std::count(text.begin(), text.end(), '\n');
-    };
-    ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 1; }, 10s)) << p.Stderr();
+    auto started = [&] { return ReadAll(calls).find("systemctl start") != std::string::npos; };
+    ASSERT_TRUE(p.WaitFor(started, 10s)) << p.Stderr();
     EditService(
         1, [](ServicesToCheckRecord& r) { std::strcpy(r.ServiceDescription, "edited meanwhile"); });
-    ASSERT_TRUE(p.WaitFor([&] { return callCount() >= 2; }, 10s)) << p.Stderr();
     EditService(2, {}, true);
     ASSERT_TRUE(WaitStamped(p, {3})) << p.Stderr();
     p.Stop();
@@ -184,10 +180,9 @@ TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept) {
     EXPECT_STREQ(first.ServiceDescription, "edited meanwhile");
     EXPECT_NE(+first.LastChecked, 0);
     EXPECT_NE(+first.LastCheckedTime, 0);
-    EXPECT_STREQ(first.ServerName, platform::ComputerName().substr(0, 127).c_str());
+    EXPECT_STREQ(first.ServerName, "far");
     EXPECT_EQ(+ReadService(2).RecordID, 0);  // stays deleted
     EXPECT_STREQ(ReadService(3).ServiceDescription, "last");
-    EXPECT_EQ(Log().size(), 1u) << "a running service logs nothing";
 }
 
 }  // namespace

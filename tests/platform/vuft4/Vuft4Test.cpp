@@ -6,6 +6,7 @@
 
 #include "StubFolder.h"
 #include "platform/system/Folders.h"
+#include "platform/vuft4/LocalServices.h"
 #include "platform/vuft4/RemoteHosts.h"
 #include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
@@ -73,6 +74,18 @@ TEST_F(Vuft4Test, ServiceNameLosesOnlyItsPadding) {
     EXPECT_EQ(fake_->asked, (std::vector<std::string>{"cron", "a b"}));
     fake_->answer = 3;
     EXPECT_EQ(VUSERVICESTATUS("", "x"), 3);  // transitional codes pass through
+}
+
+TEST_F(Vuft4Test, PassAnswersEachNameOnceUntilItIsStarted) {
+    CurrentLocalServices().BeginPass({"cron  ", "cron", "a\"b", "ssh"});
+    EXPECT_EQ(fake_->asked, (std::vector<std::string>{"cron", "ssh"}));
+    fake_->answer = 0;
+    EXPECT_EQ(VUSERVICESTATUS("", "cron"), 6);  // the pass's answer
+    EXPECT_EQ(VURUN("net start \"cron\"", 0, 1), 0);
+    EXPECT_EQ(VUSERVICESTATUS("", "cron"), 0);  // asked again after its start
+    EXPECT_EQ(VUSERVICESTATUS("", "ssh"), 6);
+    CurrentLocalServices().EndPass();
+    EXPECT_EQ(VUSERVICESTATUS("", "ssh"), 0);  // a pass's answers end with it
 }
 
 TEST_F(Vuft4Test, NetStartGoesToTheBackend) {
