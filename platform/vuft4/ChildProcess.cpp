@@ -124,19 +124,6 @@ bool ForThisProcessOnly(std::string_view entry) {
     return false;
 }
 
-// This process's environment with PATH replaced by searchPath: a tool looks up the programs it
-// runs itself (the service tool runs init scripts, they run more), in the data folder too.
-std::vector<std::string> ChildEnvironment(const std::string& searchPath) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        const std::string_view variable(*entry);
-        if (!variable.starts_with("PATH=") && !ForThisProcessOnly(variable))
-            variables.emplace_back(variable);
-    }
-    variables.push_back("PATH=" + searchPath);
-    return variables;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (std::string& text : texts) pointers.push_back(text.data());
@@ -147,6 +134,23 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 void SetChildWaitHook(void (*hook)()) { waitHook.store(hook); }
+
+void CallChildWaitHook() {
+    if (void (*hook)() = waitHook.load()) hook();
+}
+
+// A tool looks up the programs it runs itself (the service tool runs init scripts, they run
+// more) in searchPath too.
+std::vector<std::string> ChildEnvironment(const std::string& searchPath) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view variable(*entry);
+        if (!variable.starts_with("PATH=") && !ForThisProcessOnly(variable))
+            variables.emplace_back(variable);
+    }
+    variables.push_back("PATH=" + searchPath);
+    return variables;
+}
 
 ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
                      bool captureErrors) {

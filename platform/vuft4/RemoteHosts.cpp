@@ -7,7 +7,6 @@
 #include "platform/system/TextCut.h"
 #include "platform/vuft4/RemoteNames.h"
 #include "platform/vuft4/SshControlFolder.h"
-#include "platform/vuft4/SshRunner.h"
 #include "platform/vuft4/TimeLimits.h"
 #include "platform/vuft4/Vuft4.h"
 
@@ -42,9 +41,9 @@ std::map<std::string, std::vector<std::string>> Grouped(const std::vector<Server
 
 }  // namespace
 
-RemoteHosts::Host RemoteHosts::Ask(const std::string& host, const std::vector<std::string>& names) {
+RemoteHosts::Host RemoteHosts::Ask(SshSession& session, const std::vector<std::string>& names) {
     const TimeLimits limits = CurrentTimeLimits();
-    const SshReply reply = RunSsh(host, StatusCommand(names), limits.connectMs + limits.statusMs);
+    const SshReply reply = session.Run(StatusCommand(names), limits.connectMs + limits.statusMs);
     Host asked;
     asked.asked = true;
     if (!reply.reached) {
@@ -84,13 +83,22 @@ void RemoteHosts::Merge(Host& into, Host asked) {
 void RemoteHosts::BeginPass(const std::vector<ServerService>& pairs) {
     const std::map<std::string, std::vector<std::string>> grouped = Grouped(pairs);
     std::vector<const std::string*> hosts;
-    for (const auto& entry : grouped) hosts.push_back(&entry.first);
+    std::vector<SshSession*> sessions;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        // Hosts gone from the list keep no shell open there.
+        std::erase_if(sessions_, [&](const auto& kept) { return !grouped.count(kept.first); });
+        for (const auto& entry : grouped) {
+            hosts.push_back(&entry.first);
+            sessions.push_back(&SessionOf(entry.first));
+        }
+    }
     std::vector<Host> answers(hosts.size());
     if (!hosts.empty()) SshControlFolder();  // made once, before the threads share it
     std::atomic<size_t> next{0};
     auto askHosts = [&] {
         for (size_t i; (i = next++) < hosts.size();)
-            answers[i] = Ask(*hosts[i], grouped.at(*hosts[i]));
+            answers[i] = Ask(*sessions[i], grouped.at(*hosts[i]));
     };
     std::vector<std::thread> threads;
     for (size_t t = 0; t < std::min(kAtOnce, hosts.size()); ++t) threads.emplace_back(askHosts);
@@ -115,7 +123,7 @@ int32_t RemoteHosts::Status(const std::string& serverText, const std::string& se
         const auto found = host.status.find(service);
         if (found != host.status.end()) return found->second;
     }
-    Merge(host, Ask(server, {service}));
+    Merge(host, Ask(SessionOf(server), {service}));
     return host.reached ? host.status[service] : kServiceUnknown;
 }
 
@@ -136,12 +144,23 @@ void RemoteHosts::Start(const std::string& serverText, const std::string& servic
     const std::string command = StartCommand(host.manager, service);
     if (command.empty()) return;
     const TimeLimits limits = CurrentTimeLimits();
-    const SshReply reply = RunSsh(server, command, limits.connectMs + limits.startMs);
+    const SshReply reply = SessionOf(server).Run(command, limits.connectMs + limits.startMs);
     if (!reply.reached) {
         Host lost;
         lost.failure = reply.failure;
         Merge(host, std::move(lost));
     }
+}
+
+void RemoteHosts::Disconnect() {
+    std::lock_guard<std::mutex> hold(lock_);
+    sessions_.clear();
+}
+
+SshSession& RemoteHosts::SessionOf(const std::string& host) {
+    std::unique_ptr<SshSession>& session = sessions_[host];
+    if (!session) session = std::make_unique<SshSession>(host);
+    return *session;
 }
 
 std::vector<HostFailure> RemoteHosts::TakeFailures() {

@@ -3,7 +3,8 @@
 //
 // Before a pass the checker hands over the (server, service) pairs of its list. The remote ones
 // are grouped by host and each host is asked once, with one command for all its services
-// (RemoteQuery.h), several hosts at a time; the answers are kept for that pass only, and
+// (RemoteQuery.h) in a shell kept open there from pass to pass (SshSession.h), several hosts at
+// a time; the answers are kept for that pass only, and
 // VUSERVICESTATUS answers from them. A host that does not answer costs its time limit once per
 // pass: every service of it is then -1 and nothing is started there. A name asked that was not
 // in the pairs, and a service asked again after its start, cost one command of their own.
@@ -12,11 +13,13 @@
 // service is -1 with no connection made.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/vuft4/RemoteQuery.h"
+#include "platform/vuft4/SshSession.h"
 
 namespace tarn::vuft4 {
 
@@ -47,6 +50,8 @@ class RemoteHosts {
     bool Reachable(const std::string& server, const std::string& service);
     // Starts service on server when Reachable; its next Status asks again.
     void Start(const std::string& server, const std::string& service);
+    // Ends the shells kept open on the hosts; the next pass opens them again.
+    void Disconnect();
     // The hosts that did not answer since the last call, each once.
     std::vector<HostFailure> TakeFailures();
 
@@ -59,11 +64,15 @@ class RemoteHosts {
         std::map<std::string, int32_t> status;
         bool failureTaken = false;
     };
-    static Host Ask(const std::string& host, const std::vector<std::string>& names);
+    static Host Ask(SshSession& session, const std::vector<std::string>& names);
     void Merge(Host& into, Host asked);
+    // The host's session, made on first use; the caller holds lock_.
+    SshSession& SessionOf(const std::string& host);
 
     std::mutex lock_;
     std::map<std::string, Host> hosts_;
+    // One kept-open shell per host, each used by one thread at a time.
+    std::map<std::string, std::unique_ptr<SshSession>> sessions_;
 };
 
 // The one set of remote answers the service utility library uses.

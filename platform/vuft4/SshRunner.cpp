@@ -1,10 +1,6 @@
 #include "platform/vuft4/SshRunner.h"
 
-#include <cstdlib>
-
 #include "platform/system/ControlEscape.h"
-#include "platform/vuft4/SshControlFolder.h"
-#include "platform/vuft4/TimeLimits.h"
 
 namespace tarn::vuft4 {
 
@@ -66,24 +62,6 @@ std::string SshFailure(const ChildResult& result) {
     const std::string hint = FirstLine(said);
     return "ssh failed (exit code " + std::to_string(result.exitCode) + ")" +
            (hint.empty() ? "" : ": " + hint);
-}
-
-SshReply RunSsh(const std::string& destination, const std::string& command, int64_t timeLimitMs) {
-    const char* config = std::getenv("TARN_SSH_CONFIG");
-    const int connectSeconds =
-        static_cast<int>(std::max<int64_t>(1, (CurrentTimeLimits().connectMs + 999) / 1000));
-    const ChildResult r = RunChild(SshArguments(destination, command, config ? config : "",
-                                                SshControlFolder(), connectSeconds),
-                                   timeLimitMs, true, true);
-    SshReply reply;
-    if (r.outcome == ChildResult::Outcome::Exited && r.exitCode != kSshFailed) {
-        reply.reached = true;
-        reply.exitCode = r.exitCode;
-        reply.output = r.output;
-        return reply;
-    }
-    reply.failure = SshFailure(r);
-    return reply;
 }
 
 }  // namespace tarn::vuft4

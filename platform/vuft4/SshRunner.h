@@ -1,9 +1,9 @@
 #pragma once
-// Running one command on another computer with the OpenSSH client, by keys only: never a prompt
-// (BatchMode), a connect time limit, and one connection per host shared by the commands of all
-// passes (ControlMaster, in SshControlFolder). The destination comes after "--", so it is never
-// read as an option. $TARN_SSH_CONFIG, when set, is the client's configuration file instead of
-// the user's own.
+// How the OpenSSH client is run to reach another computer, by keys only: never a prompt
+// (BatchMode), a connect time limit, and one connection per host shared by all that goes there
+// (ControlMaster, in SshControlFolder). The destination comes after "--", so it is never read as
+// an option. $TARN_SSH_CONFIG, when set, is the client's configuration file instead of the
+// user's own. The commands themselves go through an SshSession.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,9 +23,6 @@ struct SshReply {
 std::vector<std::string> SshArguments(const std::string& destination, const std::string& command,
                                       const std::string& configFile,
                                       const std::string& controlFolder, int connectSeconds);
-
-// Runs command on destination (a PlainDestination), within timeLimitMs in all.
-SshReply RunSsh(const std::string& destination, const std::string& command, int64_t timeLimitMs);
 
 // Why ssh did not run the command, from how it ended and what it said: connection refused, timed
 // out, host key unknown or changed, permission denied, name unknown, and so on.

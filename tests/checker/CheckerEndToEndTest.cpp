@@ -156,15 +156,22 @@ namespace {
 // The service manager answers slowly, so the test can change records while their check runs.
 TEST_F(CheckerEndToEnd, EditsAndDeletionsDuringACheckAreKept) {
     // The pass asks every status before its walk; the walk is held by the starts, each a second
-    // long, of another computer's stopped services (a stub ssh answers for it).
+    // long, of another computer's stopped services (a stub ssh stands for a shell there).
     const std::string calls = stubs / "calls";
     WriteScript(stubs / "ssh",
-                "echo \"$*\" >> '" + calls +
-                    "'\ncase \"$*\" in *'systemctl start'*) sleep 1; exit 0;; esac\n"
-                    "printf 'tarn-manager=systemd\\n'\n"
-                    "for s in kept:active doomed:inactive last:inactive; do\n"
-                    "  printf 'Id=%s.service\\nLoadState=loaded\\nActiveState=%s\\n\\n' "
-                    "${s%%:*} ${s#*:}\ndone\n");
+                "while IFS= read -r command && IFS= read -r mark; do\n"
+                "  echo \"$command\" >> '" +
+                    calls +
+                    "'\n"
+                    "  case \"$command\" in *'systemctl start'*) sleep 1;; *)\n"
+                    "    printf 'tarn-manager=systemd\\n'\n"
+                    "    for s in kept:active doomed:inactive last:inactive; do\n"
+                    "      printf 'Id=%s.service\\nLoadState=loaded\\nActiveState=%s\\n\\n' "
+                    "${s%%:*} ${s#*:}\n"
+                    "    done;;\n"
+                    "  esac\n"
+                    "  eval \"$mark\"\n"
+                    "done\n");
     WriteServices(
         {{1, "far", "kept", "before"}, {2, "far", "doomed", "doomed"}, {3, "far", "last", "last"}});
     CheckerProcess p(folder.Path(), stubs.Path());

@@ -49,11 +49,14 @@ class RemoteHostsTest : public ::testing::Test {
         return calls;
     }
     static std::string Call(const std::string& host, const std::string& command) {
-        std::string line;
-        const std::vector<std::string> words =
-            SshArguments(host, command, "", SshControlFolder(), 5);
-        for (size_t i = 1; i < words.size(); ++i) line += "[" + words[i] + "]";
-        return line;
+        return "[" + host + "][" + command + "]";
+    }
+    // The ssh clients started so far, each its words.
+    std::vector<std::string> Sessions() const {
+        std::vector<std::string> sessions;
+        std::istringstream lines(dir_.Read("sessions"));
+        for (std::string line; std::getline(lines, line);) sessions.push_back(line);
+        return sessions;
     }
 
     StubFolder dir_;
@@ -85,22 +88,33 @@ TEST_F(RemoteHostsTest, OneCallPerHostAnswersThePassAndNamesOutsideItAreAskedAlo
     Systemd("web01", "redis=active");
     EXPECT_EQ(hosts_.Status("web01", "redis"), 6);
     EXPECT_EQ(Calls().size(), 3u);
-    // The next pass asks again.
+    // The next pass asks again, in the shell kept open there; a host gone from the list keeps
+    // none.
     hosts_.EndPass();
     hosts_.BeginPass({{"db01", "postgresql"}});
     EXPECT_EQ(Calls().size(), 4u);
+    std::string words;
+    for (const std::string& word : SshArguments("db01", "exec sh", "", SshControlFolder(), 5))
+        if (word != "ssh") words += "[" + word + "]";
+    const std::vector<std::string> sessions = Sessions();
+    ASSERT_EQ(sessions.size(), 2u);
+    EXPECT_EQ(std::count(sessions.begin(), sessions.end(), words), 1);
+    hosts_.BeginPass({{"web01", "nginx"}});
+    EXPECT_EQ(Sessions().size(), 3u) << "web01's shell was kept after it left the list";
 }
 
 TEST_F(RemoteHostsTest, AHostThatDoesNotAnswerIsAskedOnceAndNothingStartsThere) {
     dir_.Write("refused-down", "");
     hosts_.BeginPass({{"down", "a"}, {"down", "b"}, {"web01", "cron"}});
-    EXPECT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Sessions().size(), 2u);
+    EXPECT_EQ(Calls().size(), 1u);
     EXPECT_EQ(hosts_.Status("down", "a"), -1);
     EXPECT_EQ(hosts_.Status("down", "b"), -1);
     EXPECT_EQ(hosts_.Status("down", "c"), -1);
     EXPECT_FALSE(hosts_.Reachable("down", "a"));
     hosts_.Start("down", "a");
-    EXPECT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Sessions().size(), 2u);
+    EXPECT_EQ(Calls().size(), 1u);
     EXPECT_FALSE(dir_.Exists("up-down"));
     const std::vector<HostFailure> failures = hosts_.TakeFailures();
     ASSERT_EQ(failures.size(), 1u);
