@@ -90,10 +90,10 @@ bool SshSession::Open() {
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    const int spawned = posix_spawn(&pid_, program.c_str(), &actions, &attr, args.data(),
-                                    environment.data());
+    posix_spawnattr_setflags(
+        &attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const int spawned =
+        posix_spawn(&pid_, program.c_str(), &actions, &attr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     close(in[1]);
@@ -131,8 +131,8 @@ SshReply SshSession::Ended(std::string output) {
     pid_ = -1;
     Close();
     ChildResult result;
-    result.outcome = WIFEXITED(status) ? ChildResult::Outcome::Exited
-                                       : ChildResult::Outcome::Signalled;
+    result.outcome =
+        WIFEXITED(status) ? ChildResult::Outcome::Exited : ChildResult::Outcome::Signalled;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.output = std::move(output);
     SshReply reply;
@@ -148,8 +148,17 @@ SshReply SshSession::Ended(std::string output) {
     return reply;
 }
 
+bool SshSession::Idle() const {
+    // Between commands a live session says nothing: output or its end means the client ended.
+    pollfd p{output_, POLLIN, 0};
+    return output_ >= 0 && poll(&p, 1, 0) == 0;
+}
+
 SshReply SshSession::Run(const std::string& command, int64_t timeLimitMs) {
     const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
+    // A shell lost since the last command (the computer restarted, the link dropped) is replaced
+    // at once: the computer may well answer a new one.
+    if (pid_ >= 0 && !Idle()) Close();
     if (pid_ < 0 && !Open()) return {false, -1, "", SshFailure(ChildResult{})};
     const std::string marker =
         "tarn-end-" + std::to_string(getpid()) + "-" + std::to_string(++serial_) + "=";
@@ -165,8 +174,9 @@ SshReply SshSession::Run(const std::string& command, int64_t timeLimitMs) {
         const int64_t left = deadline - platform::MonotonicMilliseconds();
         if (left <= 0 || output.size() > kMaxAnswer) {
             Close();
-            return {false, -1, "", left <= 0 ? "timed out (no answer in time)"
-                                             : "it answered more than a status query can"};
+            return {false, -1, "",
+                    left <= 0 ? "timed out (no answer in time)"
+                              : "it answered more than a status query can"};
         }
         pollfd p{output_, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(std::min<int64_t>(left, kSliceMs))) <= 0) continue;

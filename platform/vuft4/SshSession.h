@@ -29,6 +29,8 @@ class SshSession {
 
   private:
     bool Open();
+    // True when the session is open and waits for a command.
+    bool Idle() const;
     // Ends the client and its remote shell.
     void Close();
     // The reply once the client ended (its output closed) before the command's end was marked.

@@ -2,6 +2,7 @@
 // commands as a shell would: answers come back with their exit codes, and a shell that hangs or
 // ends is replaced by a new one on the next command.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -16,7 +17,10 @@ TEST(SshSession, AnswersUntilItHangsOrEndsThenANewShellIsOpened) {
     testing::PathFirst path(dir.Path());
     dir.Script("ssh", R"sh(echo >> @DIR@/opened
 while IFS= read -r command && IFS= read -r mark; do
-  case "$command" in hang) sleep 30;; quit) exit 3;; *) printf 'said %s' "$command"; false;; esac
+  case "$command" in
+    hang) sleep 30;; quit) exit 3;; bye) eval "$mark"; exit 0;;
+    *) printf 'said %s' "$command"; false;;
+  esac
   eval "$mark"
 done
 )sh");
@@ -44,6 +48,13 @@ done
     EXPECT_EQ(reply.output, "");
     EXPECT_EQ(session.Run("four", 5000).output, "said four");
     EXPECT_EQ(opened(), 3);
+
+    EXPECT_TRUE(session.Run("bye", 5000).reached);  // answered, then the shell was lost
+    usleep(200 * 1000);
+    reply = session.Run("five", 5000);  // a new shell, not a failure
+    EXPECT_TRUE(reply.reached) << reply.failure;
+    EXPECT_EQ(reply.output, "said five");
+    EXPECT_EQ(opened(), 4);
 }
 
 }  // namespace
