@@ -19,9 +19,9 @@ namespace {
 using testing::PathFirst;
 using testing::StubFolder;
 
-const char* const kLocale[] = {"LANG",        "LANGUAGE",     "LC_CTYPE",       "LC_NUMERIC",
-                               "LC_TIME",     "LC_COLLATE",   "LC_MONETARY",    "LC_MESSAGES",
-                               "LC_PAPER",    "LC_NAME",      "LC_ADDRESS",     "LC_TELEPHONE",
+const char* const kLocale[] = {"LANG",           "LANGUAGE",          "LC_CTYPE",    "LC_NUMERIC",
+                               "LC_TIME",        "LC_COLLATE",        "LC_MONETARY", "LC_MESSAGES",
+                               "LC_PAPER",       "LC_NAME",           "LC_ADDRESS",  "LC_TELEPHONE",
                                "LC_MEASUREMENT", "LC_IDENTIFICATION", "LC_ALL"};
 
 std::vector<std::string> SortedLines(const std::string& text) {
