@@ -147,11 +147,13 @@ void CompareOneCheck(const std::string& name) {
     for (int i = 0; i < kChecks; ++i) sysv.Status(name);
     const double direct = (ChildrenSeconds() - before) * 1000 / kChecks;
     before = ChildrenSeconds();
-    for (int i = 0; i < kChecks; ++i) tarn::vuft4::RunChild({"service", name, "status"}, 5000, false);
+    for (int i = 0; i < kChecks; ++i)
+        tarn::vuft4::RunChild({"service", name, "status"}, 5000, false);
     const double tool = (ChildrenSeconds() - before) * 1000 / kChecks;
-    std::printf("one status check: %.2f ms processor time run directly, %.2f ms through "
-                "`service NAME status` (%.1f times as much)\n",
-                direct, tool, direct > 0 ? tool / direct : 0.0);
+    std::printf(
+        "one status check: %.2f ms processor time run directly, %.2f ms through "
+        "`service NAME status` (%.1f times as much)\n",
+        direct, tool, direct > 0 ? tool / direct : 0.0);
 }
 
 std::string ReadText(const fs::path& path) {
@@ -193,11 +195,11 @@ int main(int argc, char** argv) {
     fs::current_path(old);
     WriteMonitControl(folder, names, pids);
 
-    std::printf("%d SysV services, %d-second cycle, %d s; tarnwatch %s\n", kServices,
-                kCycleSeconds, seconds, tarnwatch.c_str());
+    std::printf("%d SysV services, %d-second cycle, %d s; tarnwatch %s\n", kServices, kCycleSeconds,
+                seconds, tarnwatch.c_str());
     const pid_t checker = Spawn({tarnwatch}, folder / "data", folder / "tarnwatch.out");
-    const pid_t monit = Spawn({"/usr/bin/monit", "-c", (folder / "monitrc").string(), "-I"},
-                              folder, folder / "monit.out");
+    const pid_t monit = Spawn({"/usr/bin/monit", "-c", (folder / "monitrc").string(), "-I"}, folder,
+                              folder / "monit.out");
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const Cpu ours = CpuOf(checker), theirs = CpuOf(monit);
     Stop(checker);
@@ -208,8 +210,7 @@ int main(int argc, char** argv) {
                 ourTotal, ours.own, ours.children);
     std::printf("monit:     %.2f s processor time (%.2f s own, %.2f s in the tools it ran)\n",
                 theirTotal, theirs.own, theirs.children);
-    std::printf("ratio tarnwatch / monit: %.1f\n",
-                theirTotal > 0 ? ourTotal / theirTotal : 0.0);
+    std::printf("ratio tarnwatch / monit: %.1f\n", theirTotal > 0 ? ourTotal / theirTotal : 0.0);
     int daily = 0;
     for (const auto& entry : fs::directory_iterator(folder / "data" / "logfiles")) {
         std::istringstream lines(ReadText(entry.path()));

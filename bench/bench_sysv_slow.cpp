@@ -91,10 +91,11 @@ int main(int argc, char** argv) {
         start = Clock::now();
         const tarn::checker::PassCounts counts = tarn::checker::ReadThroughServices(log);
         const double pass = SecondsSince(start);
-        std::printf("%zu at once: statuses asked together %.2f s (%d of %zu running); whole pass "
-                    "%.2f s (%d services, %d running, %d restarted)\n",
-                    atOnce, asked, running, codes.size(), pass, counts.services, counts.running,
-                    counts.restarted);
+        std::printf(
+            "%zu at once: statuses asked together %.2f s (%d of %zu running); whole pass "
+            "%.2f s (%d services, %d running, %d restarted)\n",
+            atOnce, asked, running, codes.size(), pass, counts.services, counts.running,
+            counts.restarted);
     }
 
     tarn::data::DictionaryKill();

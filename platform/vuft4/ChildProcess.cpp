@@ -82,10 +82,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-}  // namespace
-
-namespace {
-
 ChildResult Spawn(const std::string& program, std::vector<std::string> words,
                   std::vector<std::string> variables, const std::string& folder,
                   int64_t timeLimitMs, bool captureOutput, bool captureErrors) {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "StubFolder.h"
 #include "platform/vuft4/ProgramSearch.h"
@@ -114,6 +116,24 @@ TEST_F(SysvScriptTest, AsRootAScriptOthersCouldHaveWrittenIsNeitherRunNorStarted
         << notices[1];
     sysv_.Status("theirs");
     EXPECT_TRUE(sysv_.TakeNotices().empty());  // said once
+}
+
+// Each script answers "running" only once all of them have started (or gives up after 2 s): a
+// pass's scripts must run together, on several threads, each answer in its name's place.
+TEST_F(SysvScriptTest, APassRunsItsScriptsTogether) {
+    mkdir(dir_.File("started").c_str(), 0755);
+    std::vector<std::string> names;
+    for (int i = 0; i < 8; ++i) {
+        names.push_back("svc" + std::to_string(i));
+        dir_.Script("init.d/" + names.back(),
+                    "touch @DIR@/started/${0##*/}\n"
+                    "for i in $(seq 40); do\n"
+                    "  [ $(ls @DIR@/started | wc -l) -ge 8 ] && exit $((${0##*svc} % 2 * 3))\n"
+                    "  sleep 0.05\n"
+                    "done\n"
+                    "exit 4\n");
+    }
+    EXPECT_EQ(sysv_.StatusOfAll(names), (std::vector<int32_t>{6, 0, 6, 0, 6, 0, 6, 0}));
 }
 
 }  // namespace
