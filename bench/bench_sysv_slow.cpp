@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         const tarn::checker::PassCounts counts = tarn::checker::ReadThroughServices(log);
         const double pass = SecondsSince(start);
         std::printf(
-            "%zu at once: statuses asked together %.2f s (%d of %zu running); whole pass "
+            "up to %zu at once: statuses asked together %.2f s (%d of %zu running); whole pass "
             "%.2f s (%d services, %d running, %d restarted)\n",
             atOnce, asked, running, codes.size(), pass, counts.services, counts.running,
             counts.restarted);
