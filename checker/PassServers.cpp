@@ -5,6 +5,7 @@
 #include "data/records/Records.h"
 #include "platform/system/LastError.h"
 #include "platform/vuft4/LocalServices.h"
+#include "platform/vuft4/ServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
@@ -16,6 +17,8 @@ void SayFailures() {
         SayOnStderr("cannot reach " + failure.host + " over SSH: " + failure.reason +
                     "; its services are logged as unknown (-1) and nothing is started there "
                     "this pass");
+    for (const std::string& notice : vuft4::CurrentServiceManager()->TakeNotices())
+        SayOnStderr(notice);
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ int64_t WatchdogIntervalMs(const char* usec, const char* pid, pid_t self);
 // This process's interval, read from the environment on the first call; 0 without a watchdog.
 int64_t WatchdogInterval();
 // Sends WATCHDOG=1 when half the interval has passed since the last one sent; otherwise, and
-// without a watchdog, does nothing. Cheap enough to call at every step of a wait.
+// without a watchdog, does nothing. Cheap enough to call at every step of a wait, and safe to call
+// from several threads at once (a pass waits for several status checks at a time).
 void KeepAlive();
 // Sleeps for milliseconds, in slices short enough for KeepAlive to keep its pace; without a
 // watchdog in one piece.

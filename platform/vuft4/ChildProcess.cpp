@@ -1,18 +1,14 @@
 #include "platform/vuft4/ChildProcess.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <string_view>
 
 #include "platform/system/Process.h"
+#include "platform/vuft4/ChildWait.h"
 #include "platform/vuft4/ProgramSearch.h"
 
 extern char** environ;
@@ -21,18 +17,14 @@ namespace tarn::vuft4 {
 
 namespace {
 
-constexpr size_t kMaxOutput = 64 * 1024;
-constexpr int kPollSliceMs = 20;
-
-std::atomic<void (*)()> waitHook{nullptr};
-
 // Spawn settings: own process group, default signal handling and an empty signal mask.
 struct SpawnSetup {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
 
-    SpawnSetup(int outputFd, bool errorsToo) {
+    SpawnSetup(int outputFd, bool errorsToo, const std::string& folder) {
         posix_spawn_file_actions_init(&actions);
+        if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         if (outputFd >= 0) {
             posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
@@ -62,60 +54,6 @@ struct SpawnSetup {
     }
 };
 
-void Drain(int fd, std::string& output) {
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
-        const size_t room = kMaxOutput - std::min(kMaxOutput, output.size());
-        output.append(buffer, std::min(room, static_cast<size_t>(n)));
-    }
-}
-
-ChildResult Finish(int status) {
-    ChildResult result;
-    if (WIFEXITED(status)) {
-        result.outcome = ChildResult::Outcome::Exited;
-        result.exitCode = WEXITSTATUS(status);
-    } else {
-        result.outcome = ChildResult::Outcome::Signalled;
-    }
-    return result;
-}
-
-// Waits for pid while reading fd (when >= 0) until it ends or the deadline passes.
-ChildResult Supervise(pid_t pid, int fd, int64_t deadline) {
-    std::string output;
-    for (;;) {
-        if (void (*hook)() = waitHook.load()) hook();
-        int status = 0;
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR)) {
-            if (fd >= 0) Drain(fd, output);
-            ChildResult result = done == pid ? Finish(status) : ChildResult{};
-            result.output = std::move(output);
-            return result;
-        }
-        const int64_t left = deadline - platform::MonotonicMilliseconds();
-        if (left <= 0) {
-            kill(-pid, SIGKILL);
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            ChildResult result;
-            result.outcome = ChildResult::Outcome::TimedOut;
-            return result;
-        }
-        const int slice = static_cast<int>(std::min<int64_t>(left, kPollSliceMs));
-        pollfd p{fd, POLLIN, 0};
-        if (fd >= 0 && poll(&p, 1, slice) > 0) {
-            Drain(fd, output);
-            if (p.revents & (POLLHUP | POLLERR)) fd = -1;  // closed: only wait from now on
-        } else if (fd < 0) {
-            poll(nullptr, 0, slice);
-        }
-    }
-}
-
 // Variables that systemd gives this process alone: with them a child could report ready,
 // stopping or alive in this process's name.
 bool ForThisProcessOnly(std::string_view entry) {
@@ -131,9 +69,29 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-}  // namespace
+ChildResult Spawn(const std::string& program, std::vector<std::string> words,
+                  std::vector<std::string> variables, const std::string& folder,
+                  int64_t timeLimitMs, bool captureOutput, bool captureErrors) {
+    int pipeFds[2] = {-1, -1};
+    if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
+    std::vector<char*> args = Pointers(words);
+    std::vector<char*> environment = Pointers(variables);
+    const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
+    pid_t pid = -1;
+    int spawned = 0;
+    {
+        SpawnSetup setup(pipeFds[1], captureErrors, folder);
+        spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
+                              environment.data());
+    }
+    if (pipeFds[1] >= 0) close(pipeFds[1]);
+    ChildResult result;
+    if (spawned == 0) result = WaitForChild(pid, pipeFds[0], deadline);
+    if (pipeFds[0] >= 0) close(pipeFds[0]);
+    return result;
+}
 
-void SetChildWaitHook(void (*hook)()) { waitHook.store(hook); }
+}  // namespace
 
 void CallChildWaitHook() {
     if (void (*hook)() = waitHook.load()) hook();
@@ -158,25 +116,16 @@ ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, 
     const std::string searchPath = ProgramSearchPath();
     const std::string program = FindProgram(argv[0], searchPath);
     if (program.empty()) return {};
-    int pipeFds[2] = {-1, -1};
-    if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
-    std::vector<std::string> words = argv;
-    std::vector<char*> args = Pointers(words);
-    std::vector<std::string> variables = ChildEnvironment(searchPath);
-    std::vector<char*> environment = Pointers(variables);
-    const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
-    pid_t pid = -1;
-    int spawned = 0;
-    {
-        SpawnSetup setup(pipeFds[1], captureErrors);
-        spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
-                              environment.data());
-    }
-    if (pipeFds[1] >= 0) close(pipeFds[1]);
-    ChildResult result;
-    if (spawned == 0) result = Supervise(pid, pipeFds[0], deadline);
-    if (pipeFds[0] >= 0) close(pipeFds[0]);
-    return result;
+    return Spawn(program, argv, ChildEnvironment(searchPath), "", timeLimitMs, captureOutput,
+                 captureErrors);
+}
+
+ChildResult RunChildWith(const std::vector<std::string>& argv, const ChildSetting& setting,
+                         int64_t timeLimitMs) {
+    if (argv.empty() || argv[0].empty()) return {};
+    const std::string program = FindProgram(argv[0], ProgramSearchPath());
+    if (program.empty()) return {};
+    return Spawn(program, argv, setting.environment, setting.folder, timeLimitMs, false, false);
 }
 
 }  // namespace tarn::vuft4

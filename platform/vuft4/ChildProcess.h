@@ -24,7 +24,18 @@ struct ChildResult {
 ChildResult RunChild(const std::vector<std::string>& argv, int64_t timeLimitMs, bool captureOutput,
                      bool captureErrors = false);
 
-// Called at every polling step (about 20 ms) while a child is waited for, on the waiting thread:
+// Where and with what a child runs when it is not to get this process's environment.
+struct ChildSetting {
+    std::vector<std::string> environment;  // exactly these variables ("NAME=value")
+    std::string folder;                    // its working folder; "" keeps this process's
+};
+
+// RunChild with exactly setting's environment, in its folder, output and errors to /dev/null.
+ChildResult RunChildWith(const std::vector<std::string>& argv, const ChildSetting& setting,
+                         int64_t timeLimitMs);
+
+// Called at least every 25 ms while a child is waited for (a child's end is seen at once, and
+// ends the wait), on the waiting thread, which may be one of several waiting at the same time:
 // the program's keep-alive to whoever supervises it, so that a long start never looks like a
 // hung program. Null (the default): nothing is called.
 void SetChildWaitHook(void (*hook)());

@@ -4,6 +4,7 @@
 
 #include "platform/system/Folders.h"
 #include "platform/vuft4/ProgramSearch.h"
+#include "platform/vuft4/StatusAtOnce.h"
 #include "platform/vuft4/SystemdServiceManager.h"
 #include "platform/vuft4/SysvServiceManager.h"
 #include "platform/vuft4/Vuft4.h"
@@ -31,10 +32,8 @@ std::shared_ptr<ServiceManager> manager;
 }  // namespace
 
 std::vector<int32_t> ServiceManager::StatusOfAll(const std::vector<std::string>& names) {
-    std::vector<int32_t> codes;
-    codes.reserve(names.size());
-    for (const std::string& name : names) codes.push_back(Status(name));
-    return codes;
+    return AskAtOnce(names, statusesAtOnce_,
+                     [this](const std::string& name) { return Status(name); });
 }
 
 ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,

@@ -18,11 +18,23 @@ class ServiceManager {
     // The status code of the named service on this computer (codes as in Vuft4.h).
     virtual int32_t Status(const std::string& name) = 0;
     // The status of each of names, in their order, as Status answers them: a pass asks all of
-    // this computer's services at once. The default asks them one by one.
+    // this computer's services at once. The default calls Status for one name after the other,
+    // and for up to kStatusesAtOnce at the same time while answers are slow to come
+    // (StatusAtOnce.h), so Status must be safe to call from several threads.
     virtual std::vector<int32_t> StatusOfAll(const std::vector<std::string>& names);
     // Starts the named service and waits until the tool reports back or the start limit passes;
     // returns what was run and how it ended (no command when nothing was run).
     virtual StartReport Start(const std::string& name) = 0;
+    // What the back end has to tell the operator since the last call (a script it will not
+    // run), each said once; none by default.
+    virtual std::vector<std::string> TakeNotices() { return {}; }
+
+    static constexpr size_t kStatusesAtOnce = 8;
+    // How many names the default StatusOfAll asks at the same time (1: one after the other).
+    void SetStatusesAtOnce(size_t count) { statusesAtOnce_ = count; }
+
+  private:
+    size_t statusesAtOnce_ = kStatusesAtOnce;
 };
 
 enum class ServiceManagerKind { Systemd, Sysv, None };

@@ -164,11 +164,14 @@ TEST_F(CheckerEndToEnd, StartedWithoutStandardDescriptorsItsMessagesGoNowhereEls
 }
 
 TEST_F(CheckerEndToEnd, TheLockIsTheFolderItselfAndServicesDoNotInheritIt) {
-    if (!HaveCron()) GTEST_SKIP() << "a known init script is needed (scripts/setup installs cron)";
-    // The stub answers "running" and says what it holds open; the real cron is not touched.
-    WriteScript(stubs / "service", "ls -l /proc/$$/fd > '" + stubs / "fds" + "'\nexit 0\n");
+    if (geteuid() != 0) GTEST_SKIP() << "a private /etc/init.d needs root";
+    // A cron script of the test's own answers "running" and says what it holds open; the real
+    // cron is not touched.
+    const std::string init = stubs / "init.d";
+    std::filesystem::create_directory(init);
+    WriteScript(init + "/cron", "ls -l /proc/$$/fd > '" + stubs / "fds" + "'\nexit 0\n");
     WriteServices({{1, "", "cron", ""}});
-    CheckerProcess first(folder.Path(), stubs.Path());
+    CheckerProcess first(folder.Path(), stubs.Path(), -1, PrivateInitFolder(init));
     ASSERT_TRUE(WaitStamped(first, {1})) << first.Stderr();
     EXPECT_FALSE(std::filesystem::exists(folder / "Tarnwatch.lock"));
     std::filesystem::remove(folder / "Tarnwatch.lock");  // what an operator's clean-up might do
@@ -182,6 +185,29 @@ TEST_F(CheckerEndToEnd, TheLockIsTheFolderItselfAndServicesDoNotInheritIt) {
     const std::string fds = ReadAll(stubs / "fds");
     ASSERT_NE(fds, "");
     EXPECT_EQ(fds.find("-> " + folder.Path() + "\n"), std::string::npos) << fds;
+}
+
+// An init script others could have changed is never run as root: the service is unknown, nothing
+// is started, and standard error says why once, not at every pass.
+TEST_F(CheckerEndToEnd, AsRootAnInitScriptOthersMayWriteIsRefusedAndSaidOnce) {
+    if (geteuid() != 0) GTEST_SKIP() << "a private /etc/init.d needs root";
+    const std::string init = stubs / "init.d";
+    std::filesystem::create_directory(init);
+    WriteScript(init + "/cron", "touch '" + stubs / "ran" + "'\nexit 0\n");
+    chmod((init + "/cron").c_str(), 0757);
+    WriteScript(stubs / "service", "touch '" + stubs / "ran" + "'\nexit 0\n");
+    WriteSettings(1, 1);
+    WriteServices({{1, "", "cron", ""}});
+    CheckerProcess p(folder.Path(), stubs.Path(), -1, PrivateInitFolder(init));
+    ASSERT_TRUE(p.WaitFor([&] { return Log().size() >= 5; }, 10s)) << p.Stderr();
+    p.Stop();
+    EXPECT_FALSE(std::filesystem::exists(stubs / "ran"));
+    EXPECT_TRUE(Log()[1].ends_with(" Service Status: cron CODE IS :-1")) << Log()[1];
+    EXPECT_EQ(p.Stderr(),
+              "tarnwatch: will not run the init script /etc/init.d/cron: it is writable by others "
+              "(owner uid 0, mode 0757); as root the checker runs only init scripts owned by uid 0 "
+              "and not writable by group or others; cron is logged as unknown (-1) and not "
+              "started\n");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "CheckerProcess.h"
 #include "bench/SyncCountingVfs.h"
@@ -27,17 +28,24 @@
 namespace tarn::checker::test {
 namespace {
 
-// Counts the status queries per service and runs the test's hook inside each.
+// Counts the status queries per service and runs the test's hook inside each (a pass asks from
+// several threads).
 class CountingManager : public vuft4::ServiceManager {
   public:
     std::map<std::string, int> asked;
     std::function<void(const std::string&)> during;
     int32_t Status(const std::string& name) override {
-        ++asked[name];
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            ++asked[name];
+        }
         if (during) during(name);
         return 6;
     }
     vuft4::StartReport Start(const std::string&) override { return {}; }
+
+  private:
+    std::mutex lock_;
 };
 
 void RunSql(const std::string& file, const std::string& sql) {

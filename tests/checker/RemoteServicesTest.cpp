@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <sstream>
 
 #include "CheckerProcess.h"
@@ -33,6 +34,7 @@ class LocalManager : public vuft4::ServiceManager {
   public:
     std::vector<std::string> asked, started;
     int32_t Status(const std::string& name) override {
+        std::lock_guard<std::mutex> hold(lock_);
         asked.push_back(name);
         return 6;
     }
@@ -40,6 +42,9 @@ class LocalManager : public vuft4::ServiceManager {
         started.push_back(name);
         return {};
     }
+
+  private:
+    std::mutex lock_;
 };
 
 class RemoteServicesPass : public ::testing::Test {

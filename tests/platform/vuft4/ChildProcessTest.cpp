@@ -6,6 +6,7 @@
 #include "StubFolder.h"
 #include "platform/system/Process.h"
 #include "platform/vuft4/ChildProcess.h"
+#include "platform/vuft4/ChildWait.h"
 
 namespace tarn::vuft4 {
 namespace {
@@ -88,10 +89,13 @@ TEST(ChildProcessTest, KilledBySignalIsReported) {
     EXPECT_EQ(r.outcome, Outcome::Signalled);
 }
 
+// With a pidfd, and by looking every few milliseconds where a kernel has none.
 TEST(ChildProcessTest, RunningOutKillsTheWholeGroup) {
     StubFolder dir;
     dir.Script("hang", "sleep 1000 &\necho $! > @DIR@/pid\nwait\n");
-    for (bool capture : {true, false}) {
+    for (int way = 0; way < 4; ++way) {
+        const bool capture = way % 2 == 0;
+        UsePidfdWait(way < 2);
         const int64_t start = platform::MonotonicMilliseconds();
         const ChildResult r = RunChild({dir.File("hang")}, 300, capture);
         const int64_t took = platform::MonotonicMilliseconds() - start;
@@ -102,6 +106,16 @@ TEST(ChildProcessTest, RunningOutKillsTheWholeGroup) {
         for (int i = 0; i < 100 && Alive(sleeper); ++i) platform::Sleep(10);
         EXPECT_FALSE(Alive(sleeper)) << "the tool's own child survived";
     }
+    UsePidfdWait(true);
+}
+
+// A status check takes a few milliseconds and its output is not read: its end must end the wait,
+// not the next look 20 ms later (50 of them would take a second).
+TEST(ChildProcessTest, AShortChildReturnsAsItEnds) {
+    if (!PidfdWaitAvailable()) GTEST_SKIP() << "no pidfd_open on this kernel";
+    const int64_t start = platform::MonotonicMilliseconds();
+    for (int i = 0; i < 50; ++i) ASSERT_EQ(RunChild({"true"}, 5000, false).exitCode, 0);
+    EXPECT_LT(platform::MonotonicMilliseconds() - start, 50 * 20);
 }
 
 TEST(ChildProcessTest, DescendantKeepingOutputOpenDoesNotHoldUp) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <thread>
 
 #include "StubFolder.h"
@@ -16,10 +17,11 @@ namespace {
 
 using testing::StubFolder;
 
-// Records what it is asked and answers a set status.
+// Records what it is asked and answers a set status (a pass asks from several threads).
 class RecordingManager : public ServiceManager {
   public:
     int32_t Status(const std::string& name) override {
+        std::lock_guard<std::mutex> hold(lock_);
         asked.push_back(name);
         return answer;
     }
@@ -31,6 +33,9 @@ class RecordingManager : public ServiceManager {
     int32_t answer = 6;
     std::vector<std::string> asked;
     std::vector<std::string> started;
+
+  private:
+    std::mutex lock_;
 };
 
 class Vuft4Test : public ::testing::Test {
@@ -78,6 +83,7 @@ TEST_F(Vuft4Test, ServiceNameLosesOnlyItsPadding) {
 
 TEST_F(Vuft4Test, PassAnswersEachNameOnceUntilItIsStarted) {
     CurrentLocalServices().BeginPass({"cron  ", "cron", "a\"b", "ssh"});
+    std::sort(fake_->asked.begin(), fake_->asked.end());  // asked at the same time
     EXPECT_EQ(fake_->asked, (std::vector<std::string>{"cron", "ssh"}));
     fake_->answer = 0;
     EXPECT_EQ(VUSERVICESTATUS("", "cron"), 6);  // the pass's answer
