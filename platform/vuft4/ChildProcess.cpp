@@ -93,10 +93,6 @@ ChildResult Spawn(const std::string& program, std::vector<std::string> words,
 
 }  // namespace
 
-void CallChildWaitHook() {
-    if (void (*hook)() = waitHook.load()) hook();
-}
-
 // A tool looks up the programs it runs itself (the service tool runs init scripts, they run
 // more) in searchPath too.
 std::vector<std::string> ChildEnvironment(const std::string& searchPath) {

@@ -39,8 +39,6 @@ ChildResult RunChildWith(const std::vector<std::string>& argv, const ChildSettin
 // the program's keep-alive to whoever supervises it, so that a long start never looks like a
 // hung program. Null (the default): nothing is called.
 void SetChildWaitHook(void (*hook)());
-// Calls that hook (when set): for other waits on tools, such as a kept-open remote shell.
-void CallChildWaitHook();
 
 // This process's environment for a child: PATH replaced by searchPath, and without the variables
 // systemd gives this process alone (NOTIFY_SOCKET, WATCHDOG_*).

@@ -14,6 +14,7 @@
 
 #include "platform/system/Process.h"
 #include "platform/vuft4/ChildProcess.h"
+#include "platform/vuft4/ChildWait.h"
 #include "platform/vuft4/ProgramSearch.h"
 #include "platform/vuft4/SshControlFolder.h"
 #include "platform/vuft4/TimeLimits.h"
