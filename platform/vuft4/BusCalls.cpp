@@ -92,7 +92,8 @@ std::optional<std::vector<UnitState>> ListUnits(sd_bus* bus, const std::vector<s
     if (sd_bus_message_append_strv(call.get(), strv.data()) < 0) return std::nullopt;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
-    const int r = sd_bus_call(bus, call.get(), static_cast<uint64_t>(limitMs) * 1000, &error, &reply);
+    const int r =
+        sd_bus_call(bus, call.get(), static_cast<uint64_t>(limitMs) * 1000, &error, &reply);
     sd_bus_error_free(&error);
     if (r < 0) return std::nullopt;
     Message answer(reply);
@@ -103,7 +104,8 @@ bool Subscribe(sd_bus* bus) {
     sd_bus_error error = SD_BUS_ERROR_NULL;
     const int r = sd_bus_call_method(bus, kSystemdService, kManagerPath, kManagerInterface,
                                      "Subscribe", &error, nullptr, "");
-    const bool fine = r >= 0 || sd_bus_error_has_name(&error, "org.freedesktop.systemd1.AlreadySubscribed");
+    const bool fine =
+        r >= 0 || sd_bus_error_has_name(&error, "org.freedesktop.systemd1.AlreadySubscribed");
     sd_bus_error_free(&error);
     return fine;
 }

@@ -66,8 +66,8 @@ class BusUnitWatch : public UnitWatch {
         unit.activity.Saw(activeState, platform::MonotonicMilliseconds());
         unit.activity.stopped = false;
         return sd_bus_match_signal(bus_, &unit.slot, nullptr, path.c_str(),
-                                   "org.freedesktop.DBus.Properties", "PropertiesChanged",
-                                   OnChange, &unit.activity) >= 0;
+                                   "org.freedesktop.DBus.Properties", "PropertiesChanged", OnChange,
+                                   &unit.activity) >= 0;
     }
 
     std::vector<Stopped> Wait(int64_t milliseconds) override {
@@ -116,7 +116,8 @@ class BusUnitWatch : public UnitWatch {
         for (Unit& unit : units_) {
             if (!unit.activity.stopped) continue;
             unit.activity.stopped = false;
-            for (const std::string& name : unit.names) out.push_back({name, unit.activity.stayedUp});
+            for (const std::string& name : unit.names)
+                out.push_back({name, unit.activity.stayedUp});
         }
         return out;
     }

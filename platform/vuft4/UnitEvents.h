@@ -24,8 +24,8 @@ std::unique_ptr<UnitWatch> WatchUnitsOverBus(sd_bus* bus, const std::vector<std:
 // What the watch knows of one unit from the ActiveState values its signals carried.
 struct UnitActivity {
     std::optional<int64_t> activeSince;  // monotonic milliseconds
-    bool down = false;     // inactive or failed when last seen
-    bool stopped = false;  // became so since the stop was last taken
+    bool down = false;                   // inactive or failed when last seen
+    bool stopped = false;                // became so since the stop was last taken
     bool stayedUp = false;
     // Takes a new ActiveState seen at nowMs.
     void Saw(const std::string& activeState, int64_t nowMs);

@@ -31,8 +31,8 @@ TEST(UnitNamesTest, StatesMapAsSystemctlShowDoes) {
 
 // Other unit types and patterns are never sent; each unit is sent once.
 TEST(UnitNamesTest, OnlyServiceUnitsAreSentEachOnce) {
-    const UnitNames asked = UnitsOfNames(
-        {"cron", "cron.service", "reboot.target", "lab*", "x.SERVICE", "a.socket", "b.c", "x.SERVICE"});
+    const UnitNames asked = UnitsOfNames({"cron", "cron.service", "reboot.target", "lab*",
+                                          "x.SERVICE", "a.socket", "b.c", "x.SERVICE"});
     EXPECT_EQ(asked.units, (std::vector<std::string>{"cron.service", "x.SERVICE", "b.c.service"}));
     EXPECT_EQ(asked.unitOf, (std::vector<int>{0, 0, -1, -1, 1, -1, 2, 1}));
     EXPECT_TRUE(UnitsOfNames({"reboot.target", "ssh?", "[a]"}).units.empty());
@@ -44,8 +44,7 @@ TEST(UnitNamesTest, AnswersFollowTheUnitsOrMatchByName) {
     const std::vector<UnitState> all{{"a.service", "loaded", "active", ""},
                                      {"real-b.service", "loaded", "active", ""},
                                      {"c.service", "loaded", "active", ""}};
-    EXPECT_EQ(AnswersOfUnits(units, all),
-              (std::vector<std::optional<size_t>>{0, 1, 2}));
+    EXPECT_EQ(AnswersOfUnits(units, all), (std::vector<std::optional<size_t>>{0, 1, 2}));
     // A name systemd held invalid was left out: the others are found by name.
     const std::vector<UnitState> some{{"a.service", "loaded", "active", ""},
                                       {"c.service", "loaded", "active", ""}};
