@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "CheckerFixture.h"
+#include "NotifyListener.h"
 #include "checker/DailyLog.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
@@ -204,6 +205,34 @@ TEST_F(BetweenPassesOnSystemd, AUnitWhoseProcessIsKilledIsRunningAgainWithinASec
         lab.Run({"kill", "-9", pid});
     });
     ExpectChecks(5);
+}
+
+// While it watches the units between passes, and while it checks one that stopped, the checker
+// keeps telling the watchdog it is alive.
+TEST_F(BetweenPassesOnSystemd, TheWatchdogIsFedWhileWatching) {
+    SystemdLab lab({{"lab-watched.service", kUnlimited}, {"lab-other.service", kSleeper}});
+    TARN_REQUIRE_LAB(lab);
+    TempFolder sockets("notify", LabFolder());
+    NotifyListener listener(sockets / "notify");
+    ASSERT_TRUE(listener.Listening());
+    // Seen by the checker started next (through the lab's launcher), then taken back.
+    setenv("NOTIFY_SOCKET", (sockets / "notify").c_str(), 1);
+    setenv("WATCHDOG_USEC", "400000", 1);
+    StartChecker(lab);
+    unsetenv("NOTIFY_SOCKET");
+    unsetenv("WATCHDOG_USEC");
+    const auto from = std::chrono::steady_clock::now();
+    StopAndTime(lab, 1, [&] { lab.Systemctl("stop", "lab-watched.service"); });
+    std::this_thread::sleep_for(1s);
+    const auto to = std::chrono::steady_clock::now();
+    auto last = from;
+    for (const NotifyListener::Message& m : listener.Messages()) {
+        if (m.text != "WATCHDOG=1" || m.at < from) continue;
+        EXPECT_LT(m.at - last, 400ms);
+        last = m.at;
+    }
+    EXPECT_LT(to - last, 400ms);
+    ExpectChecks(1);
 }
 
 // A pass in this process, its service manager the lab's systemd.
