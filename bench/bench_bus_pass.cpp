@@ -63,8 +63,8 @@ double ProcessorSeconds() {
     for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
         rusage u{};
         getrusage(who, &u);
-        total += u.ru_utime.tv_sec + u.ru_stime.tv_sec +
-                 (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        total +=
+            u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
     }
     return total;
 }
@@ -119,15 +119,16 @@ int Inside() {
     tarn::checker::DailyLog log("logfiles");
     if (!log.Open()) std::abort();
     using namespace tarn::vuft4;
-    const Figures bus = Measure(log, std::make_shared<BusServiceManager>(
-                                         std::make_shared<SystemdServiceManager>()));
+    const Figures bus = Measure(
+        log, std::make_shared<BusServiceManager>(std::make_shared<SystemdServiceManager>()));
     const Figures tool = Measure(log, std::make_shared<SystemdServiceManager>());
     const Figures list = Measure(log, std::make_shared<ListOnly>());
-    std::printf("%d running units, median of %d passes each (processor: own + children)\n",
-                kUnits, kPasses);
-    for (const auto& [name, f] : {std::pair{"D-Bus", bus}, {"systemctl", tool}, {"list only", list}})
-        std::printf("  %-10s processor %8.2f ms  wall %8.2f ms  (systemd itself %6.2f ms)\n",
-                    name, f.processor * 1e3, f.wall * 1e3, f.systemd * 1e3);
+    std::printf("%d running units, median of %d passes each (processor: own + children)\n", kUnits,
+                kPasses);
+    for (const auto& [name, f] :
+         {std::pair{"D-Bus", bus}, {"systemctl", tool}, {"list only", list}})
+        std::printf("  %-10s processor %8.2f ms  wall %8.2f ms  (systemd itself %6.2f ms)\n", name,
+                    f.processor * 1e3, f.wall * 1e3, f.systemd * 1e3);
     std::printf("  systemctl / D-Bus processor: %.1fx; D-Bus / list only: %.2fx\n",
                 tool.processor / bus.processor, bus.processor / list.processor);
     tarn::data::DictionaryKill();
@@ -141,7 +142,8 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> units;
     std::vector<std::string> start = {"start"};
     for (int u = 0; u < kUnits; ++u) {
-        units["bench" + std::to_string(u) + ".service"] = "[Service]\nExecStart=/bin/sleep infinity\n";
+        units["bench" + std::to_string(u) + ".service"] =
+            "[Service]\nExecStart=/bin/sleep infinity\n";
         start.push_back("bench" + std::to_string(u) + ".service");
     }
     tarn::test::SystemdLab lab(units);

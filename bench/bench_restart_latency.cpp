@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     // Restart=no: only the checker brings it back. No start limit: twenty starts in a minute.
     const std::map<std::string, std::string> units{
         {"lab-latency.service",
-         "[Unit]\nStartLimitIntervalSec=0\n[Service]\nRestart=no\nExecStart=/bin/sleep infinity\n"}};
+         "[Unit]\nStartLimitIntervalSec=0\n[Service]\nRestart=no\nExecStart=/bin/sleep "
+         "infinity\n"}};
     tarn::test::SystemdLab lab(units);
     if (!lab.Ready()) {
         std::printf("bench_restart_latency skipped: no systemd lab (%s%s)\n",
@@ -130,19 +131,21 @@ int main(int argc, char** argv) {
         const auto killedAt = Clock::now();
         lab.Run({"kill", "-9", std::to_string(pid)});
         pid = WaitUp(bus, pid);
-        if (pid != 0) took.push_back(std::chrono::duration<double>(Clock::now() - killedAt).count());
+        if (pid != 0)
+            took.push_back(std::chrono::duration<double>(Clock::now() - killedAt).count());
     }
     kill(-checker, SIGTERM);
     waitpid(checker, nullptr, 0);
     sd_bus_flush_close_unref(bus);
     if (took.size() < kKills) {
-        std::printf("the unit stayed down after %zu kills; the checker said: %.400s\n",
-                    took.size(), tarn::test::ReadAll(folder / "checker.err").c_str());
+        std::printf("the unit stayed down after %zu kills; the checker said: %.400s\n", took.size(),
+                    tarn::test::ReadAll(folder / "checker.err").c_str());
         return 1;
     }
     std::sort(took.begin(), took.end());
-    std::printf("%d kills of a listed unit's process at a 60 s cycle: until active again "
-                "median %.0f ms, max %.0f ms (min %.0f ms)\n",
-                kKills, took[took.size() / 2] * 1e3, took.back() * 1e3, took.front() * 1e3);
+    std::printf(
+        "%d kills of a listed unit's process at a 60 s cycle: until active again "
+        "median %.0f ms, max %.0f ms (min %.0f ms)\n",
+        kKills, took[took.size() / 2] * 1e3, took.back() * 1e3, took.front() * 1e3);
     return 0;
 }
