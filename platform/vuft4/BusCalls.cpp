@@ -24,7 +24,7 @@ struct SlotUnref {
 };
 using Slot = std::unique_ptr<sd_bus_slot, SlotUnref>;
 
-// Keep-alives fall due at half the watchdog interval, which is never below a second here.
+// The longest wait between two keep-alive chances while a job runs.
 constexpr int64_t kWaitSliceMs = 100;
 
 std::string ErrorText(const sd_bus_error& error, int r) {
