@@ -177,8 +177,9 @@ class BetweenPassesOnSystemd : public CheckerOnSystemd {
         ASSERT_GE(events.size(), 5u);
         events.erase(events.begin(), events.begin() + 5);
         EXPECT_EQ(events, expected);
-        EXPECT_NE(ReadService(1).LastCheckedTime, ReadService(2).LastCheckedTime);
-        EXPECT_EQ(ReadService(2).LastCheckedTime, otherStamp_);
+        // Packed fields: compared as copies.
+        EXPECT_NE(+ReadService(1).LastCheckedTime, +ReadService(2).LastCheckedTime);
+        EXPECT_EQ(+ReadService(2).LastCheckedTime, otherStamp_);
         checker_->Stop();
     }
 
