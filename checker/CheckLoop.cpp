@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "checker/BetweenPasses.h"
 #include "checker/DataFolderTrust.h"
 #include "checker/FolderLock.h"
 #include "checker/ReadThroughServices.h"
@@ -95,7 +96,7 @@ void CheckLoop(const std::string& logFolder) {
         const PassCounts counts = ReadThroughServices(log, &restarts);
         platform::NotifyService("STATUS=" +
                                 PassStatusText(counts, platform::Clock(), sleepSeconds));
-        platform::SleepKeepingAlive(static_cast<uint32_t>(sleepMilliseconds));
+        WaitForNextPass(log, restarts, static_cast<uint32_t>(sleepMilliseconds));
     }
 }
 

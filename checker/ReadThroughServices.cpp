@@ -10,13 +10,20 @@
 #include "errors/ErrorManager.h"
 #include "framework/window/Requests.h"
 #include "platform/system/Watchdog.h"
+#include "platform/vuft4/LocalServices.h"
+#include "platform/vuft4/Vuft4.h"
 
 namespace tarn::checker {
 namespace {
 
 class PassProcess : public ServicePassProcess {
   public:
-    PassProcess(DailyLog& log, RestartBackoff* restarts) : log_(log) { Locals.Restarts = restarts; }
+    // only: when not null, the services of this computer to check (the others are passed over).
+    PassProcess(DailyLog& log, RestartBackoff* restarts,
+                const std::vector<vuft4::UnitWatch::Stopped>* only = nullptr)
+        : log_(log), only_(only) {
+        Locals.Restarts = restarts;
+    }
 
     ServiceCheckLocals Locals;
 
@@ -27,6 +34,7 @@ class PassProcess : public ServicePassProcess {
         platform::KeepAlive();
         auto& record = records::ServicesToCheck();
         std::string position = Primary->Me->CurrentPosition();
+        if (only_ && !TakeStopped(record)) return LevelQuiet;
         if (writeBack_.Seen(position)) return LevelQuiet;
         const records::ServicesToCheckRecord asRead = record;
         CheckService(Locals, log_);
@@ -46,20 +54,47 @@ class PassProcess : public ServicePassProcess {
 
     // The list's services are asked all at once: this computer's together, each other
     // computer's in one command.
-    void PassBeginning() override { AskServersOfTheList(); }
+    // A check of stopped services asks only them, each as its record is met.
+    void PassBeginning() override {
+        if (!only_) AskServersOfTheList();
+    }
 
     void PassEnding() override {
         writeBack_.Finish();
-        EndServersOfTheList();
+        if (!only_) EndServersOfTheList();
     }
 
   private:
+    // Whether the record names one of the stopped services of this computer. One that had
+    // stayed up before it stopped counts as found running in between, as a pass would have.
+    bool TakeStopped(const records::ServicesToCheckRecord& record) {
+        if (!vuft4::IsThisComputer(record.ServerName)) return false;
+        const auto name =
+            vuft4::UsableLocalName(Clipped(record.ServiceName, sizeof record.ServiceName));
+        if (!name) return false;
+        for (const vuft4::UnitWatch::Stopped& stopped : *only_) {
+            if (stopped.name != *name) continue;
+            if (stopped.stayedUp && Locals.Restarts) Locals.Restarts->Running(RestartKeyOf(record));
+            return true;
+        }
+        return false;
+    }
+
     DailyLog& log_;
+    const std::vector<vuft4::UnitWatch::Stopped>* only_;
     PassWriteBack writeBack_{records::ServicesToCheckFile()};
     bool damageSaid_ = false;
 };
 
 }  // namespace
+
+PassCounts CheckStoppedServices(DailyLog& log, RestartBackoff* restarts,
+                                const std::vector<vuft4::UnitWatch::Stopped>& stopped) {
+    PassProcess process(log, restarts, &stopped);
+    ServicePass pass(log, process);
+    framework::SharedResponse() = pass.Run();
+    return process.Locals.Counts;
+}
 
 PassCounts ReadThroughServices(DailyLog& log, RestartBackoff* restarts) {
     PassProcess process(log, restarts);

@@ -4,6 +4,7 @@
 #include "checker/DailyLog.h"
 #include "checker/PassStatus.h"
 #include "checker/RestartBackoff.h"
+#include "platform/vuft4/UnitWatch.h"
 
 namespace tarn::checker {
 
@@ -11,5 +12,11 @@ namespace tarn::checker {
 // restarts (kept across passes) decides when a service that will not stay up is started again;
 // without it every service found not running is started. Returns what the pass found.
 PassCounts ReadThroughServices(DailyLog& log, RestartBackoff* restarts = nullptr);
+// Checks, as a pass would, the records of this computer naming one of the stopped services (the
+// list read again now: a record deleted meanwhile is not checked), with the same log lines,
+// stamps and restarts. A service that had stayed up before it stopped is first told to restarts
+// as running.
+PassCounts CheckStoppedServices(DailyLog& log, RestartBackoff* restarts,
+                                const std::vector<vuft4::UnitWatch::Stopped>& stopped);
 
 }  // namespace tarn::checker

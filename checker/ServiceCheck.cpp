@@ -55,6 +55,12 @@ int32_t QueryStatus() {
 
 }  // namespace
 
+std::string RestartKeyOf(const records::ServicesToCheckRecord& record) {
+    std::string server = Clipped(record.ServerName, sizeof record.ServerName);
+    if (server.empty()) server = Clipped(vuft4::VUCOMPUTERNAME(), sizeof record.ServerName);
+    return RestartBackoff::Key(server, Clipped(record.ServiceName, sizeof record.ServiceName));
+}
+
 void CheckService(ServiceCheckLocals& locals, DailyLog& log) {
     auto& r = records::ServicesToCheck();
     if (Clipped(r.ServerName, sizeof r.ServerName).empty())

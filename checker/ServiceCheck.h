@@ -22,6 +22,9 @@ struct ServiceCheckLocals {
 // running whose starts pause, are reported to and asked of locals.Restarts.
 void CheckService(ServiceCheckLocals& locals, DailyLog& log);
 void RestartService(ServiceCheckLocals& locals, DailyLog& log);
+// The restart key of the record's service (RestartBackoff::Key), its server name blank or
+// filled in as the check fills it.
+std::string RestartKeyOf(const records::ServicesToCheckRecord& record);
 // The command that starts a service: net start "NAME", at most 254 characters.
 std::string RestartCommand(const std::string& clippedName);
 

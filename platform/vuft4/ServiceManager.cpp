@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/system/Folders.h"
+#include "platform/vuft4/BusServiceManager.h"
 #include "platform/vuft4/ProgramSearch.h"
 #include "platform/vuft4/StatusAtOnce.h"
 #include "platform/vuft4/SystemdServiceManager.h"
@@ -46,7 +47,7 @@ ServiceManagerKind SelectServiceManagerKind(const std::string& systemdMarker,
 std::shared_ptr<ServiceManager> MakeServiceManager(ServiceManagerKind kind) {
     switch (kind) {
         case ServiceManagerKind::Systemd:
-            return std::make_shared<SystemdServiceManager>();
+            return std::make_shared<BusServiceManager>(std::make_shared<SystemdServiceManager>());
         case ServiceManagerKind::Sysv:
             return std::make_shared<SysvServiceManager>(FindProgram("service", SearchPath()));
         case ServiceManagerKind::None:

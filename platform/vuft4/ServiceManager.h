@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/vuft4/StartReport.h"
+#include "platform/vuft4/UnitWatch.h"
 
 namespace tarn::vuft4 {
 
@@ -25,6 +26,11 @@ class ServiceManager {
     // Starts the named service and waits until the tool reports back or the start limit passes;
     // returns what was run and how it ended (no command when nothing was run).
     virtual StartReport Start(const std::string& name) = 0;
+    // Watches names (usable local names) for a stop until the watch is dropped; null when this
+    // back end cannot tell (the checker then sleeps until the next pass).
+    virtual std::unique_ptr<UnitWatch> WatchUnits(const std::vector<std::string>&) {
+        return nullptr;
+    }
     // What the back end has to tell the operator since the last call (a script it will not
     // run), each said once; none by default.
     virtual std::vector<std::string> TakeNotices() { return {}; }

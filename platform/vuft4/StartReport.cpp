@@ -30,6 +30,7 @@ std::string ToolName(const std::string& program) {
 
 std::string StartReason(const StartReport& report) {
     if (report.command.empty()) return "";
+    if (!report.ending.empty()) return report.command + " " + report.ending;
     const ChildResult& r = report.result;
     switch (r.outcome) {
         case ChildResult::Outcome::Exited: {

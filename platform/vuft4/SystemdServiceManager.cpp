@@ -9,13 +9,7 @@
 
 namespace tarn::vuft4 {
 
-int32_t SystemdStatusOf(const std::string& showOutput) {
-    std::string loadState, activeState;
-    std::istringstream lines(showOutput);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("LoadState=", 0) == 0) loadState = line.substr(10);
-        if (line.rfind("ActiveState=", 0) == 0) activeState = line.substr(12);
-    }
+int32_t SystemdStatusOfStates(std::string_view loadState, std::string_view activeState) {
     if (loadState.empty() || loadState == "not-found" || loadState == "bad-setting" ||
         loadState == "error") {
         return kServiceUnknown;
@@ -25,6 +19,16 @@ int32_t SystemdStatusOf(const std::string& showOutput) {
     if (activeState == "activating") return kServiceStartPending;
     if (activeState == "deactivating") return kServiceStopPending;
     return kServiceUnknown;
+}
+
+int32_t SystemdStatusOf(const std::string& showOutput) {
+    std::string loadState, activeState;
+    std::istringstream lines(showOutput);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("LoadState=", 0) == 0) loadState = line.substr(10);
+        if (line.rfind("ActiveState=", 0) == 0) activeState = line.substr(12);
+    }
+    return SystemdStatusOfStates(loadState, activeState);
 }
 
 namespace {

@@ -6,9 +6,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "CheckerFixture.h"
+#include "NotifyListener.h"
 #include "checker/DailyLog.h"
 #include "checker/ReadThroughServices.h"
 #include "data/Dictionary.h"
@@ -78,7 +81,7 @@ TEST_F(CheckerOnSystemd, StoppedUnitIsStartedAndAFailingStartIsLogged) {
 }
 
 // A target, a pattern and reboot.target in the list: the checker refuses them before asking
-// systemctl anything (a systemctl placed first on PATH records what it is asked), and in the
+// systemd anything (a systemctl placed first on PATH would record a fallback to it), and in the
 // lab the target and the units the pattern matches stay as they were.
 TEST_F(CheckerOnSystemd, NamesThatAreNoServiceAreNeverStarted) {
     SystemdLab lab(
@@ -113,12 +116,124 @@ TEST_F(CheckerOnSystemd, NamesThatAreNoServiceAreNeverStarted) {
                   " Service Status: lab-last CODE IS :0",
                   " Successfully Restarted Service: lab-last",
               }));
-    const std::string show = "show -p LoadState,ActiveState,SubState -- lab-last.service\n";
-    EXPECT_EQ(ReadAll(shim / "calls"), show + "start -- lab-last.service\n" + show);
+    // The checker asks and starts over D-Bus: systemctl is not run at all.
+    EXPECT_EQ(ReadAll(shim / "calls"), "");
     EXPECT_EQ(lab.Systemctl("is-active", "lab-probe.target", "lab-probe-member.service",
                             "lab-globbed.service")
                   .output,
               "inactive\ninactive\ninactive\n");
+}
+
+// Between passes at a 60-second cycle: a listed unit that stops is running again within a
+// second, every time, with the lines a pass writes, and only its record stamped again.
+class BetweenPassesOnSystemd : public CheckerOnSystemd {
+  protected:
+    // systemd's own limit of five starts in ten seconds would refuse the rounds' starts.
+    const std::string kUnlimited = "[Unit]\nStartLimitIntervalSec=0\n" + kSleeper;
+
+    // Starts the checker in the lab and waits for its first pass over both records.
+    void StartChecker(const SystemdLab& lab) {
+        WriteSettings(1, 60);
+        WriteServices({{1, "", "lab-watched", ""}, {2, "", "lab-other", ""}});
+        checker_ = CheckerProcess::Through(lab.Launcher(folder.Path()), folder.Path());
+        ASSERT_TRUE(checker_->WaitFor(
+            [&] { return ReadService(2).LastChecked != 0 && Log().size() >= 5; }, 30s))
+            << checker_->Stderr();
+        otherStamp_ = ReadService(2).LastCheckedTime;
+    }
+
+    // Stops the unit `times` times with stop() and says how long each took to be active again.
+    void StopAndTime(const SystemdLab& lab, int times, const std::function<void()>& stop) {
+        for (int i = 0; i < times; ++i) {
+            ASSERT_TRUE(WaitActive(lab, 5s)) << "round " << i << checker_->Stderr();
+            // Up for longer than a moment: each stop is a service that had been running.
+            std::this_thread::sleep_for(1200ms);
+            stop();
+            const auto stopped = std::chrono::steady_clock::now();
+            ASSERT_TRUE(WaitActive(lab, 5s)) << "round " << i << checker_->Stderr();
+            EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s) << "round " << i;
+        }
+    }
+
+    bool WaitActive(const SystemdLab& lab, std::chrono::milliseconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            if (lab.Systemctl("is-active", "lab-watched.service").output == "active\n") return true;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+
+    // The log after the first pass holds the lines of `times` checks of lab-watched alone.
+    void ExpectChecks(int times) {
+        std::vector<std::string> expected;
+        for (int i = 0; i < times; ++i) {
+            expected.push_back(" Service Status: lab-watched CODE IS :0");
+            expected.push_back(" Successfully Restarted Service: lab-watched");
+        }
+        const size_t lines = 5 + expected.size();
+        EXPECT_TRUE(checker_->WaitFor([&] { return Log().size() >= lines; }, 10s));
+        std::vector<std::string> events = EventsOf(Log());
+        ASSERT_GE(events.size(), 5u);
+        events.erase(events.begin(), events.begin() + 5);
+        EXPECT_EQ(events, expected);
+        // Packed fields: compared as copies.
+        EXPECT_NE(+ReadService(1).LastCheckedTime, +ReadService(2).LastCheckedTime);
+        EXPECT_EQ(+ReadService(2).LastCheckedTime, otherStamp_);
+        checker_->Stop();
+    }
+
+    std::unique_ptr<CheckerProcess> checker_;
+    int32_t otherStamp_ = 0;
+};
+
+TEST_F(BetweenPassesOnSystemd, AUnitStoppedIsRunningAgainWithinASecond) {
+    SystemdLab lab({{"lab-watched.service", kUnlimited}, {"lab-other.service", kSleeper}});
+    TARN_REQUIRE_LAB(lab);
+    StartChecker(lab);
+    StopAndTime(lab, 20, [&] { lab.Systemctl("stop", "lab-watched.service"); });
+    ExpectChecks(20);
+}
+
+TEST_F(BetweenPassesOnSystemd, AUnitWhoseProcessIsKilledIsRunningAgainWithinASecond) {
+    SystemdLab lab({{"lab-watched.service", kUnlimited}, {"lab-other.service", kSleeper}});
+    TARN_REQUIRE_LAB(lab);
+    StartChecker(lab);
+    StopAndTime(lab, 5, [&] {
+        std::string pid =
+            lab.Systemctl("show", "-p", "MainPID", "--value", "lab-watched.service").output;
+        pid.pop_back();
+        lab.Run({"kill", "-9", pid});
+    });
+    ExpectChecks(5);
+}
+
+// While it watches the units between passes, and while it checks one that stopped, the checker
+// keeps telling the watchdog it is alive.
+TEST_F(BetweenPassesOnSystemd, TheWatchdogIsFedWhileWatching) {
+    SystemdLab lab({{"lab-watched.service", kUnlimited}, {"lab-other.service", kSleeper}});
+    TARN_REQUIRE_LAB(lab);
+    TempFolder sockets("notify", LabFolder());
+    NotifyListener listener(sockets / "notify");
+    ASSERT_TRUE(listener.Listening());
+    // Seen by the checker started next (through the lab's launcher), then taken back.
+    setenv("NOTIFY_SOCKET", (sockets / "notify").c_str(), 1);
+    setenv("WATCHDOG_USEC", "400000", 1);
+    StartChecker(lab);
+    unsetenv("NOTIFY_SOCKET");
+    unsetenv("WATCHDOG_USEC");
+    const auto from = std::chrono::steady_clock::now();
+    StopAndTime(lab, 1, [&] { lab.Systemctl("stop", "lab-watched.service"); });
+    std::this_thread::sleep_for(1s);
+    const auto to = std::chrono::steady_clock::now();
+    auto last = from;
+    for (const NotifyListener::Message& m : listener.Messages()) {
+        if (m.text != "WATCHDOG=1" || m.at < from) continue;
+        EXPECT_LT(m.at - last, 400ms);
+        last = m.at;
+    }
+    EXPECT_LT(to - last, 400ms);
+    ExpectChecks(1);
 }
 
 // A pass in this process, its service manager the lab's systemd.
