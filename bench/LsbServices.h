@@ -6,9 +6,13 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "data/records/Records.h"
 
 namespace tarn::bench {
 
@@ -83,6 +87,23 @@ inline void StopDaemon(const std::string& pidFolder, const std::string& name) {
     std::ifstream in(pidFolder + "/" + name + ".pid");
     long pid = 0;
     if (in >> pid && pid > 1) kill(static_cast<pid_t>(pid), SIGTERM);
+}
+
+// A list in the current folder with names as services of this computer, in that order.
+inline void FillLocalList(const std::vector<std::string>& names) {
+    auto& f = tarn::records::ServicesToCheckFile();
+    if (f.Create() != 0 || f.Open(0x42) != 0 || f.BeginTransaction(30) != 0) std::abort();
+    int id = 0;
+    for (const std::string& name : names) {
+        auto& r = tarn::records::ServicesToCheck();
+        std::memset(&r, 0, sizeof r);
+        r.RecordID = ++id;
+        std::snprintf(r.ServerName, sizeof r.ServerName, "localhost");
+        std::snprintf(r.ServiceName, sizeof r.ServiceName, "%s", name.c_str());
+        if (f.Add() != 0) std::abort();
+    }
+    if (f.Commit() != 0) std::abort();
+    f.Close();
 }
 
 }  // namespace tarn::bench

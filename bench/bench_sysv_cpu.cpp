@@ -51,19 +51,7 @@ bool PrivateMounts() {
 }
 
 void FillData(const std::vector<std::string>& names) {
-    auto& f = tarn::records::ServicesToCheckFile();
-    if (f.Create() != 0 || f.Open(0x42) != 0 || f.BeginTransaction(30) != 0) std::abort();
-    int id = 0;
-    for (const std::string& name : names) {
-        auto& r = tarn::records::ServicesToCheck();
-        std::memset(&r, 0, sizeof r);
-        r.RecordID = ++id;
-        std::snprintf(r.ServerName, sizeof r.ServerName, "localhost");
-        std::snprintf(r.ServiceName, sizeof r.ServiceName, "%s", name.c_str());
-        if (f.Add() != 0) std::abort();
-    }
-    if (f.Commit() != 0) std::abort();
-    f.Close();
+    tarn::bench::FillLocalList(names);
     auto& s = tarn::records::SettingsFile();
     if (s.Create() != 0 || s.Open(0x42) != 0) std::abort();
     tarn::records::Settings() = tarn::records::SettingsRecord{1, kCycleSeconds};

@@ -31,22 +31,6 @@ namespace fs = std::filesystem;
 
 constexpr int kSlowSeconds = 5;
 
-void Fill(const std::vector<std::string>& names) {
-    auto& f = tarn::records::ServicesToCheckFile();
-    if (f.Create() != 0 || f.Open(0x42) != 0 || f.BeginTransaction(30) != 0) std::abort();
-    int id = 0;
-    for (const std::string& name : names) {
-        auto& r = tarn::records::ServicesToCheck();
-        std::memset(&r, 0, sizeof r);
-        r.RecordID = ++id;
-        std::snprintf(r.ServerName, sizeof r.ServerName, "localhost");
-        std::snprintf(r.ServiceName, sizeof r.ServiceName, "%s", name.c_str());
-        if (f.Add() != 0) std::abort();
-    }
-    if (f.Commit() != 0) std::abort();
-    f.Close();
-}
-
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -75,7 +59,7 @@ int main(int argc, char** argv) {
 
     const fs::path old = fs::current_path();
     fs::current_path(folder / "data");
-    Fill(names);
+    tarn::bench::FillLocalList(names);
     tarn::checker::DailyLog log(tarn::checker::StartUp());
     tarn::checker::LoadSettings(log);
 
