@@ -13,7 +13,8 @@ const tarn::platform::ProgramAbout kAbout{
     "tarnwatch", TARN_VERSION,
     "Keeps the services listed in ServicesToCheck.db running: every cycle it asks the service\n"
     "manager for each one's status, starts a service that is not running, logs what it saw and\n"
-    "did, then sleeps for the cycle time held in Settings.db.\n",
+    "did, then waits for the cycle time held in Settings.db (on systemd, a listed service that\n"
+    "stops meanwhile is checked at once).\n",
     "It works in the current folder (the data folder): Settings.db, ServicesToCheck.db,\n"
     "Tarnwatch.INI and the daily log logfiles/TarnwatchYYYYMMDD.log. Run as root, it refuses a\n"
     "data folder or file that another user owns or could write.\n\n"
