@@ -22,10 +22,14 @@ struct SpawnSetup {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
 
-    SpawnSetup(int outputFd, bool errorsToo, const std::string& folder) {
+    SpawnSetup(int inputFd, int outputFd, bool errorsToo, const std::string& folder) {
         posix_spawn_file_actions_init(&actions);
         if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        if (inputFd >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        }
         if (outputFd >= 0) {
             posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
         } else {
@@ -69,24 +73,34 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
+}  // namespace
+
+pid_t StartChild(const std::string& program, std::vector<std::string> words,
+                 std::vector<std::string> variables, const std::string& folder, int inputFd,
+                 int outputFd, bool errorsToo) {
+    std::vector<char*> args = Pointers(words);
+    std::vector<char*> environment = Pointers(variables);
+    SpawnSetup setup(inputFd, outputFd, errorsToo, folder);
+    pid_t pid = -1;
+    return posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
+                       environment.data()) == 0
+               ? pid
+               : -1;
+}
+
+namespace {
+
 ChildResult Spawn(const std::string& program, std::vector<std::string> words,
                   std::vector<std::string> variables, const std::string& folder,
                   int64_t timeLimitMs, bool captureOutput, bool captureErrors) {
     int pipeFds[2] = {-1, -1};
     if (captureOutput && pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return {};
-    std::vector<char*> args = Pointers(words);
-    std::vector<char*> environment = Pointers(variables);
     const int64_t deadline = platform::MonotonicMilliseconds() + timeLimitMs;
-    pid_t pid = -1;
-    int spawned = 0;
-    {
-        SpawnSetup setup(pipeFds[1], captureErrors, folder);
-        spawned = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attr, args.data(),
-                              environment.data());
-    }
+    const pid_t pid = StartChild(program, std::move(words), std::move(variables), folder, -1,
+                                 pipeFds[1], captureErrors);
     if (pipeFds[1] >= 0) close(pipeFds[1]);
     ChildResult result;
-    if (spawned == 0) result = WaitForChild(pid, pipeFds[0], deadline);
+    if (pid > 0) result = WaitForChild(pid, pipeFds[0], deadline);
     if (pipeFds[0] >= 0) close(pipeFds[0]);
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // Running an outside tool directly (never through a shell) with a time limit.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +41,15 @@ ChildResult RunChildWith(const std::vector<std::string>& argv, const ChildSettin
 // the program's keep-alive to whoever supervises it, so that a long start never looks like a
 // hung program. Null (the default): nothing is called.
 void SetChildWaitHook(void (*hook)());
+
+// Starts program (a path) with words as its arguments and exactly variables as its environment,
+// in folder ("": this process's), leading its own process group with default signal handling;
+// its standard input is inputFd (-1: /dev/null), its output outputFd (-1: /dev/null), its errors
+// too when errorsToo (else /dev/null). The descriptors are duplicated, not closed. Returns the
+// child's pid, -1 when it could not be started; the caller waits for it.
+pid_t StartChild(const std::string& program, std::vector<std::string> words,
+                 std::vector<std::string> variables, const std::string& folder, int inputFd,
+                 int outputFd, bool errorsToo);
 
 // This process's environment for a child: PATH replaced by searchPath, and without the variables
 // systemd gives this process alone (NOTIFY_SOCKET, WATCHDOG_*).

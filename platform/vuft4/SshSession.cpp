@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,13 +25,6 @@ namespace {
 constexpr int kSliceMs = 100;
 // A session that answers more than this is not answering a status query: it is ended.
 constexpr size_t kMaxAnswer = 4 * 1024 * 1024;
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 bool SendAll(int fd, const std::string& text) {
     for (size_t sent = 0; sent < text.size();) {
@@ -72,35 +64,13 @@ bool SshSession::Open() {
     const char* config = std::getenv("TARN_SSH_CONFIG");
     const int connectSeconds =
         static_cast<int>(std::max<int64_t>(1, (CurrentTimeLimits().connectMs + 999) / 1000));
-    std::vector<std::string> words = SshArguments(destination_, "exec sh", config ? config : "",
-                                                  SshControlFolder(), connectSeconds);
-    std::vector<char*> args = Pointers(words);
-    std::vector<std::string> variables = ChildEnvironment(searchPath);
-    std::vector<char*> environment = Pointers(variables);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(
-        &attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    const int spawned =
-        posix_spawn(&pid_, program.c_str(), &actions, &attr, args.data(), environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
+    pid_ = StartChild(program,
+                      SshArguments(destination_, "exec sh", config ? config : "",
+                                   SshControlFolder(), connectSeconds),
+                      ChildEnvironment(searchPath), "", in[1], out[1], true);
     close(in[1]);
     close(out[1]);
-    if (spawned != 0) {
-        pid_ = -1;
+    if (pid_ < 0) {
         close(in[0]);
         close(out[0]);
         return false;
