@@ -19,6 +19,7 @@ TEST(SshSession, AnswersUntilItHangsOrEndsThenANewShellIsOpened) {
 while IFS= read -r command && IFS= read -r mark; do
   case "$command" in
     hang) sleep 30;; quit) exit 3;; bye) eval "$mark"; exit 0;;
+    deaf) eval "$mark"; exec 0<&-; sleep 0.3; echo late answer; exit 0;;
     *) printf 'said %s' "$command"; false;;
   esac
   eval "$mark"
@@ -55,6 +56,13 @@ done
     EXPECT_TRUE(reply.reached) << reply.failure;
     EXPECT_EQ(reply.output, "said five");
     EXPECT_EQ(opened(), 4);
+
+    // A shell that stops reading and then answers, as a forced command does: its answer counts.
+    EXPECT_TRUE(session.Run("deaf", 5000).reached);
+    usleep(100 * 1000);
+    reply = session.Run("six", 5000);
+    EXPECT_TRUE(reply.reached) << reply.failure;
+    EXPECT_EQ(reply.output, "late answer\n");
 }
 
 }  // namespace
